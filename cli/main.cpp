@@ -1,0 +1,56 @@
+// kelnor-calc: the calculator without the window, for scripts, checks and users who want a
+// report from the command line.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "kelnor/report.h"
+#include "kelnor/report_file.h"
+#include "options.h"
+
+namespace {
+
+using namespace kelnor;
+
+int fail(const std::string& message) {
+    std::cerr << "kelnor-calc: " << message << '\n';
+    return 1;
+}
+
+int runSingle(const cli::Options& options) {
+    const std::string report = calculateReport(options.formula, options.inputs);
+    if (!options.output || *options.output == "-") {
+        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
+            std::fflush(stdout) != 0) {
+            throw Failure::writing("standard output", std::strerror(errno));
+        }
+    } else {
+        replaceFile(*options.output, report);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cli::Options options;
+    try {
+        options = cli::parseOptions(argc, argv);
+    } catch (const cli::UsageError& e) {
+        std::cerr << "kelnor-calc: " << e.what() << "\nTry 'kelnor-calc --help'.\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << cli::usage();
+        return 0;
+    }
+    try {
+        return runSingle(options);
+    } catch (const Failure& f) {
+        return fail(cli::describe(f, cli::optionName));
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+}

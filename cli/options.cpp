@@ -1,0 +1,132 @@
+#include "options.h"
+
+namespace kelnor::cli {
+
+namespace {
+
+std::optional<int> boxOf(std::string_view name) {
+    for (int b = 0; b < kBoxCount; ++b) {
+        if (kBoxOptions[b] == name) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
+FormulaChoice parseFormula(std::string_view text) {
+    if (text == "1") {
+        return FormulaChoice::Putian;
+    }
+    if (text == "2") {
+        return FormulaChoice::Andreyanov;
+    }
+    if (text == "3") {
+        return FormulaChoice::GuantingHedi;
+    }
+    throw UsageError("--formula must be 1, 2 or 3, not \"" + std::string(text) + "\"");
+}
+
+}  // namespace
+
+Options parseOptions(int argc, const char* const* argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (!arg.starts_with("--") || arg.size() == 2) {
+            throw UsageError("unexpected argument \"" + std::string(arg) + "\"");
+        }
+        std::string_view name = arg.substr(2);
+        std::optional<std::string_view> value;
+        if (const auto eq = name.find('='); eq != std::string_view::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        const auto box = boxOf(name);
+        if (!box && name != "formula" && name != "output" && name != "batch") {
+            throw UsageError("unknown option --" + std::string(name));
+        }
+        if (!value) {
+            // The next argument is the value whatever it looks like: "--depth -1" is a depth.
+            if (i + 1 >= argc) {
+                throw UsageError("option --" + std::string(name) + " needs a value");
+            }
+            value = argv[++i];
+        }
+        if (box) {
+            options.inputs.text[*box] = std::string(*value);
+        } else if (name == "formula") {
+            options.formula = parseFormula(*value);
+        } else if (name == "output") {
+            options.output = std::string(*value);
+        } else {
+            options.batch = std::string(*value);
+        }
+    }
+    return options;
+}
+
+std::string usage() {
+    std::string text =
+        "Usage: kelnor-calc [--formula N] [--depth T] [--wind T] [--fetch T] [--roughness T]\n"
+        "                   [--kw T] [--slope T] [--allowance T] [--kz T] [--output FILE]\n"
+        "       kelnor-calc --batch CSV [--output DIR]\n"
+        "\n"
+        "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
+        "dam and writes the results report (code page 936, CR LF).\n"
+        "\n"
+        "  --formula N     wind-wave formula: 1 Putian (default), 2 Andreyanov, 3 Guanting-Hedi\n";
+    const char* meanings[kBoxCount] = {
+        "mean water depth, m",
+        "design wind speed 10 m above the water, m/s",
+        "fetch, km",
+        "slope roughness and permeability coefficient K-delta",
+        "empirical coefficient Kw",
+        "slope coefficient M of the upstream face",
+        "safety freeboard allowance, m",
+        "height correction factor Kz of the wind speed",
+    };
+    for (int b = 0; b < kBoxCount; ++b) {
+        std::string line = "  --" + std::string(kBoxOptions[b]) + " T";
+        line.append(line.size() < 18 ? 18 - line.size() : 1, ' ');
+        line += meanings[b];
+        line += " (default " + std::string(kDefaultTexts[b]) + ")\n";
+        text += line;
+    }
+    text +=
+        "  --output FILE   write the report to FILE, replacing it only when complete;\n"
+        "                  \"-\" or none: standard output. With --batch: a folder that receives\n"
+        "                  one report per row, tavoout-<row>.txt\n"
+        "  --batch CSV     compute every row of a CSV file (\"-\": standard input) and print a\n"
+        "                  CSV of the results\n"
+        "  --help          show this text\n"
+        "\n"
+        "Values are read with \".\" as the decimal point. Options take --name=value or\n"
+        "--name value. Exit status: 0 done, 1 a calculation or write failed, 2 usage error.\n";
+    return text;
+}
+
+std::string_view optionName(int box) {
+    static const std::string names[kBoxCount] = {"--depth", "--wind",  "--fetch",     "--roughness",
+                                                 "--kw",    "--slope", "--allowance", "--kz"};
+    return names[box];
+}
+
+std::string describe(const Failure& failure, std::string_view (*boxName)(int box)) {
+    std::string message(kindWords(failure.kind()));
+    if (failure.box()) {
+        message += ": ";
+        message += boxName(*failure.box());
+        message += " \"" + failure.text() + "\"";
+        message += failure.kind() == FailureKind::Overflow ? " is beyond the range of a number"
+                                                           : " is not a number";
+    } else if (failure.kind() == FailureKind::CannotWriteReport) {
+        message += ": " + failure.text() + ": " + failure.reason();
+    }
+    return message;
+}
+
+}  // namespace kelnor::cli

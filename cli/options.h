@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "kelnor/failure.h"
+#include "kelnor/inputs.h"
+
+namespace kelnor::cli {
+
+// The option that sets each input box, by box index: Text1(0) … Text1(7).
+inline constexpr std::string_view kBoxOptions[kBoxCount] = {
+    "depth", "wind", "fetch", "roughness", "kw", "slope", "allowance", "kz"};
+
+struct Options {
+    FormulaChoice formula = FormulaChoice::Putian;
+    InputSet inputs = InputSet::defaults();
+    std::optional<std::string> output;  // absent or "-": standard output
+    std::optional<std::string> batch;   // a CSV of cases, "-" for standard input
+    bool help = false;
+};
+
+// A command line that cannot be understood: exit status 2.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+Options parseOptions(int argc, const char* const* argv);
+
+std::string usage();
+
+// The failure in the command line's words, e.g.
+// `type mismatch: --fetch "abc" is not a number`. `boxName` names a box (an option or a
+// column) in that message.
+std::string describe(const Failure& failure, std::string_view (*boxName)(int box));
+
+std::string_view optionName(int box);
+
+}  // namespace kelnor::cli

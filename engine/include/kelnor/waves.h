@@ -1,0 +1,33 @@
+#pragma once
+
+#include "kelnor/inputs.h"
+
+namespace kelnor {
+
+// Constants as the method uses them; the unusual ones differ from the textbook values on
+// purpose and every reported figure depends on them.
+inline constexpr double g = 9.810001;      // gravity in formula 1 (not 9.81)
+inline constexpr double twoG = 19.620002;  // 2g in the wind set-up (not 19.62)
+inline constexpr double twoPi = 6.28318;   // 2π of the wavelength search
+// Deep-water wavelength coefficient g / 2π, rounded: L = 1.56 T².
+inline constexpr double deepWater = 1.56;
+
+// Wind-wave elements on the reservoir; lengths in metres.
+struct WaveElements {
+    double W = 0;       // design wind speed, m/s
+    double Dm = 0;      // fetch in metres
+    double H1 = 0;      // mean wave height
+    double T = 0;       // mean wave period, s
+    double Lambda = 0;  // mean wavelength
+    double E = 0;       // wind set-up
+};
+
+// The wave elements for the chosen formula from the design wind speed W, the fetch and the
+// depth. H1 comes back rounded; T, Lambda and E as computed (the run rounds them).
+WaveElements computeWaveElements(FormulaChoice Igs, const InputSet& inputs, double W);
+
+// The stepped wavelength search of the Putian formula: candidates 2, 2.2, … accumulated in
+// steps of 0.2 while they stay at most 90 (the last is 89.8; 90 itself is never reached).
+double searchWavelength(double T, double H);
+
+}  // namespace kelnor
