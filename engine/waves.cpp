@@ -57,7 +57,7 @@ WaveElements putian(const InputSet& inputs, double W) {
     w.H1 = round2(div(mul(shape, power(W, 2)), g));
     // The code's factor is 4.438; the method uses 4.0 with the rounded wave height.
     w.T = mul(4.0, root(w.H1));
-    w.Lambda = searchWavelength(w.T, H);
+    w.Lambda = searchWavelength(w.T, H).Lambda;
     w.E = windSetup(w.Dm, W, inputs);
     return w;
 }
@@ -83,22 +83,24 @@ WaveElements powerLaw(const InputSet& inputs, double W, bool andreyanov) {
 
 }  // namespace
 
-double searchWavelength(double T, double H) {
+WavelengthSearch searchWavelength(double T, double H) {
+    WavelengthSearch search;
     const double deep = mul(deepWater, power(T, 2));
     const double scale = div(mul(power(T, 2), g), twoPi);
     const double kH = mul(twoPi, H);
     for (double L = 2.0; L <= 90.0; L += 0.2) {
+        ++search.candidates;
         const double Lc = mul(scale, HTan(div(kH, L)));
         const bool shallow = div(H, L) < 0.5;
         const bool close = std::fabs(sub(Lc, L)) < 0.5;
-        if (shallow && close) {
-            return Lc;
-        }
         if (close) {
-            return deep;
+            search.matched = true;
+            search.Lambda = shallow ? Lc : deep;
+            return search;
         }
     }
-    return deep;
+    search.Lambda = deep;
+    return search;
 }
 
 WaveElements computeWaveElements(FormulaChoice Igs, const InputSet& inputs, double W) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "kelnor/failure.h"
+
 namespace kelnor {
 
 // The wind-wave formula chosen in the window (Igs).

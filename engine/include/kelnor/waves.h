@@ -26,8 +26,17 @@ struct WaveElements {
 // depth. H1 comes back rounded; T, Lambda and E as computed (the run rounds them).
 WaveElements computeWaveElements(FormulaChoice Igs, const InputSet& inputs, double W);
 
-// The stepped wavelength search of the Putian formula: candidates 2, 2.2, … accumulated in
-// steps of 0.2 while they stay at most 90 (the last is 89.8; 90 itself is never reached).
-double searchWavelength(double T, double H);
+// Outcome of the stepped wavelength search of the Putian formula.
+struct WavelengthSearch {
+    double Lambda = 0;     // the wavelength found, or the deep-water 1.56 T²
+    int candidates = 0;    // candidates tried
+    bool matched = false;  // a candidate came within the tolerance
+};
+
+// Candidates 2, 2.2, … accumulated in steps of 0.2 while they stay at most 90; the sum
+// passes 90 just before reaching it, so the last is 89.8 (440 candidates). The first
+// candidate L whose computed length lies within 0.5 of it ends the search: with H/L < 0.5
+// its computed length is the wavelength, otherwise the deep-water length 1.56 T² is.
+WavelengthSearch searchWavelength(double T, double H);
 
 }  // namespace kelnor

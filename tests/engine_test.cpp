@@ -1,0 +1,301 @@
+// The calculation: worked examples, numeric helpers, the wavelength search and how and in
+// which order a calculation fails.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "kelnor/calculation.h"
+#include "kelnor/numeric.h"
+
+namespace kelnor {
+namespace {
+
+InputSet with(std::initializer_list<std::pair<Box, const char*>> changes) {
+    InputSet inputs = InputSet::defaults();
+    for (const auto& [box, text] : changes) {
+        inputs[box] = std::string(text);
+    }
+    return inputs;
+}
+
+TEST(Round2, RoundsHalvesUpwardsOnDoubles) {
+    struct Row {
+        double x, expected;
+    };
+    const std::vector<Row> rows = {
+        {1.005, 1.00},      // 100 × 1.005 is just below 100.5
+        {2.675, 2.68},      //
+        {-0.125, -0.12},    // halves go upwards for negative values too
+        {0.0, 0.0},         //
+        {0.737374, 0.74},   // the worked example's wave height
+        {0.0825688, 0.08},  // and its wind set-up
+        {-1.7, -1.7},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(round2(row.x), row.expected) << row.x;
+    }
+}
+
+TEST(Round2, TooLargeAValueIsAnOverflow) {
+    try {
+        round2(1e307);
+        FAIL() << "no failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.kind(), FailureKind::Overflow);
+    }
+}
+
+TEST(HTan, FollowsTheExponentialFormAndSaturatesInsteadOfOverflowing) {
+    struct Row {
+        double x, expected;
+    };
+    const std::vector<Row> rows = {
+        {0.0, 0.0},
+        {1.0, 0.7615941559557649},
+        {-1.0, -0.7615941559557649},
+        {709.0, 1.0},  // e^709 is still a double
+        {710.0, 1.0},  // e^710 is not: exactly 1 rather than a failure
+        {800.0, 1.0},
+        {-800.0, -1.0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(HTan(row.x), row.expected) << row.x;
+    }
+    // Bit for bit the quotient of exponentials, not the library tanh.
+    const double x = 0.3;
+    EXPECT_EQ(HTan(x), (std::exp(x) - std::exp(-x)) / (std::exp(-x) + std::exp(x)));
+}
+
+TEST(WorkedExample, PutianFormulaWithTheDefaults) {
+    const Results r = calculate(FormulaChoice::Putian, InputSet::defaults());
+    EXPECT_EQ(r.waves.W, 27.0);
+    EXPECT_EQ(r.waves.Dm, 4000.0);
+    EXPECT_EQ(r.waves.H1, 0.74);
+    EXPECT_EQ(r.waves.T, 3.44);
+    EXPECT_EQ(r.waves.Lambda, 18.47);
+    EXPECT_EQ(r.waves.E, 0.08);
+    // The run-up uses the deep-water wavelength 1.56 T² before it is rounded.
+    EXPECT_NEAR(r.runup.R, 0.7751175, 5e-8);
+    EXPECT_EQ(r.runup.K1, 2.23);
+    EXPECT_EQ(r.runup.K5, 1.84);
+    EXPECT_NEAR(r.runup.R1, 1.7285120, 5e-8);
+    EXPECT_NEAR(r.runup.R5, 1.4262162, 5e-8);
+    EXPECT_NEAR(r.runup.B1, 2.2085120, 5e-8);
+    EXPECT_NEAR(r.runup.B5, 1.9062162, 5e-8);
+    const double T = 4.0 * std::sqrt(0.74);
+    const double Lambda = 1.56 * std::pow(T, 2);
+    EXPECT_EQ(r.runup.R, std::sqrt(0.74 * Lambda) * (1.02 * 0.65) / std::sqrt(std::pow(3.0, 2) + 1));
+}
+
+TEST(WorkedExample, PutianIntermediates) {
+    const WaveElements w = computeWaveElements(FormulaChoice::Putian, InputSet::defaults(), 27.0);
+    EXPECT_EQ(w.T, 4.0 * std::sqrt(0.74));
+    EXPECT_NEAR(w.T, 3.4409301, 5e-8);
+    EXPECT_NEAR(w.Lambda, 18.4704, 1e-12);
+    EXPECT_NEAR(w.E, 0.0825688, 5e-8);
+}
+
+TEST(WorkedExample, PowerLawFormulasWithTheDefaults) {
+    struct Row {
+        FormulaChoice formula;
+        double H1, Lambda, T;
+    };
+    const std::vector<Row> rows = {
+        {FormulaChoice::Andreyanov, 2.03, 16.416, 3.24},
+        {FormulaChoice::GuantingHedi, 1.62, 16.672473, 3.27},
+    };
+    for (const auto& row : rows) {
+        const WaveElements w = computeWaveElements(row.formula, InputSet::defaults(), 27.0);
+        EXPECT_EQ(w.H1, row.H1);
+        EXPECT_NEAR(w.Lambda, row.Lambda, 5e-7);
+        EXPECT_NEAR(w.E, 0.0825688, 5e-8);
+        // The period comes from the deep-water relation with the unrounded wavelength.
+        EXPECT_EQ(w.T, std::sqrt(w.Lambda / 1.56));
+
+        const Results r = calculate(row.formula, InputSet::defaults());
+        EXPECT_EQ(r.waves.T, row.T);
+        EXPECT_EQ(r.waves.E, 0.08);
+        // 2.03 / 9 and 1.62 / 9 are not below 0.1: the second factor row.
+        EXPECT_EQ(r.runup.K1, 2.08);
+        EXPECT_EQ(r.runup.K5, 1.75);
+    }
+}
+
+TEST(PowerLawFormulas, NoWindGivesCalmWaterWithoutFailing) {
+    for (const auto formula : {FormulaChoice::Andreyanov, FormulaChoice::GuantingHedi}) {
+        const Results r = calculate(formula, with({{Box::W10, "0"}}));
+        EXPECT_EQ(r.waves.H1, 0.0);
+        EXPECT_EQ(r.waves.T, 0.0);
+        EXPECT_EQ(r.waves.Lambda, 0.0);
+        EXPECT_EQ(r.waves.E, 0.0);
+        EXPECT_EQ(r.runup.R, 0.0);
+    }
+}
+
+TEST(WavelengthSearch, EndsWhereTheMethodSays) {
+    const double T = 4.0 * std::sqrt(0.74);
+    const double deep = 1.56 * std::pow(T, 2);
+
+    // Defaults: the 81st running value, 17.99999999999997, makes H/L just above 0.5.
+    const WavelengthSearch defaults = searchWavelength(T, 9.0);
+    EXPECT_EQ(defaults.candidates, 81);
+    EXPECT_TRUE(defaults.matched);
+    EXPECT_EQ(defaults.Lambda, deep);
+
+    // Shallow water: the first candidate within tolerance with H/L < 0.5 gives its own length.
+    const WavelengthSearch shallow = searchWavelength(T, 2.0);
+    EXPECT_TRUE(shallow.matched);
+    EXPECT_NE(shallow.Lambda, deep);
+    double L = 2.0;
+    for (int i = 1; i < shallow.candidates; ++i) {
+        L += 0.2;
+    }
+    const double Lc = (std::pow(T, 2) * 9.810001 / 6.28318) * HTan(6.28318 * 2.0 / L);
+    EXPECT_EQ(shallow.Lambda, Lc);
+    EXPECT_LT(std::fabs(Lc - L), 0.5);
+
+    // A short period: no candidate comes near, all 440 are tried, deep water it is.
+    const WavelengthSearch none = searchWavelength(0.4, 9.0);
+    EXPECT_FALSE(none.matched);
+    EXPECT_EQ(none.candidates, 440);
+    EXPECT_EQ(none.Lambda, 1.56 * std::pow(0.4, 2));
+}
+
+TEST(WavelengthSearch, NinetyIsNeverACandidate) {
+    // A period whose wave in 40 m of water is 90.3 m long: within 0.5 of 90 but not of 89.8.
+    // Were 90 tried, its computed length would be taken.
+    const double H = 40.0;
+    const double target = 90.3;
+    const double T = std::sqrt(target / (HTan(6.28318 * H / 90.0) * 9.810001 / 6.28318));
+    const WavelengthSearch s = searchWavelength(T, H);
+    EXPECT_FALSE(s.matched);
+    EXPECT_EQ(s.candidates, 440);
+    EXPECT_EQ(s.Lambda, 1.56 * std::pow(T, 2));
+}
+
+TEST(DeepReservoir, DepthBeyondTheExponentialRangeStillComputes) {
+    // 2π × 800 / 2 passes the range of e^x at the very first candidate.
+    const Results r = calculate(FormulaChoice::Putian, with({{Box::H, "800"}}));
+    EXPECT_TRUE(std::isfinite(r.waves.Lambda));
+    EXPECT_GT(r.waves.Lambda, 0.0);
+    EXPECT_EQ(r.runup.K1, 2.23);
+}
+
+TEST(Runup, FactorRowAndSlopeEdges) {
+    WaveElements waves;
+    waves.H1 = 1.0;
+    waves.Lambda = 16.0;
+    waves.E = 0.1;
+    // H1/H exactly 0.1 takes the second row.
+    RunupResult r = computeRunup(with({{Box::H, "10"}}), waves);
+    EXPECT_EQ(r.K1, 2.08);
+    EXPECT_EQ(r.K5, 1.75);
+    // Just below 0.1 the first.
+    r = computeRunup(with({{Box::H, "10.001"}}), waves);
+    EXPECT_EQ(r.K1, 2.23);
+    // A vertical face M = 0 divides by √1.
+    r = computeRunup(with({{Box::M, "0"}, {Box::Kw, "1"}, {Box::KDelta, "1"}}), waves);
+    EXPECT_EQ(r.R, 4.0);
+    // H2 takes part as a number, typed however.
+    r = computeRunup(with({{Box::H2, " ０.４ "}}), waves);
+    const RunupResult plain = computeRunup(InputSet::defaults(), waves);
+    EXPECT_EQ(r.B1, plain.B1);
+    EXPECT_EQ(r.B1, (r.R1 + 0.4) + 0.1);
+}
+
+struct FailureRow {
+    const char* name;
+    FormulaChoice formula;
+    std::vector<std::pair<Box, const char*>> texts;
+    FailureKind kind;
+    int box;  // -1: not a reading failure
+};
+
+void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+
+class CalculationFailure : public testing::TestWithParam<FailureRow> {};
+
+TEST_P(CalculationFailure, RaisesTheFirstFailingOperation) {
+    const FailureRow& row = GetParam();
+    InputSet inputs = InputSet::defaults();
+    for (const auto& [box, text] : row.texts) {
+        inputs[box] = text;
+    }
+    try {
+        calculate(row.formula, inputs);
+        FAIL() << "no failure";
+    } catch (const Failure& f) {
+        EXPECT_EQ(f.kind(), row.kind) << f.what();
+        EXPECT_EQ(f.box().value_or(-1), row.box) << f.what();
+        if (row.box >= 0) {
+            EXPECT_EQ(f.text(), inputs.text[row.box]);
+        }
+    }
+}
+
+constexpr auto P = FormulaChoice::Putian;
+constexpr auto A = FormulaChoice::Andreyanov;
+constexpr auto G = FormulaChoice::GuantingHedi;
+using K = FailureKind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, CalculationFailure,
+    testing::Values(
+        FailureRow{"EmptyFetch", P, {{Box::D, ""}}, K::TypeMismatch, 2},
+        FailureRow{"WordInDepth", P, {{Box::H, "abc"}}, K::TypeMismatch, 0},
+        FailureRow{"WordInWind", G, {{Box::W10, "abc"}}, K::TypeMismatch, 1},
+        FailureRow{"WordInRoughness", P, {{Box::KDelta, "abc"}}, K::TypeMismatch, 3},
+        FailureRow{"WordInKw", A, {{Box::Kw, "abc"}}, K::TypeMismatch, 4},
+        FailureRow{"WordInSlope", P, {{Box::M, "abc"}}, K::TypeMismatch, 5},
+        FailureRow{"WordInAllowance", P, {{Box::H2, "abc"}}, K::TypeMismatch, 6},
+        FailureRow{"WordInKz", P, {{Box::Kz, "abc"}}, K::TypeMismatch, 7},
+        FailureRow{"ZeroDepthPutian", P, {{Box::H, "0"}}, K::DivisionByZero, -1},
+        FailureRow{"ZeroDepthAndreyanov", A, {{Box::H, "0"}}, K::DivisionByZero, -1},
+        FailureRow{"ZeroDepthGuantingHedi", G, {{Box::H, "0"}}, K::DivisionByZero, -1},
+        FailureRow{"NoWindPutian", P, {{Box::W10, "0"}}, K::DivisionByZero, -1},
+        FailureRow{"NegativeFetchPutian", P, {{Box::D, "-1"}}, K::InvalidArgument, -1},
+        FailureRow{"NegativeFetchAndreyanov", A, {{Box::D, "-1"}}, K::InvalidArgument, -1},
+        FailureRow{"NegativeDepthPutian", P, {{Box::H, "-9"}}, K::InvalidArgument, -1},
+        FailureRow{"NegativeWindPowerLaw", A, {{Box::W10, "-27"}}, K::InvalidArgument, -1},
+        FailureRow{"HugeWindSquared", P, {{Box::W10, "1e200"}}, K::Overflow, -1},
+        FailureRow{"HugeWindRounded", G, {{Box::W10, "1e307"}}, K::Overflow, -1},
+        FailureRow{"DepthBeyondDoubles", P, {{Box::H, "1e400"}}, K::Overflow, 0},
+        FailureRow{"HugeFetchInMetres", A, {{Box::D, "1e306"}}, K::Overflow, -1}),
+    [](const auto& info) { return info.param.name; });
+
+// When several things are wrong, the stage that comes first decides.
+INSTANTIATE_TEST_SUITE_P(
+    Order, CalculationFailure,
+    testing::Values(
+        // The wind speed is read before the depth.
+        FailureRow{"WindBeforeDepth", P, {{Box::H, "abc"}, {Box::W10, "x"}}, K::TypeMismatch, 1},
+        // The wind speed before its height factor.
+        FailureRow{"WindBeforeKz", P, {{Box::W10, "x"}, {Box::Kz, "y"}}, K::TypeMismatch, 1},
+        // Formula 1 reads the fetch, then the depth, before dividing by W².
+        FailureRow{"FetchBeforeDepth", P, {{Box::D, "x"}, {Box::H, "y"}}, K::TypeMismatch, 2},
+        FailureRow{"DepthBeforeNoWind", P, {{Box::H, "x"}, {Box::W10, "0"}}, K::TypeMismatch,
+                   0},
+        // Formulas 2 and 3 need the depth only in the wind set-up.
+        FailureRow{"FetchPowerBeforeDepth", A, {{Box::D, "-1"}, {Box::H, "x"}},
+                   K::InvalidArgument, -1},
+        FailureRow{"WindPowerBeforeFetch", G, {{Box::W10, "1e300"}, {Box::D, "x"}},
+                   K::Overflow, -1},
+        // The wave elements come before the slope boxes.
+        FailureRow{"WavesBeforeSlope", P, {{Box::D, "-1"}, {Box::KDelta, "x"}},
+                   K::InvalidArgument, -1},
+        // The mean run-up reads Kw, K△, then M; the allowance last.
+        FailureRow{"KwBeforeRoughness", P, {{Box::KDelta, "x"}, {Box::Kw, "y"}},
+                   K::TypeMismatch, 4},
+        FailureRow{"RoughnessBeforeSlope", P, {{Box::KDelta, "x"}, {Box::M, "y"}},
+                   K::TypeMismatch, 3},
+        FailureRow{"SlopeBeforeAllowance", A, {{Box::H2, "x"}, {Box::M, "y"}},
+                   K::TypeMismatch, 5},
+        FailureRow{"KzBeforeAllowance", P, {{Box::H2, "x"}, {Box::Kz, "y"}}, K::TypeMismatch,
+                   7}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kelnor
