@@ -83,24 +83,53 @@ WaveElements powerLaw(const InputSet& inputs, double W, bool andreyanov) {
 
 }  // namespace
 
+const std::vector<double>& wavelengthCandidates() {
+    static const std::vector<double> candidates = [] {
+        std::vector<double> c;
+        for (double L = 2.0; L <= 90.0; L += 0.2) {
+            c.push_back(L);
+        }
+        return c;
+    }();
+    return candidates;
+}
+
 WavelengthSearch searchWavelength(double T, double H) {
-    WavelengthSearch search;
+    const std::vector<double>& L = wavelengthCandidates();
     const double deep = mul(deepWater, power(T, 2));
     const double scale = div(mul(power(T, 2), g), twoPi);
     const double kH = mul(twoPi, H);
-    for (double L = 2.0; L <= 90.0; L += 0.2) {
-        ++search.candidates;
-        const double Lc = mul(scale, HTan(div(kH, L)));
-        const bool shallow = div(H, L) < 0.5;
-        const bool close = std::fabs(sub(Lc, L)) < 0.5;
-        if (close) {
-            search.matched = true;
-            search.Lambda = shallow ? Lc : deep;
-            return search;
+    const auto computed = [&](std::size_t i) { return mul(scale, HTan(div(kH, L[i]))); };
+
+    // Over positive depths Lc falls as L grows while L itself rises by 0.2 a step, so Lc − L
+    // falls strictly from candidate to candidate, by far more than rounding can undo. The
+    // first candidate with Lc − L < 0.5 is then found by bisection, and it is the first within
+    // the tolerance exactly when Lc − L > −0.5 there; no later one can be. This gives what
+    // trying the candidates in turn gives, with a dozen pairs of exponentials instead of up
+    // to 440. For other depths the candidates are tried in turn.
+    std::size_t first = 0;
+    if (H > 0) {
+        std::size_t last = L.size();
+        while (first < last) {
+            const std::size_t mid = first + (last - first) / 2;
+            if (sub(computed(mid), L[mid]) < 0.5) {
+                last = mid;
+            } else {
+                first = mid + 1;
+            }
         }
     }
-    search.Lambda = deep;
-    return search;
+    for (std::size_t i = first; i < L.size(); ++i) {
+        const double Lc = computed(i);
+        if (std::fabs(sub(Lc, L[i])) < 0.5) {
+            const bool shallow = div(H, L[i]) < 0.5;
+            return {shallow ? Lc : deep, static_cast<int>(i) + 1, true};
+        }
+        if (H > 0) {
+            break;
+        }
+    }
+    return {deep, 0, false};
 }
 
 WaveElements computeWaveElements(FormulaChoice Igs, const InputSet& inputs, double W) {

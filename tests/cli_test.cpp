@@ -1,7 +1,7 @@
 // kelnor-calc end to end, through the built binary.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,7 +34,7 @@ std::string slurp(const fs::path& p) {
 }
 
 class Cli : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[] = "/tmp/kelnor-cli-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
@@ -56,8 +56,10 @@ protected:
         const std::string outPath = dir / "stdout", errPath = dir / "stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         pid_t pid = 0;
         Outcome o;
         if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
@@ -94,9 +96,9 @@ TEST_F(Cli, OptionsSetTheBoxesInBothForms) {
     inputs[Box::M] = "2.5";
     inputs[Box::H2] = "0.70";
     inputs[Box::Kz] = "1.1";
-    const Outcome o = run({"--formula", "3", "--depth=12.5", "--wind", "20", "--fetch=2.5",
-                           "--roughness", "0.9", "--kw=1.1", "--slope", "2.5",
-                           "--allowance=0.70", "--kz", "1.1", "--output", "-"});
+    const Outcome o =
+        run({"--formula", "3", "--depth=12.5", "--wind", "20", "--fetch=2.5", "--roughness", "0.9",
+             "--kw=1.1", "--slope", "2.5", "--allowance=0.70", "--kz", "1.1", "--output", "-"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, calculateReport(FormulaChoice::GuantingHedi, inputs));
 }
@@ -111,7 +113,8 @@ TEST_F(Cli, FailuresAndUsageErrors) {
         {{"--fetch", "abc"}, 1, "kelnor-calc: type mismatch: --fetch \"abc\" is not a number"},
         {{"--wind="}, 1, "kelnor-calc: type mismatch: --wind \"\" is not a number"},
         {{"--depth=0"}, 1, "kelnor-calc: division by zero"},
-        {{"--depth", "1e400"}, 1,
+        {{"--depth", "1e400"},
+         1,
          "kelnor-calc: overflow: --depth \"1e400\" is beyond the range of a number"},
         {{"--depth=-1"}, 1, "kelnor-calc: invalid argument"},
         {{"--fetch", "-1", "--formula=2"}, 1, "kelnor-calc: invalid argument"},
@@ -158,7 +161,6 @@ TEST_F(Cli, UnwritableOutputIsReportedAndLeavesNothingBehind) {
         EXPECT_EQ(o.out, "");
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);  // only occupied.txt
-
 }
 
 TEST_F(Cli, ReadOnlyFolderIsReportedAndKeepsTheOldReport) {
@@ -175,9 +177,7 @@ TEST_F(Cli, ReadOnlyFolderIsReportedAndKeepsTheOldReport) {
     }
     const fs::path ro = dir / "ro";
     fs::create_directory(ro);
-    {
-        std::ofstream(ro / "tavoout.txt", std::ios::binary) << "old\r\n";
-    }
+    { std::ofstream(ro / "tavoout.txt", std::ios::binary) << "old\r\n"; }
     fs::permissions(dir, fs::perms::all);
     fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                             fs::perms::others_exec);

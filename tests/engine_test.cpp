@@ -87,7 +87,8 @@ TEST(WorkedExample, PutianFormulaWithTheDefaults) {
     EXPECT_NEAR(r.runup.B5, 1.9062162, 5e-8);
     const double T = 4.0 * std::sqrt(0.74);
     const double Lambda = 1.56 * std::pow(T, 2);
-    EXPECT_EQ(r.runup.R, std::sqrt(0.74 * Lambda) * (1.02 * 0.65) / std::sqrt(std::pow(3.0, 2) + 1));
+    EXPECT_EQ(r.runup.R,
+              std::sqrt(0.74 * Lambda) * (1.02 * 0.65) / std::sqrt(std::pow(3.0, 2) + 1));
 }
 
 TEST(WorkedExample, PutianIntermediates) {
@@ -135,45 +136,87 @@ TEST(PowerLawFormulas, NoWindGivesCalmWaterWithoutFailing) {
     }
 }
 
+// T² as the method takes it, a floating-point power: the compiler would turn std::pow(T, 2)
+// into T × T, which can differ in the last bit.
+double squared(double x) {
+    return checked::power(x, 2);
+}
+
+// The search as the method words it: every candidate in turn, from 2 in steps of 0.2.
+WavelengthSearch searchInTurn(double T, double H) {
+    const double deep = 1.56 * squared(T);
+    int number = 0;
+    for (double L = 2.0; L <= 90.0; L += 0.2) {
+        ++number;
+        const double Lc = ((squared(T) * 9.810001) / 6.28318) * HTan(6.28318 * H / L);
+        if (H / L < 0.5 && std::fabs(Lc - L) < 0.5) {
+            return {Lc, number, true};
+        }
+        if (std::fabs(Lc - L) < 0.5) {
+            return {deep, number, true};
+        }
+    }
+    return {deep, 0, false};
+}
+
+TEST(WavelengthSearch, CandidatesRunFromTwoToEightyNinePointEight) {
+    const std::vector<double>& L = wavelengthCandidates();
+    ASSERT_EQ(L.size(), 440u);
+    EXPECT_EQ(L.front(), 2.0);
+    EXPECT_NEAR(L[80], 18.0, 1e-12);
+    EXPECT_LT(L[80], 18.0);  // 17.99999999999997: H/L for 9 m is just above 0.5
+    EXPECT_NEAR(L.back(), 89.8, 1e-9);
+    EXPECT_GT(L.back() + 0.2, 90.0);  // so 90 itself is never tried
+}
+
 TEST(WavelengthSearch, EndsWhereTheMethodSays) {
     const double T = 4.0 * std::sqrt(0.74);
     const double deep = 1.56 * std::pow(T, 2);
-
-    // Defaults: the 81st running value, 17.99999999999997, makes H/L just above 0.5.
-    const WavelengthSearch defaults = searchWavelength(T, 9.0);
-    EXPECT_EQ(defaults.candidates, 81);
-    EXPECT_TRUE(defaults.matched);
-    EXPECT_EQ(defaults.Lambda, deep);
-
-    // Shallow water: the first candidate within tolerance with H/L < 0.5 gives its own length.
-    const WavelengthSearch shallow = searchWavelength(T, 2.0);
-    EXPECT_TRUE(shallow.matched);
-    EXPECT_NE(shallow.Lambda, deep);
-    double L = 2.0;
-    for (int i = 1; i < shallow.candidates; ++i) {
-        L += 0.2;
+    struct Row {
+        const char* name;
+        double T, H;
+        bool matched;
+        bool deepWater;
+    };
+    // A period whose wave in 40 m of water is 90.3 m long: within 0.5 of 90 but not of 89.8.
+    const double nearNinety = std::sqrt(90.3 / (HTan(6.28318 * 40.0 / 90.0) * 9.810001 / 6.28318));
+    const std::vector<Row> rows = {
+        // The 81st candidate is within tolerance but H/L is just above 0.5.
+        {"defaults take the deep-water length", T, 9.0, true, true},
+        {"shallow water takes the candidate's own length", T, 2.0, true, false},
+        {"a short period matches no candidate", 0.4, 9.0, false, true},
+        {"a long period runs past the last candidate", 12.0, 9.0, false, true},
+        {"ninety is never a candidate", nearNinety, 40.0, false, true},
+    };
+    for (const auto& row : rows) {
+        const WavelengthSearch s = searchWavelength(row.T, row.H);
+        EXPECT_EQ(s.matched, row.matched) << row.name;
+        if (row.deepWater) {
+            EXPECT_EQ(s.Lambda, 1.56 * squared(row.T)) << row.name;
+        } else {
+            EXPECT_NE(s.Lambda, deep) << row.name;
+            const double L = wavelengthCandidates()[s.candidate - 1];
+            EXPECT_LT(std::fabs(s.Lambda - L), 0.5) << row.name;
+            EXPECT_LT(row.H / L, 0.5) << row.name;
+        }
     }
-    const double Lc = (std::pow(T, 2) * 9.810001 / 6.28318) * HTan(6.28318 * 2.0 / L);
-    EXPECT_EQ(shallow.Lambda, Lc);
-    EXPECT_LT(std::fabs(Lc - L), 0.5);
-
-    // A short period: no candidate comes near, all 440 are tried, deep water it is.
-    const WavelengthSearch none = searchWavelength(0.4, 9.0);
-    EXPECT_FALSE(none.matched);
-    EXPECT_EQ(none.candidates, 440);
-    EXPECT_EQ(none.Lambda, 1.56 * std::pow(0.4, 2));
+    EXPECT_EQ(searchWavelength(T, 9.0).candidate, 81);
 }
 
-TEST(WavelengthSearch, NinetyIsNeverACandidate) {
-    // A period whose wave in 40 m of water is 90.3 m long: within 0.5 of 90 but not of 89.8.
-    // Were 90 tried, its computed length would be taken.
-    const double H = 40.0;
-    const double target = 90.3;
-    const double T = std::sqrt(target / (HTan(6.28318 * H / 90.0) * 9.810001 / 6.28318));
-    const WavelengthSearch s = searchWavelength(T, H);
-    EXPECT_FALSE(s.matched);
-    EXPECT_EQ(s.candidates, 440);
-    EXPECT_EQ(s.Lambda, 1.56 * std::pow(T, 2));
+TEST(WavelengthSearch, GivesWhatTryingEveryCandidateInTurnGives) {
+    // Bit for bit, over periods from calm to storm and depths from a pond to a deep gorge.
+    int checked = 0;
+    for (const double H : {0.05, 0.3, 1.0, 2.0, 4.5, 9.0, 17.3, 30.0, 44.9, 45.0, 100.0, 800.0}) {
+        for (double T = 0.0; T < 14.0; T += 0.0137) {
+            const WavelengthSearch fast = searchWavelength(T, H);
+            const WavelengthSearch reference = searchInTurn(T, H);
+            ASSERT_EQ(fast.matched, reference.matched) << "T " << T << " H " << H;
+            ASSERT_EQ(fast.candidate, reference.candidate) << "T " << T << " H " << H;
+            ASSERT_EQ(fast.Lambda, reference.Lambda) << "T " << T << " H " << H;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 10000);
 }
 
 TEST(DeepReservoir, DepthBeyondTheExponentialRangeStillComputes) {
@@ -214,7 +257,9 @@ struct FailureRow {
     int box;  // -1: not a reading failure
 };
 
-void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class CalculationFailure : public testing::TestWithParam<FailureRow> {};
 
@@ -276,25 +321,22 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"WindBeforeKz", P, {{Box::W10, "x"}, {Box::Kz, "y"}}, K::TypeMismatch, 1},
         // Formula 1 reads the fetch, then the depth, before dividing by W².
         FailureRow{"FetchBeforeDepth", P, {{Box::D, "x"}, {Box::H, "y"}}, K::TypeMismatch, 2},
-        FailureRow{"DepthBeforeNoWind", P, {{Box::H, "x"}, {Box::W10, "0"}}, K::TypeMismatch,
-                   0},
+        FailureRow{"DepthBeforeNoWind", P, {{Box::H, "x"}, {Box::W10, "0"}}, K::TypeMismatch, 0},
         // Formulas 2 and 3 need the depth only in the wind set-up.
-        FailureRow{"FetchPowerBeforeDepth", A, {{Box::D, "-1"}, {Box::H, "x"}},
-                   K::InvalidArgument, -1},
-        FailureRow{"WindPowerBeforeFetch", G, {{Box::W10, "1e300"}, {Box::D, "x"}},
-                   K::Overflow, -1},
+        FailureRow{
+            "FetchPowerBeforeDepth", A, {{Box::D, "-1"}, {Box::H, "x"}}, K::InvalidArgument, -1},
+        FailureRow{
+            "WindPowerBeforeFetch", G, {{Box::W10, "1e300"}, {Box::D, "x"}}, K::Overflow, -1},
         // The wave elements come before the slope boxes.
-        FailureRow{"WavesBeforeSlope", P, {{Box::D, "-1"}, {Box::KDelta, "x"}},
-                   K::InvalidArgument, -1},
+        FailureRow{
+            "WavesBeforeSlope", P, {{Box::D, "-1"}, {Box::KDelta, "x"}}, K::InvalidArgument, -1},
         // The mean run-up reads Kw, K△, then M; the allowance last.
-        FailureRow{"KwBeforeRoughness", P, {{Box::KDelta, "x"}, {Box::Kw, "y"}},
-                   K::TypeMismatch, 4},
-        FailureRow{"RoughnessBeforeSlope", P, {{Box::KDelta, "x"}, {Box::M, "y"}},
-                   K::TypeMismatch, 3},
-        FailureRow{"SlopeBeforeAllowance", A, {{Box::H2, "x"}, {Box::M, "y"}},
-                   K::TypeMismatch, 5},
-        FailureRow{"KzBeforeAllowance", P, {{Box::H2, "x"}, {Box::Kz, "y"}}, K::TypeMismatch,
-                   7}),
+        FailureRow{
+            "KwBeforeRoughness", P, {{Box::KDelta, "x"}, {Box::Kw, "y"}}, K::TypeMismatch, 4},
+        FailureRow{
+            "RoughnessBeforeSlope", P, {{Box::KDelta, "x"}, {Box::M, "y"}}, K::TypeMismatch, 3},
+        FailureRow{"SlopeBeforeAllowance", A, {{Box::H2, "x"}, {Box::M, "y"}}, K::TypeMismatch, 5},
+        FailureRow{"KzBeforeAllowance", P, {{Box::H2, "x"}, {Box::Kz, "y"}}, K::TypeMismatch, 7}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -33,8 +33,8 @@ TEST(ReadNumber, AcceptsPlainDecimalsBlanksSignsExponentsAndFullWidthForms) {
         {"1e3", 1000.0},
         {"1E-3", 0.001},
         {"1.5e+2", 150.0},
-        {"\uff10\uff0e\uff16\uff15", 0.65},  // ０．６５
-        {"\uff0d\uff13", -3.0},              // －３
+        {"\uff10\uff0e\uff16\uff15", 0.65},   // ０．６５
+        {"\uff0d\uff13", -3.0},               // －３
         {"\uff0b\uff11\uff45\uff12", 100.0},  // ＋１ｅ２
         {"\uff11\uff25\uff13", 1000.0},       // １Ｅ３
         {"0.1", 0.1},                         // correctly rounded, as the compiler reads it
@@ -70,7 +70,7 @@ TEST(ReadNumber, RefusesWhatIsNotANumber) {
         {"--1", FailureKind::TypeMismatch},
         {"e5", FailureKind::TypeMismatch},
         {"9\n", FailureKind::TypeMismatch},
-        {"\u00a09", FailureKind::TypeMismatch},  // no-break space is not a blank here
+        {"\u00a09", FailureKind::TypeMismatch},       // no-break space is not a blank here
         {"\uff19\uff41", FailureKind::TypeMismatch},  // ９ａ
         {"\xef\xbc", FailureKind::TypeMismatch},      // cut-off UTF-8
         {"1e400", FailureKind::Overflow},

@@ -54,7 +54,9 @@ std::vector<std::string> splitLines(const std::string& bytes) {
     return lines;
 }
 
-std::string blanks(int n) { return std::string(n, ' '); }
+std::string blanks(int n) {
+    return std::string(n, ' ');
+}
 
 TEST(FormatPlainNumber, WritesTheReportsPlainNumberForm) {
     struct Row {
@@ -128,10 +130,14 @@ TEST(Cp936, EncodesTheReportsCharactersAndMarksWhatItLacks) {
     EXPECT_EQ(toCp936("K9.0"), "K9.0");
     EXPECT_EQ(toCp936("“—％Ⅰλ”"), "\xa1\xb0\xa1\xaa\xa3\xa5\xa2\xf1\xa6\xcb\xa1\xb1");
     EXPECT_EQ(toCp936("米"), "\xc3\xd7");
-    EXPECT_EQ(toCp936("a😀b"), "a?b");        // not in the code page
-    EXPECT_EQ(toCp936("a\xff" "b"), "a?b");    // not UTF-8
-    EXPECT_EQ(toCp936("a\xe7\xb1"), "a?");     // cut off
-    EXPECT_EQ(toCp936("\xe7\xb1" "A"), "?A");  // a broken sequence keeps the next character
+    EXPECT_EQ(toCp936("a😀b"), "a?b");  // not in the code page
+    EXPECT_EQ(toCp936("a\xff"
+                      "b"),
+              "a?b");                       // not UTF-8
+    EXPECT_EQ(toCp936("a\xe7\xb1"), "a?");  // cut off
+    EXPECT_EQ(toCp936("\xe7\xb1"
+                      "A"),
+              "?A");  // a broken sequence keeps the next character
 }
 
 TEST(Report, DefaultInputsGiveTheFourteenLines) {
@@ -194,7 +200,8 @@ TEST(Report, TypedTextsAreEchoedUnchanged) {
     EXPECT_EQ(fromCp936(lines[6]).substr(fromCp936(lines[6]).size() - 3), " 3 ");
     // A full-width digit takes two columns: two of them leave two blanks fewer before the
     // second column.
-    EXPECT_EQ(fromCp936(lines[9]), blanks(4) + "安全加高 :H2=０.４(米)" + blanks(8) + "风壅水面高:E= .08 (米)");
+    EXPECT_EQ(fromCp936(lines[9]),
+              blanks(4) + "安全加高 :H2=０.４(米)" + blanks(8) + "风壅水面高:E= .08 (米)");
 }
 
 TEST(Report, LongAllowanceTextPushesTheSetUpToALineOfItsOwn) {
@@ -230,7 +237,7 @@ TEST(Report, HugeFetchIsWrittenInExponentForm) {
 }
 
 class ReportFile : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[] = "/tmp/kelnor-report-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);

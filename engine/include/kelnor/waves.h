@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "kelnor/inputs.h"
 
 namespace kelnor {
@@ -29,14 +31,17 @@ WaveElements computeWaveElements(FormulaChoice Igs, const InputSet& inputs, doub
 // Outcome of the stepped wavelength search of the Putian formula.
 struct WavelengthSearch {
     double Lambda = 0;     // the wavelength found, or the deep-water 1.56 T²
-    int candidates = 0;    // candidates tried
+    int candidate = 0;     // 1-based number of the candidate that ended the search, 0 if none
     bool matched = false;  // a candidate came within the tolerance
 };
 
-// Candidates 2, 2.2, … accumulated in steps of 0.2 while they stay at most 90; the sum
-// passes 90 just before reaching it, so the last is 89.8 (440 candidates). The first
-// candidate L whose computed length lies within 0.5 of it ends the search: with H/L < 0.5
-// its computed length is the wavelength, otherwise the deep-water length 1.56 T² is.
+// The candidate lengths: 2, 2.2, … accumulated in steps of 0.2 while they stay at most 90.
+// The sum passes 90 just before reaching it, so the last is 89.8 (440 candidates).
+const std::vector<double>& wavelengthCandidates();
+
+// The first candidate L whose computed length Lc = (T²g/2π)·th(2πH/L) lies within 0.5 of it
+// ends the search: with H/L < 0.5 its Lc is the wavelength, otherwise the deep-water length
+// 1.56 T² is; when no candidate comes within 0.5, the deep-water length too.
 WavelengthSearch searchWavelength(double T, double H);
 
 }  // namespace kelnor
