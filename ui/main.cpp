@@ -1,0 +1,59 @@
+// kelnor: the calculator's window.
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "captions.h"
+#include "tavo_window.h"
+
+namespace {
+
+bool isSet(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Without a display Qt aborts with a page about platform plugins; a user started from a
+// terminal without one should rather hear so in a line. A platform chosen explicitly, such as
+// offscreen, is left to Qt.
+bool displayReachable(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) {
+            return true;
+        }
+    }
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0' && std::strncmp(platform, "xcb", 3) != 0 &&
+        std::strncmp(platform, "wayland", 7) != 0) {
+        return true;
+    }
+    return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!displayReachable(argc, argv)) {
+        std::fputs(
+            "kelnor: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset); "
+            "start it in a desktop session, or calculate with kelnor-calc\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kelnor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelnor"));
+    useChineseApplicationFont();
+
+    // The report and the help text live beside the program.
+    TavoWindow window(QCoreApplication::applicationDirPath());
+    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
+                                           window.screen()->availableGeometry()));
+    window.show();
+    return app.exec();
+}
