@@ -31,7 +31,7 @@ BENCHMARK(BM_Calculate)->Arg(1)->Arg(2)->Arg(3);
 // near: trying them in turn would take all 440.
 void BM_CalculateFullWavelengthSearch(benchmark::State& state) {
     InputSet inputs = InputSet::defaults();
-    inputs[Box::W10] = "1";
+    inputs[Box::W10] = std::string("1");
     const WaveElements w = computeWaveElements(FormulaChoice::Putian, inputs, 1.0);
     if (searchWavelength(w.T, 9.0).matched) {
         state.SkipWithError("not a full search");
