@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "batch.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "options.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (options.batch) {
+            return cli::runBatch(*options.batch, options.output);
+        }
         return runSingle(options);
     } catch (const Failure& f) {
         return fail(cli::describe(f, cli::optionName));

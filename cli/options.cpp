@@ -30,6 +30,7 @@ FormulaChoice parseFormula(std::string_view text) {
 
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
+    std::string caseOption;  // the first option that sets the single case, if any
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -56,6 +57,11 @@ Options parseOptions(int argc, const char* const* argv) {
             }
             value = argv[++i];
         }
+        if (box || name == "formula") {
+            if (caseOption.empty()) {
+                caseOption = "--" + std::string(name);
+            }
+        }
         if (box) {
             options.inputs.text[*box] = std::string(*value);
         } else if (name == "formula") {
@@ -65,6 +71,14 @@ Options parseOptions(int argc, const char* const* argv) {
         } else {
             options.batch = std::string(*value);
         }
+    }
+    // A batch takes every case from its file: an option beside it would either be ignored
+    // or quietly override the window's defaults, so neither happens.
+    if (options.batch && !caseOption.empty()) {
+        throw UsageError(caseOption + " cannot be used with --batch; give a column instead");
+    }
+    if (options.batch && options.output && (options.output->empty() || *options.output == "-")) {
+        throw UsageError("--output with --batch needs a folder for the reports");
     }
     return options;
 }
@@ -99,13 +113,18 @@ std::string usage() {
     text +=
         "  --output FILE   write the report to FILE, replacing it only when complete;\n"
         "                  \"-\" or none: standard output. With --batch: a folder that receives\n"
-        "                  one report per row, tavoout-<row>.txt\n"
+        "                  the report of each row that computes, tavoout-<row>.txt, the rows\n"
+        "                  counted from 1 after the header\n"
         "  --batch CSV     compute every row of a CSV file (\"-\": standard input) and print a\n"
-        "                  CSV of the results\n"
+        "                  CSV of the results. Its header names columns among case (a label),\n"
+        "                  formula and the eight values above; a column left out takes the\n"
+        "                  default for every row. A failing row gets its failure in the\n"
+        "                  error column and the batch goes on\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"
-        "--name value. Exit status: 0 done, 1 a calculation or write failed, 2 usage error.\n";
+        "--name value. Exit status: 0 done, 1 a calculation or write failed (with --batch:\n"
+        "any row), 2 usage error or unreadable CSV.\n";
     return text;
 }
 

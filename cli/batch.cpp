@@ -1,0 +1,362 @@
+#include "batch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <system_error>
+#include <vector>
+
+#include "csv.h"
+#include "kelnor/calculation.h"
+#include "kelnor/failure.h"
+#include "kelnor/report.h"
+#include "kelnor/report_file.h"
+#include "number_text.h"
+#include "options.h"
+
+namespace kelnor::cli {
+
+namespace {
+
+// What a header cell names: a box index 0..7, or one of these.
+constexpr int kCaseColumn = -2;
+constexpr int kFormulaColumn = -1;
+
+constexpr std::string_view kResultColumns = "W,Dm,H1,T,Lambda,E,R,K1,K5,R1,R5,B1,B5";
+constexpr int kResultCount = 13;
+
+// A failure that stops the whole batch with exit status 2.
+struct BatchError {
+    std::string message;
+};
+
+std::string_view trimBlanks(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<int> columnOf(std::string_view name) {
+    if (name == "case") {
+        return kCaseColumn;
+    }
+    if (name == "formula") {
+        return kFormulaColumn;
+    }
+    for (int b = 0; b < kBoxCount; ++b) {
+        if (kBoxOptions[b] == name) {
+            return b;
+        }
+    }
+    return std::nullopt;
+}
+
+// Reads the input with read(2), raising the system's error.
+CsvReader::Source readFrom(int fd) {
+    return [fd](char* buffer, std::size_t size) -> std::size_t {
+        while (true) {
+            const ssize_t n = ::read(fd, buffer, size);
+            if (n >= 0) {
+                return static_cast<std::size_t>(n);
+            }
+            if (errno != EINTR) {
+                throw std::system_error(errno, std::generic_category());
+            }
+        }
+    };
+}
+
+// Standard output, written in large blocks.
+class Output {
+  public:
+    std::string line;
+
+    // Hands the finished line on, writing once enough has gathered.
+    void endLine() {
+        line += '\n';
+        if (line.size() >= kBlock) {
+            flush();
+        }
+    }
+
+    void flush() {
+        std::string_view rest = line;
+        while (!rest.empty()) {
+            const ssize_t n = ::write(STDOUT_FILENO, rest.data(), rest.size());
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                throw Failure::writing("standard output", std::strerror(n < 0 ? errno : EIO));
+            }
+            rest.remove_prefix(static_cast<std::size_t>(n));
+        }
+        line.clear();
+    }
+
+  private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+};
+
+std::optional<FormulaChoice> formulaOf(std::string_view text) {
+    text = trimBlanks(text);
+    if (text == "1") {
+        return FormulaChoice::Putian;
+    }
+    if (text == "2") {
+        return FormulaChoice::Andreyanov;
+    }
+    if (text == "3") {
+        return FormulaChoice::GuantingHedi;
+    }
+    return std::nullopt;
+}
+
+std::string_view columnName(int box) {
+    return kBoxOptions[box];
+}
+
+std::string quoted(std::string_view text) {
+    std::string result(1, '"');
+    result += text;
+    result += '"';
+    return result;
+}
+
+class Batch {
+  public:
+    Batch(const std::string& inputName, CsvReader::Source source,
+          const std::optional<std::string>& reportFolder)
+        : inputName_(inputName), reader_(std::move(source)) {
+        if (reportFolder) {
+            folder_ = *reportFolder;
+            if (folder_.back() != '/') {
+                folder_ += '/';
+            }
+        }
+    }
+
+    // Returns the exit status; raises BatchError, or the output's Failure.
+    int run() {
+        readHeader();
+        writeHeader();
+        try {
+            while (reader_.next(record_)) {
+                if (!record_.blank) {
+                    computeRow();
+                }
+            }
+        } catch (const std::system_error&) {
+            out_.flush();  // the rows done so far, before the read error ends the batch
+            throw;
+        }
+        out_.flush();
+        if (failed_ > 0) {
+            std::cerr << "kelnor-calc: " << failed_ << " of " << rows_ << " rows failed\n";
+            return 1;
+        }
+        return 0;
+    }
+
+  private:
+    void readHeader() {
+        do {
+            if (!reader_.next(record_)) {
+                throw BatchError{inputName_ + " has no header row"};
+            }
+        } while (record_.blank);
+        if (record_.unterminatedQuote || record_.tooLong) {
+            throw BatchError{"the header row of " + inputName_ + " is not valid CSV"};
+        }
+        for (const std::string& cell : record_.cells) {
+            const std::string_view name = trimBlanks(cell);
+            const std::optional<int> column = columnOf(name);
+            if (!column) {
+                throw BatchError{"unknown column " + quoted(name) + " in " + inputName_ +
+                                 "; the columns are case, formula, depth, wind, fetch, "
+                                 "roughness, kw, slope, allowance, kz"};
+            }
+            for (const int seen : columns_) {
+                if (seen == *column) {
+                    throw BatchError{"column " + quoted(name) + " appears twice in " + inputName_};
+                }
+            }
+            columns_.push_back(*column);
+            hasCase_ = hasCase_ || *column == kCaseColumn;
+        }
+    }
+
+    void writeHeader() {
+        std::string& line = out_.line;
+        if (hasCase_) {
+            line += "case,";
+        }
+        line += "formula";
+        for (const std::string_view name : kBoxOptions) {
+            line += ',';
+            line += name;
+        }
+        line += ',';
+        line += kResultColumns;
+        line += ",error";
+        out_.endLine();
+    }
+
+    // Sets the texts of the row from its cells; the error that fails the row, if any.
+    std::string takeCells() {
+        std::string error;
+        if (record_.tooLong) {
+            error = "the row is longer than " + std::to_string(CsvReader::kDefaultMaxRecordBytes) +
+                    " bytes";
+        } else if (record_.unterminatedQuote) {
+            error = "a quoted cell is not closed before the end of " + inputName_;
+        } else if (record_.cells.size() != columns_.size()) {
+            error = "the row has " + std::to_string(record_.cells.size()) +
+                    " cells where the header has " + std::to_string(columns_.size());
+        }
+        // Even a malformed row shows what it holds, cell by cell in the header's order. The
+        // cells are taken over, not copied; the reader refills them.
+        record_.cells.resize(std::max(record_.cells.size(), columns_.size()));
+        for (std::size_t i = 0; i < columns_.size(); ++i) {
+            std::string& cell = record_.cells[i];
+            switch (columns_[i]) {
+                case kCaseColumn:
+                    caseText_.swap(cell);
+                    break;
+                case kFormulaColumn:
+                    formulaText_.swap(cell);
+                    break;
+                default:
+                    inputs_.text[columns_[i]].swap(cell);
+            }
+        }
+        return error;
+    }
+
+    void computeRow() {
+        ++rows_;
+        std::string error = takeCells();
+        std::optional<Results> results;
+        if (error.empty()) {
+            const auto formula = formulaOf(formulaText_);
+            if (!formula) {
+                error = "formula " + quoted(formulaText_) + " is not 1, 2 or 3";
+            } else {
+                try {
+                    results = calculate(*formula, inputs_);
+                    if (!folder_.empty()) {
+                        replaceFile(folder_ + "tavoout-" + std::to_string(rows_) + ".txt",
+                                    formatReport(*formula, inputs_, *results));
+                    }
+                } catch (const Failure& failure) {
+                    results.reset();
+                    error = describe(failure, columnName);
+                }
+            }
+        }
+        if (!error.empty()) {
+            ++failed_;
+        }
+        writeRow(results, error);
+    }
+
+    void writeRow(const std::optional<Results>& results, const std::string& error) {
+        std::string& line = out_.line;
+        if (hasCase_) {
+            appendCsvCell(line, caseText_);
+            line += ',';
+        }
+        appendCsvCell(line, formulaText_);
+        for (const std::string& text : inputs_.text) {
+            line += ',';
+            appendCsvCell(line, text);
+        }
+        if (results) {
+            const WaveElements& w = results->waves;
+            const RunupResult& r = results->runup;
+            for (const double x :
+                 {w.W, w.Dm, w.H1, w.T, w.Lambda, w.E, r.R, r.K1, r.K5, r.R1, r.R5, r.B1, r.B5}) {
+                line += ',';
+                appendShortest(line, x);
+            }
+        } else {
+            line.append(kResultCount, ',');
+        }
+        line += ',';
+        appendCsvCell(line, error);
+        out_.endLine();
+    }
+
+    std::string inputName_;
+    std::string folder_;  // with a closing "/", or empty for no reports
+    CsvReader reader_;
+    CsvRecord record_;
+    Output out_;
+
+    std::vector<int> columns_;  // what each cell of a row is, in the header's order
+    bool hasCase_ = false;
+
+    InputSet inputs_ = InputSet::defaults();
+    std::string caseText_;
+    std::string formulaText_ = "1";
+
+    std::uint64_t rows_ = 0;
+    std::uint64_t failed_ = 0;
+};
+
+// The file descriptor to read, opened when it is a file; raises BatchError.
+int openInput(const std::string& input) {
+    if (input == "-") {
+        return STDIN_FILENO;
+    }
+    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw BatchError{"cannot read " + input + ": " + std::strerror(errno)};
+    }
+    return fd;
+}
+
+}  // namespace
+
+int runBatch(const std::string& input, const std::optional<std::string>& reportFolder) {
+    const std::string inputName = input == "-" ? "standard input" : input;
+    int fd = -1;
+    try {
+        if (reportFolder) {
+            struct stat st {};
+            if (::stat(reportFolder->c_str(), &st) != 0) {
+                throw BatchError{"cannot write reports into " + *reportFolder + ": " +
+                                 std::strerror(errno)};
+            }
+            if (!S_ISDIR(st.st_mode)) {
+                throw BatchError{"cannot write reports into " + *reportFolder + ": " +
+                                 std::strerror(ENOTDIR)};
+            }
+        }
+        fd = openInput(input);
+        Batch batch(inputName, readFrom(fd), reportFolder);
+        const int status = batch.run();
+        if (fd != STDIN_FILENO) {
+            ::close(fd);
+        }
+        return status;
+    } catch (const BatchError& e) {
+        std::cerr << "kelnor-calc: " << e.message << '\n';
+    } catch (const std::system_error& e) {
+        std::cerr << "kelnor-calc: cannot read " << inputName << ": " << e.code().message() << '\n';
+    }
+    if (fd > STDIN_FILENO) {
+        ::close(fd);
+    }
+    return 2;
+}
+
+}  // namespace kelnor::cli
