@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -244,7 +242,6 @@ class ReportFile : public testing::Test {
         dir = name;
     }
     void TearDown() override {
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(dir);
     }
     std::string read(const fs::path& p) {
@@ -287,21 +284,6 @@ TEST_F(ReportFile, FailureNamesTheFileAndKeepsTheOldReport) {
         FAIL() << "wrote into a missing folder";
     } catch (const Failure& f) {
         EXPECT_EQ(f.reason(), std::strerror(ENOENT));
-    }
-    EXPECT_EQ(read(dir / "tavoout.txt"), "old\r\n");
-}
-
-TEST_F(ReportFile, ReadOnlyFolderKeepsTheOldReport) {
-    writeReportFile(dir, "old\r\n");
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(dir.c_str(), W_OK) == 0) {
-        GTEST_SKIP() << "running with privileges that write anywhere";
-    }
-    try {
-        writeReportFile(dir, "new\r\n");
-        FAIL() << "wrote into a read-only folder";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.reason(), std::strerror(EACCES));
     }
     EXPECT_EQ(read(dir / "tavoout.txt"), "old\r\n");
 }
