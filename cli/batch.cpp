@@ -106,20 +106,6 @@ class Output {
     static constexpr std::size_t kBlock = 64 * 1024;
 };
 
-std::optional<FormulaChoice> formulaOf(std::string_view text) {
-    text = trimBlanks(text);
-    if (text == "1") {
-        return FormulaChoice::Putian;
-    }
-    if (text == "2") {
-        return FormulaChoice::Andreyanov;
-    }
-    if (text == "3") {
-        return FormulaChoice::GuantingHedi;
-    }
-    return std::nullopt;
-}
-
 std::string_view columnName(int box) {
     return kBoxOptions[box];
 }
@@ -246,7 +232,7 @@ class Batch {
         std::string error = takeCells();
         std::optional<Results> results;
         if (error.empty()) {
-            const auto formula = formulaOf(formulaText_);
+            const auto formula = formulaOf(trimBlanks(formulaText_));
             if (!formula) {
                 error = "formula " + quoted(formulaText_) + " is not 1, 2 or 3";
             } else {

@@ -14,6 +14,15 @@ std::optional<int> boxOf(std::string_view name) {
 }
 
 FormulaChoice parseFormula(std::string_view text) {
+    if (const auto formula = formulaOf(text)) {
+        return *formula;
+    }
+    throw UsageError("--formula must be 1, 2 or 3, not \"" + std::string(text) + "\"");
+}
+
+}  // namespace
+
+std::optional<FormulaChoice> formulaOf(std::string_view text) {
     if (text == "1") {
         return FormulaChoice::Putian;
     }
@@ -23,10 +32,8 @@ FormulaChoice parseFormula(std::string_view text) {
     if (text == "3") {
         return FormulaChoice::GuantingHedi;
     }
-    throw UsageError("--formula must be 1, 2 or 3, not \"" + std::string(text) + "\"");
+    return std::nullopt;
 }
-
-}  // namespace
 
 Options parseOptions(int argc, const char* const* argv) {
     Options options;

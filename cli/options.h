@@ -30,6 +30,9 @@ class UsageError : public std::runtime_error {
 
 Options parseOptions(int argc, const char* const* argv);
 
+// "1", "2" or "3" as the formula it names; anything else names none.
+std::optional<FormulaChoice> formulaOf(std::string_view text);
+
 std::string usage();
 
 // The failure in the command line's words, e.g.

@@ -1,9 +1,6 @@
 // kelnor-calc --batch end to end, through the built binary, against the single case.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <bit>
@@ -12,15 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "csv.h"
 #include "kelnor/calculation.h"
 #include "kelnor/report.h"
-
-extern char** environ;
+#include "run_program.h"
 
 namespace kelnor {
 namespace {
@@ -32,17 +27,8 @@ const std::string kOutputHeader =
     "formula,depth,wind,fetch,roughness,kw,slope,allowance,kz,"
     "W,Dm,H1,T,Lambda,E,R,K1,K5,R1,R5,B1,B5,error";
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::Outcome;
+using testing_support::slurp;
 
 std::vector<Cells> parseCsv(const std::string& text) {
     std::size_t at = 0;
@@ -72,35 +58,9 @@ class Batch : public testing::Test {
     // Runs kelnor-calc with `args`, standard input from `input` when given.
     Outcome run(const std::vector<std::string>& args,
                 const std::optional<std::string>& input = std::nullopt) {
-        std::vector<char*> argv{const_cast<char*>(KELNOR_CALC)};
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        const std::string inPath = dir / "stdin", outPath = dir / "stdout",
-                          errPath = dir / "stderr";
-        std::ofstream(inPath, std::ios::binary) << input.value_or("");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        pid_t pid = 0;
-        Outcome o;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        o.out = slurp(outPath);
-        o.err = slurp(errPath);
-        for (const auto& p : {inPath, outPath, errPath}) {
-            fs::remove(p);
-        }
-        return o;
+        std::vector<std::string> argv{KELNOR_CALC};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return testing_support::runProgram(argv, dir, input);
     }
 
     fs::path write(const std::string& name, const std::string& text) {

@@ -1,37 +1,23 @@
 // kelnor-calc end to end, through the built binary.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "kelnor/report.h"
-
-extern char** environ;
+#include "run_program.h"
 
 namespace kelnor {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::Outcome;
+using testing_support::slurp;
 
 class Cli : public testing::Test {
   protected:
@@ -45,34 +31,8 @@ class Cli : public testing::Test {
     // Runs kelnor-calc with `args`, after the words of `prefix` (a wrapper such as setpriv).
     Outcome run(const std::vector<std::string>& args, std::vector<std::string> prefix = {}) {
         prefix.push_back(program);
-        std::vector<char*> argv;
-        for (const auto& a : prefix) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        for (const auto& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        const std::string outPath = dir / "stdout", errPath = dir / "stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        pid_t pid = 0;
-        Outcome o;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        o.out = slurp(outPath);
-        o.err = slurp(errPath);
-        fs::remove(outPath);
-        fs::remove(errPath);
-        return o;
+        prefix.insert(prefix.end(), args.begin(), args.end());
+        return testing_support::runProgram(prefix, dir);
     }
 
     fs::path dir;
