@@ -46,15 +46,8 @@ std::vector<Cells> parseCsv(const std::string& text) {
     return rows;
 }
 
-class Batch : public testing::Test {
+class Batch : public testing_support::TemporaryFolderTest {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/kelnor-batch-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // Runs kelnor-calc with `args`, standard input from `input` when given.
     Outcome run(const std::vector<std::string>& args,
                 const std::optional<std::string>& input = std::nullopt) {
@@ -67,8 +60,6 @@ class Batch : public testing::Test {
         std::ofstream(dir / name, std::ios::binary) << text;
         return dir / name;
     }
-
-    fs::path dir;
 };
 
 // One case of the mixed file and what the single case makes of it.

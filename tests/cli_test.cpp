@@ -19,15 +19,8 @@ namespace fs = std::filesystem;
 using testing_support::Outcome;
 using testing_support::slurp;
 
-class Cli : public testing::Test {
+class Cli : public testing_support::TemporaryFolderTest {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/kelnor-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // Runs kelnor-calc with `args`, after the words of `prefix` (a wrapper such as setpriv).
     Outcome run(const std::vector<std::string>& args, std::vector<std::string> prefix = {}) {
         prefix.push_back(program);
@@ -35,7 +28,6 @@ class Cli : public testing::Test {
         return testing_support::runProgram(prefix, dir);
     }
 
-    fs::path dir;
     std::string program = KELNOR_CALC;
 };
 

@@ -27,18 +27,14 @@
 #include "kelnor/failure.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
+#include "test_files.h"
 
 namespace kelnor {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing_support::slurp;
 
 void spill(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -169,22 +165,20 @@ std::string mountSmallTmpfs(const fs::path& folder, const char* options) {
     return "";
 }
 
-class ReportFaults : public testing::Test {
+class ReportFaults : public testing_support::TemporaryFolderTest {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/kelnor-faults-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        root = name;
+        TemporaryFolderTest::SetUp();
         // Others may pass through, so the write can also run as nobody.
-        fs::permissions(root, fs::perms::owner_all | fs::perms::others_exec);
-        folder = root / "program";
+        fs::permissions(dir, fs::perms::owner_all | fs::perms::others_exec);
+        folder = dir / "program";
         fs::create_directory(folder);
         spill(folder / kReportFileName, previousReport());
     }
     void TearDown() override {
         std::error_code ec;
         fs::permissions(folder, fs::perms::owner_all, ec);
-        fs::remove_all(root);
+        TemporaryFolderTest::TearDown();
     }
 
     // A failure that names the report and the system's reason for `error`.
@@ -196,7 +190,7 @@ class ReportFaults : public testing::Test {
         return failed(error) + " | the previous report | tavoout.txt";
     }
 
-    fs::path root, folder;
+    fs::path folder;
 };
 
 // Real faults of the file system.
@@ -253,7 +247,7 @@ TEST_F(ReportFaults, FolderThatVanishedOrIsNoFolder) {
     fs::remove_all(folder);
     EXPECT_EQ(attempt(folder, newReport(), systemFileOps()),
               failed(ENOENT) + " | no report | no folder");
-    EXPECT_EQ(names(root), "");
+    EXPECT_EQ(names(dir), "");
 
     spill(folder, "a file\n");
     EXPECT_EQ(attempt(folder, newReport(), systemFileOps()),

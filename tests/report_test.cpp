@@ -16,11 +16,13 @@
 #include "kelnor/number_format.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
+#include "test_files.h"
 
 namespace kelnor {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::slurp;
 
 // Decodes CP936 bytes back to UTF-8, in the other direction from the writer.
 std::string fromCp936(const std::string& bytes) {
@@ -234,32 +236,17 @@ TEST(Report, HugeFetchIsWrittenInExponentForm) {
     EXPECT_NE(fromCp936(lines[4]).find("D= 1E+16 (米)"), std::string::npos);
 }
 
-class ReportFile : public testing::Test {
+class ReportFile : public testing_support::TemporaryFolderTest {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/kelnor-report-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override {
-        fs::remove_all(dir);
-    }
-    std::string read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     std::size_t entries() {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
     }
-    fs::path dir;
 };
 
 TEST_F(ReportFile, ReplacesThePreviousReportWhole) {
     writeReportFile(dir, "first report, rather longer than the second\r\n");
     writeReportFile(dir, "second\r\n");
-    EXPECT_EQ(read(dir / "tavoout.txt"), "second\r\n");
+    EXPECT_EQ(slurp(dir / "tavoout.txt"), "second\r\n");
     EXPECT_EQ(entries(), 1u);  // no temporary file left
 }
 
@@ -285,7 +272,7 @@ TEST_F(ReportFile, FailureNamesTheFileAndKeepsTheOldReport) {
     } catch (const Failure& f) {
         EXPECT_EQ(f.reason(), std::strerror(ENOENT));
     }
-    EXPECT_EQ(read(dir / "tavoout.txt"), "old\r\n");
+    EXPECT_EQ(slurp(dir / "tavoout.txt"), "old\r\n");
 }
 
 }  // namespace

@@ -10,9 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "test_files.h"
 
 extern char** environ;
 
@@ -22,13 +23,6 @@ struct Outcome {
     int status = -1;  // exit status, -1 when the program did not exit normally
     std::string out, err;
 };
-
-inline std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Runs `argv` (the program first) in `scratch`, a folder for the stream files, with
 // `input` on standard input.
