@@ -17,7 +17,6 @@
 #include "kelnor/failure.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
-#include "number_text.h"
 #include "options.h"
 
 namespace kelnor::cli {
@@ -28,8 +27,27 @@ namespace {
 constexpr int kCaseColumn = -2;
 constexpr int kFormulaColumn = -1;
 
-constexpr std::string_view kResultColumns = "W,Dm,H1,T,Lambda,E,R,K1,K5,R1,R5,B1,B5";
-constexpr int kResultCount = 13;
+// The result columns, each with the figure it holds, in the order of the output.
+struct ResultColumn {
+    std::string_view name;
+    double (*value)(const Results&);
+};
+
+constexpr ResultColumn kResultColumns[] = {
+    {"W", [](const Results& r) { return r.waves.W; }},
+    {"Dm", [](const Results& r) { return r.waves.Dm; }},
+    {"H1", [](const Results& r) { return r.waves.H1; }},
+    {"T", [](const Results& r) { return r.waves.T; }},
+    {"Lambda", [](const Results& r) { return r.waves.Lambda; }},
+    {"E", [](const Results& r) { return r.waves.E; }},
+    {"R", [](const Results& r) { return r.runup.R; }},
+    {"K1", [](const Results& r) { return r.runup.K1; }},
+    {"K5", [](const Results& r) { return r.runup.K5; }},
+    {"R1", [](const Results& r) { return r.runup.R1; }},
+    {"R5", [](const Results& r) { return r.runup.R5; }},
+    {"B1", [](const Results& r) { return r.runup.B1; }},
+    {"B5", [](const Results& r) { return r.runup.B5; }},
+};
 
 // A failure that stops the whole batch with exit status 2.
 struct BatchError {
@@ -74,9 +92,11 @@ CsvReader::Source readFrom(int fd) {
     };
 }
 
-// Standard output, written in large blocks.
+// The output, handed on in large blocks.
 class Output {
   public:
+    explicit Output(std::function<void(std::string_view)> sink) : sink_(std::move(sink)) {}
+
     std::string line;
 
     // Hands the finished line on, writing once enough has gathered.
@@ -88,22 +108,15 @@ class Output {
     }
 
     void flush() {
-        std::string_view rest = line;
-        while (!rest.empty()) {
-            const ssize_t n = ::write(STDOUT_FILENO, rest.data(), rest.size());
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                throw Failure::writing("standard output", std::strerror(n < 0 ? errno : EIO));
-            }
-            rest.remove_prefix(static_cast<std::size_t>(n));
+        if (!line.empty()) {
+            sink_(line);
         }
         line.clear();
     }
 
   private:
     static constexpr std::size_t kBlock = 64 * 1024;
+    std::function<void(std::string_view)> sink_;
 };
 
 std::string_view columnName(int box) {
@@ -119,9 +132,8 @@ std::string quoted(std::string_view text) {
 
 class Batch {
   public:
-    Batch(const std::string& inputName, CsvReader::Source source,
-          const std::optional<std::string>& reportFolder)
-        : inputName_(inputName), reader_(std::move(source)) {
+    Batch(BatchIo& io, const std::optional<std::string>& reportFolder)
+        : inputName_(io.inputName), reader_(io.input), out_(io.output), errors_(io.errors) {
         if (reportFolder) {
             folder_ = *reportFolder;
             if (folder_.back() != '/') {
@@ -130,7 +142,7 @@ class Batch {
         }
     }
 
-    // Returns the exit status; raises BatchError, or the output's Failure.
+    // Returns the exit status; raises BatchError, or the output's WriteFailure.
     int run() {
         readHeader();
         writeHeader();
@@ -145,11 +157,20 @@ class Batch {
             throw;
         }
         out_.flush();
+        int status = failed_ > 0 ? 1 : 0;
         if (failed_ > 0) {
-            std::cerr << "kelnor-calc: " << failed_ << " of " << rows_ << " rows failed\n";
-            return 1;
+            errors_ << "kelnor-calc: " << failed_ << " of " << rows_ << " rows failed\n";
         }
-        return 0;
+        // The reports were written without waiting for the disk; one flush for all of them.
+        if (reportsWritten_ > 0) {
+            try {
+                flushFolder(folder_);
+            } catch (const WriteFailure& failure) {
+                errors_ << "kelnor-calc: " << describe(failure) << '\n';
+                status = 1;
+            }
+        }
+        return status;
     }
 
   private:
@@ -190,8 +211,10 @@ class Batch {
             line += ',';
             line += name;
         }
-        line += ',';
-        line += kResultColumns;
+        for (const ResultColumn& column : kResultColumns) {
+            line += ',';
+            line += column.name;
+        }
         line += ",error";
         out_.endLine();
     }
@@ -240,11 +263,15 @@ class Batch {
                     results = calculate(*formula, inputs_);
                     if (!folder_.empty()) {
                         replaceFile(folder_ + "tavoout-" + std::to_string(rows_) + ".txt",
-                                    formatReport(*formula, inputs_, *results));
+                                    formatReport(*formula, inputs_, *results), Flush::Later);
+                        ++reportsWritten_;
                     }
                 } catch (const Failure& failure) {
                     results.reset();
                     error = describe(failure, columnName);
+                } catch (const WriteFailure& failure) {
+                    results.reset();
+                    error = describe(failure);
                 }
             }
         }
@@ -265,16 +292,11 @@ class Batch {
             line += ',';
             appendCsvCell(line, text);
         }
-        if (results) {
-            const WaveElements& w = results->waves;
-            const RunupResult& r = results->runup;
-            for (const double x :
-                 {w.W, w.Dm, w.H1, w.T, w.Lambda, w.E, r.R, r.K1, r.K5, r.R1, r.R5, r.B1, r.B5}) {
-                line += ',';
-                appendShortest(line, x);
+        for (const ResultColumn& column : kResultColumns) {
+            line += ',';
+            if (results) {
+                appendShortest(line, column.value(*results));
             }
-        } else {
-            line.append(kResultCount, ',');
         }
         line += ',';
         appendCsvCell(line, error);
@@ -286,6 +308,7 @@ class Batch {
     CsvReader reader_;
     CsvRecord record_;
     Output out_;
+    std::ostream& errors_;
 
     std::vector<int> columns_;  // what each cell of a row is, in the header's order
     bool hasCase_ = false;
@@ -296,25 +319,27 @@ class Batch {
 
     std::uint64_t rows_ = 0;
     std::uint64_t failed_ = 0;
+    std::uint64_t reportsWritten_ = 0;
 };
-
-// The file descriptor to read, opened when it is a file; raises BatchError.
-int openInput(const std::string& input) {
-    if (input == "-") {
-        return STDIN_FILENO;
-    }
-    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        throw BatchError{"cannot read " + input + ": " + std::strerror(errno)};
-    }
-    return fd;
-}
 
 }  // namespace
 
-int runBatch(const std::string& input, const std::optional<std::string>& reportFolder) {
-    const std::string inputName = input == "-" ? "standard input" : input;
-    int fd = -1;
+// Standard output, raising the system's reason when it cannot be written.
+void writeStandardOutput(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            throw WriteFailure("standard output",
+                               std::error_code(n < 0 ? errno : EIO, std::generic_category()));
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+int runBatch(BatchIo& io, const std::optional<std::string>& reportFolder) {
     try {
         if (reportFolder) {
             struct stat st {};
@@ -327,22 +352,34 @@ int runBatch(const std::string& input, const std::optional<std::string>& reportF
                                  std::strerror(ENOTDIR)};
             }
         }
-        fd = openInput(input);
-        Batch batch(inputName, readFrom(fd), reportFolder);
-        const int status = batch.run();
-        if (fd != STDIN_FILENO) {
-            ::close(fd);
-        }
-        return status;
+        Batch batch(io, reportFolder);
+        return batch.run();
     } catch (const BatchError& e) {
-        std::cerr << "kelnor-calc: " << e.message << '\n';
+        io.errors << "kelnor-calc: " << e.message << '\n';
     } catch (const std::system_error& e) {
-        std::cerr << "kelnor-calc: cannot read " << inputName << ": " << e.code().message() << '\n';
-    }
-    if (fd > STDIN_FILENO) {
-        ::close(fd);
+        io.errors << "kelnor-calc: cannot read " << io.inputName << ": " << e.code().message()
+                  << '\n';
     }
     return 2;
+}
+
+int runBatch(const std::string& input, const std::optional<std::string>& reportFolder) {
+    int fd = STDIN_FILENO;
+    if (input != "-") {
+        fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            std::cerr << "kelnor-calc: cannot read " << input << ": " << std::strerror(errno)
+                      << '\n';
+            return 2;
+        }
+    }
+    BatchIo io{input == "-" ? "standard input" : input, readFrom(fd), writeStandardOutput,
+               std::cerr};
+    const int status = runBatch(io, reportFolder);
+    if (fd != STDIN_FILENO) {
+        ::close(fd);
+    }
+    return status;
 }
 
 }  // namespace kelnor::cli

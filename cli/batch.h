@@ -1,7 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
+
+#include "csv.h"
 
 namespace kelnor::cli {
 
@@ -24,5 +29,19 @@ namespace kelnor::cli {
 // could not be written), 2 when the input cannot be read, its header is wrong, or the
 // report folder is not a folder. Messages go to standard error.
 int runBatch(const std::string& input, const std::optional<std::string>& reportFolder);
+
+// Where a batch reads and writes: the program's standard streams, or a test's strings.
+struct BatchIo {
+    std::string inputName;                         // how messages name the input
+    CsvReader::Source input;                       // raises std::system_error on a read error
+    std::function<void(std::string_view)> output;  // raises WriteFailure
+    std::ostream& errors;
+};
+
+// runBatch on `io`. The reports of a batch are flushed to disk once, after the last row.
+int runBatch(BatchIo& io, const std::optional<std::string>& reportFolder);
+
+// The program's standard output, writing all of `bytes`; raises WriteFailure.
+void writeStandardOutput(std::string_view bytes);
 
 }  // namespace kelnor::cli

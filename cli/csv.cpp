@@ -1,6 +1,7 @@
 #include "csv.h"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 namespace kelnor::cli {
@@ -153,6 +154,11 @@ void appendCsvCell(std::string& line, std::string_view cell) {
         line += c;
     }
     line += '"';
+}
+
+void appendShortest(std::string& line, double x) {
+    char text[32];
+    line.append(text, std::to_chars(text, text + sizeof text, x).ptr);
 }
 
 }  // namespace kelnor::cli

@@ -1,10 +1,9 @@
 // kelnor-calc: the calculator without the window, for scripts, checks and users who want a
 // report from the command line.
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 
 #include "batch.h"
 #include "kelnor/report.h"
@@ -23,10 +22,7 @@ int fail(const std::string& message) {
 int runSingle(const cli::Options& options) {
     const std::string report = calculateReport(options.formula, options.inputs);
     if (!options.output || *options.output == "-") {
-        if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-            std::fflush(stdout) != 0) {
-            throw Failure::writing("standard output", std::strerror(errno));
-        }
+        cli::writeStandardOutput(report);
     } else {
         replaceFile(*options.output, report);
     }
@@ -47,6 +43,7 @@ int main(int argc, char** argv) {
         std::cout << cli::usage();
         return 0;
     }
+    // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.batch) {
             return cli::runBatch(*options.batch, options.output);
@@ -54,7 +51,13 @@ int main(int argc, char** argv) {
         return runSingle(options);
     } catch (const Failure& f) {
         return fail(cli::describe(f, cli::optionName));
+    } catch (const WriteFailure& f) {
+        return fail(cli::describe(f));
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
     } catch (const std::exception& e) {
         return fail(e.what());
+    } catch (...) {
+        return fail("unexpected failure");
     }
 }

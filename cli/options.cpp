@@ -141,6 +141,20 @@ std::string_view optionName(int box) {
     return names[box];
 }
 
+std::string_view kindWords(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::TypeMismatch:
+            return "type mismatch";
+        case FailureKind::DivisionByZero:
+            return "division by zero";
+        case FailureKind::Overflow:
+            return "overflow";
+        case FailureKind::InvalidArgument:
+            return "invalid argument";
+    }
+    return "calculation failure";
+}
+
 std::string describe(const Failure& failure, std::string_view (*boxName)(int box)) {
     std::string message(kindWords(failure.kind()));
     if (failure.box()) {
@@ -149,10 +163,12 @@ std::string describe(const Failure& failure, std::string_view (*boxName)(int box
         message += " \"" + failure.text() + "\"";
         message += failure.kind() == FailureKind::Overflow ? " is beyond the range of a number"
                                                            : " is not a number";
-    } else if (failure.kind() == FailureKind::CannotWriteReport) {
-        message += ": " + failure.text() + ": " + failure.reason();
     }
     return message;
+}
+
+std::string describe(const WriteFailure& failure) {
+    return "cannot write report: " + failure.path() + ": " + failure.reason().message();
 }
 
 }  // namespace kelnor::cli

@@ -7,6 +7,7 @@
 
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
+#include "kelnor/report_file.h"
 
 namespace kelnor::cli {
 
@@ -39,6 +40,9 @@ std::string usage();
 // `type mismatch: --fetch "abc" is not a number`. `boxName` names a box (an option or a
 // column) in that message.
 std::string describe(const Failure& failure, std::string_view (*boxName)(int box));
+
+// A file that could not be written: `cannot write report: FILE: reason`.
+std::string describe(const WriteFailure& failure);
 
 std::string_view optionName(int box);
 

@@ -9,12 +9,7 @@ namespace kelnor {
 namespace {
 
 [[noreturn]] void refuse(FailureKind kind, std::string_view text, int box) {
-    if (box >= 0) {
-        throw Failure::reading(kind, box, std::string(text));
-    }
-    throw Failure(kind,
-                  std::string(kindWords(kind)) + ": \"" + std::string(text) +
-                      (kind == FailureKind::Overflow ? "\" is too large" : "\" is not a number"));
+    throw Failure::reading(kind, box, std::string(text));
 }
 
 // Folds the text to ASCII: full-width digits, point, signs and e/E (U+FF10–FF19, FF0E,

@@ -5,7 +5,7 @@ namespace kelnor {
 namespace checked {
 
 void fail(FailureKind kind) {
-    throw Failure(kind, std::string(kindWords(kind)));
+    throw Failure(kind);
 }
 
 double power(double base, double exponent) {

@@ -9,12 +9,16 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "batch.h"
 #include "csv.h"
 #include "kelnor/calculation.h"
 #include "kelnor/report.h"
+#include "options.h"
 #include "run_program.h"
 
 namespace kelnor {
@@ -281,6 +285,55 @@ TEST_F(Batch, UsageErrors) {
         EXPECT_EQ(o.status, 2) << row.err;
         EXPECT_EQ(o.err.substr(0, o.err.find('\n')), row.err);
         EXPECT_EQ(o.out, "");
+    }
+}
+
+// The batch called directly, with input and output faults a process cannot easily be given.
+TEST(BatchInProcess, ReadErrorPartWayKeepsTheRowsDoneAndEndsWithStatus2) {
+    const std::string input = "case,wind\nA,20\nB,24\n";
+    bool failedOnce = false;
+    std::string out;
+    std::ostringstream errors;
+    cli::BatchIo io{"cases.csv",
+                    [&](char* buffer, std::size_t size) -> std::size_t {
+                        if (failedOnce) {
+                            throw std::system_error(EIO, std::generic_category());
+                        }
+                        failedOnce = true;
+                        // Everything up to the second row's line end, then a read error.
+                        const std::size_t n = std::min(size, input.size() - 1);
+                        std::memcpy(buffer, input.data(), n);
+                        return n;
+                    },
+                    [&](std::string_view bytes) { out += bytes; }, errors};
+    EXPECT_EQ(cli::runBatch(io, std::nullopt), 2);
+    const auto rows = parseCsv(out);
+    ASSERT_EQ(rows.size(), 2u);  // the header and row A; row B never ended
+    EXPECT_EQ(rows[1][0], "A");
+    EXPECT_EQ(errors.str(), "kelnor-calc: cannot read cases.csv: Input/output error\n");
+}
+
+TEST(BatchInProcess, OutputThatCannotBeWrittenStopsTheBatch) {
+    const std::string input = "wind\n20\n";
+    std::size_t at = 0;
+    std::ostringstream errors;
+    cli::BatchIo io{"cases.csv",
+                    [&](char* buffer, std::size_t size) {
+                        const std::size_t n = std::min(size, input.size() - at);
+                        std::memcpy(buffer, input.data() + at, n);
+                        at += n;
+                        return n;
+                    },
+                    [](std::string_view) {
+                        throw WriteFailure("standard output",
+                                           std::make_error_code(std::errc::broken_pipe));
+                    },
+                    errors};
+    try {
+        cli::runBatch(io, std::nullopt);
+        ADD_FAILURE() << "the lost output went unnoticed";
+    } catch (const WriteFailure& f) {
+        EXPECT_EQ(cli::describe(f), "cannot write report: standard output: Broken pipe");
     }
 }
 

@@ -3,17 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "csv.h"
-#include "number_text.h"
 
 namespace kelnor::cli {
 namespace {
@@ -132,70 +126,6 @@ TEST(CsvCell, QuotedOnlyWhereNeeded) {
         ASSERT_EQ(records.size(), 1u);
         EXPECT_EQ(records[0].cells, (Cells{"x", cell}));
     }
-}
-
-std::string libraryText(double x) {
-    char text[32];
-    return std::string(text, std::to_chars(text, text + sizeof text, x).ptr);
-}
-
-std::string shortestText(double x) {
-    std::string out = "|";
-    appendShortest(out, x);
-    return out.substr(1);
-}
-
-TEST(ShortestNumber, ChosenCases) {
-    const std::pair<double, std::string> rows[] = {
-        {2.94, "2.94"},
-        {2.9, "2.9"},
-        {4000, "4000"},
-        {40000, "40000"},
-        {400000, "4e+05"},  // the exponent form is shorter
-        {0.01, "0.01"},
-        {0.001, "0.001"},  // a tie in length keeps the fixed form
-        {0.0001, "1e-04"},
-        {0.5656262791971391, "0.5656262791971391"},
-        {1.2613466026096203, "1.2613466026096203"},
-        {-0.05, "-0.05"},
-        {0.0, "0"},
-        {-0.0, "-0"},
-        {1e15, "1e+15"},
-        {999999999999999.9, "999999999999999.9"},
-        {70368744177664.125, "70368744177664.12"},  // two nearest decimals read back
-        {0.1 + 0.2, "0.30000000000000004"},
-        {9007199254740993.0, "9007199254740992"},
-    };
-    for (const auto& [x, text] : rows) {
-        EXPECT_EQ(shortestText(x), text);
-        EXPECT_EQ(shortestText(x), libraryText(x));
-    }
-}
-
-TEST(ShortestNumber, SameAsTheLibraryEverywhere) {
-    std::mt19937_64 random(20240917);
-    std::uniform_real_distribution<double> decade(-5.0, 17.0);
-    std::uniform_int_distribution<std::int64_t> hundredths(0, 100000000);
-    std::vector<double> values;
-    for (int i = 0; i < 200000; ++i) {
-        values.push_back(std::pow(10.0, decade(random)));                 // all digits
-        values.push_back(static_cast<double>(hundredths(random)) / 100);  // rounded results
-        values.push_back(std::floor(values.back() * 1000 + 0.5) / 1000);
-        values.push_back(std::bit_cast<double>(random()));  // any bit pattern
-        values.push_back(std::nextafter(values[values.size() - 4], 0.0));
-    }
-    // Powers of two, where the gap below is half the gap above, and their neighbours.
-    for (int e = -12; e < 52; ++e) {
-        const double p = std::ldexp(1.0, e);
-        values.insert(values.end(), {p, std::nextafter(p, 0.0), std::nextafter(p, 1e300)});
-    }
-    int differing = 0;
-    for (const double x : values) {
-        if (std::isfinite(x) && shortestText(x) != libraryText(x) && ++differing <= 10) {
-            ADD_FAILURE() << libraryText(x) << " written as " << shortestText(x);
-        }
-    }
-    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "kelnor/failure.h"
+#include "kelnor/posix_file_ops.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "test_files.h"
@@ -88,12 +88,9 @@ std::string contents(const fs::path& p) {
 std::string attempt(const fs::path& folder, const std::string& bytes, FileOps& ops) {
     std::string outcome = "written";
     try {
-        writeReportFile(folder.string(), bytes, ops);
-    } catch (const Failure& f) {
-        const std::string named = f.text() + ": " + f.reason();
-        const bool reported = f.kind() == FailureKind::CannotWriteReport &&
-                              f.what() == "cannot write report: " + named;
-        outcome = reported ? named : std::string("unexpected failure: ") + f.what();
+        replaceFile(reportPath(folder.string()), bytes, Flush::Now, ops);
+    } catch (const WriteFailure& f) {
+        outcome = f.path() + ": " + f.reason().message();
     }
     return outcome + " | " + contents(folder / kReportFileName) + " | " + names(folder);
 }
@@ -213,6 +210,26 @@ TEST_F(ReportFaults, RealFileSystemFaultsKeepThePreviousReport) {
              return why;
          },
          EACCES},
+        // Replacing by rename needs only the folder's permission: the report's own must
+        // count too, or a protected report would be silently exchanged.
+        {"read-only report in a writable folder, even for the administrator",
+         [](const fs::path& f) {
+             fs::permissions(f / kReportFileName, fs::perms::owner_read | fs::perms::group_read |
+                                                      fs::perms::others_read);
+             return std::string();
+         },
+         EACCES},
+        {"another user's report without write permission, in a folder open to all",
+         [](const fs::path& f) {
+             if (geteuid() != 0) {
+                 return std::string("only the administrator can stand for another user");
+             }
+             fs::permissions(f, fs::perms::all);
+             fs::permissions(f / kReportFileName, fs::perms::owner_read | fs::perms::owner_write |
+                                                      fs::perms::others_read);
+             return becomeUnprivileged();
+         },
+         EACCES},
         {"file size limit reached part-way through the report",
          [](const fs::path&) {
              signal(SIGXFSZ, SIG_IGN);
@@ -234,12 +251,22 @@ TEST_F(ReportFaults, RealFileSystemFaultsKeepThePreviousReport) {
         spill(folder / kReportFileName, previousReport());
         const std::string said = inChild([&] { return row.prepare(folder); }, folder, row.bytes);
         fs::permissions(folder, fs::perms::owner_all);
+        fs::permissions(folder / kReportFileName, fs::perms::owner_read | fs::perms::owner_write);
         if (said.starts_with("skipped: ")) {
             std::cout << "[ SKIPPED  ] " << row.name << ": " << said.substr(9) << '\n';
             continue;
         }
         EXPECT_EQ(said, keptPrevious(row.error));
     }
+}
+
+// A replaced report keeps the permissions the user gave the previous one.
+TEST_F(ReportFaults, ReplacedReportKeepsItsPermissions) {
+    const auto shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(folder / kReportFileName, shared);
+    EXPECT_EQ(attempt(folder, newReport(), systemFileOps()),
+              "written | the new report | tavoout.txt");
+    EXPECT_EQ(fs::status(folder / kReportFileName).permissions(), shared);
 }
 
 // Nothing is created in place of a folder that is gone or is a file.
@@ -277,12 +304,15 @@ class FaultyOps : public FileOps {
         int interruptions = 0;            // writes interrupted by a signal first
         int closeError = 0;               // reported after the descriptor is released
         int renameError = 0;
+        int fsyncError = 0;  // the file's flush to disk
     };
     explicit FaultyOps(Plan plan) : plan_(plan) {}
 
     int open(const char* path, int flags, mode_t mode) override {
         calls += "open ";
-        temporary = path;
+        if (temporary.empty()) {
+            temporary = path;
+        }
         return fail(plan_.openError) ? -1 : FileOps::open(path, flags, mode);
     }
     ssize_t write(int fd, const void* data, std::size_t size) override {
@@ -298,6 +328,13 @@ class FaultyOps : public FileOps {
         const ssize_t n = FileOps::write(fd, data, size);
         written_ += n > 0 ? static_cast<std::size_t>(n) : 0;
         return n;
+    }
+    int fsync(int fd) override {
+        calls += "fsync ";
+        // Only the first flush is the file's; the second is the folder's.
+        const bool file = !flushed_;
+        flushed_ = true;
+        return file && fail(plan_.fsyncError) ? -1 : FileOps::fsync(fd);
     }
     int close(int fd) override {
         calls += "close ";
@@ -324,6 +361,7 @@ class FaultyOps : public FileOps {
 
     Plan plan_;
     std::size_t written_ = 0;
+    bool flushed_ = false;
 };
 
 // Faults the kernel will not make on demand. `calls` is the writer's conversation with the
@@ -348,26 +386,36 @@ TEST_F(ReportFaults, FaultsThroughTheSeam) {
         {"quota exceeded, shown only at close",
          {.closeError = EDQUOT},
          EDQUOT,
-         "open write close unlink "},
-        {"write-back error shown at close", {.closeError = EIO}, EIO, "open write close unlink "},
+         "open write fsync close unlink "},
+        {"write-back error shown at close",
+         {.closeError = EIO},
+         EIO,
+         "open write fsync close unlink "},
         {"rename refused across devices",
          {.renameError = EXDEV},
          EXDEV,
-         "open write close rename unlink "},
+         "open write fsync close rename unlink "},
         {"rename refused on a read-only mount",
          {.renameError = EROFS},
          EROFS,
-         "open write close rename unlink "},
+         "open write fsync close rename unlink "},
         {"no descriptor for the new file", {.openError = EMFILE}, EMFILE, "open "},
         {"a write that makes no progress",
          {.accepted = half, .writeError = 0},
          EIO,
          "open write write close unlink "},
+        {"write-back error shown by the flush",
+         {.fsyncError = EIO},
+         EIO,
+         "open write fsync close unlink "},
         {"interrupted writes are retried",
          {.interruptions = 2},
          0,
-         "open write write write close rename "},
-        {"short writes are continued", {.chunk = half + 1}, 0, "open write write close rename "},
+         "open write write write fsync close rename open fsync close "},
+        {"short writes are continued",
+         {.chunk = half + 1},
+         0,
+         "open write write fsync close rename open fsync close "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -259,18 +259,17 @@ TEST_F(ReportFile, FailureNamesTheFileAndKeepsTheOldReport) {
     try {
         writeReportFile((dir / "sub").string(), "new\r\n");
         FAIL() << "wrote over a directory";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.kind(), FailureKind::CannotWriteReport);
-        EXPECT_EQ(f.text(), (dir / "sub" / "tavoout.txt").string());
-        EXPECT_FALSE(f.reason().empty());
+    } catch (const WriteFailure& f) {
+        EXPECT_EQ(f.path(), (dir / "sub" / "tavoout.txt").string());
+        EXPECT_EQ(f.reason(), std::errc::is_a_directory);
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "sub"), {}), 1);
     // A folder that does not exist.
     try {
         writeReportFile((dir / "missing").string(), "new\r\n");
         FAIL() << "wrote into a missing folder";
-    } catch (const Failure& f) {
-        EXPECT_EQ(f.reason(), std::strerror(ENOENT));
+    } catch (const WriteFailure& f) {
+        EXPECT_EQ(f.reason(), std::errc::no_such_file_or_directory);
     }
     EXPECT_EQ(slurp(dir / "tavoout.txt"), "old\r\n");
 }

@@ -9,6 +9,7 @@
 
 #include "captions.h"
 #include "failure_message.h"
+#include "kelnor/form/messages.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 
@@ -180,10 +181,20 @@ void TavoWindow::Command1_Click() {
     FormulaChoice Igs = Option1[0]->isChecked()   ? FormulaChoice::Putian
                         : Option1[1]->isChecked() ? FormulaChoice::Andreyanov
                                                   : FormulaChoice::GuantingHedi;
+    // Nothing that goes wrong in a calculation ends the program: the user is told, and the
+    // texts typed stay as they are.
     try {
         tavo(Igs);
     } catch (const kelnor::Failure& failure) {
-        report(failure);
+        const auto caption = [this](int box) { return withoutColon(Label1[box]->text()); };
+        report(failureMessage(failure, caption), failure.box());
+    } catch (const kelnor::WriteFailure& failure) {
+        report(writeFailureMessage(failure), std::nullopt);
+    } catch (const std::exception& e) {
+        report(QString::fromStdString(kelnor::form::unexpectedFailureMessage(e.what())),
+               std::nullopt);
+    } catch (...) {
+        report(QString::fromStdString(kelnor::form::unexpectedFailureMessage("?")), std::nullopt);
     }
 }
 
@@ -193,11 +204,12 @@ void TavoWindow::Command2_Click() {
 
 void TavoWindow::Command3_Click() {
     open(QString::fromLatin1(kelnor::kReportFileName),
-         QStringLiteral("还没有成果文件，请先计算。"));
+         QString::fromUtf8(kelnor::form::kNoReportYet.data(), kelnor::form::kNoReportYet.size()));
 }
 
 void TavoWindow::Command4_Click() {
-    open(kHelpFileName, QStringLiteral("找不到参数选取说明文件。"));
+    open(kHelpFileName,
+         QString::fromUtf8(kelnor::form::kNoHelpFile.data(), kelnor::form::kNoHelpFile.size()));
 }
 
 void TavoWindow::open(const QString& fileName, const QString& whenMissing) {
@@ -209,13 +221,12 @@ void TavoWindow::open(const QString& fileName, const QString& whenMissing) {
     opener_(programDir_, fileName);
 }
 
-void TavoWindow::report(const kelnor::Failure& failure) {
-    const auto caption = [this](int box) { return withoutColon(Label1[box]->text()); };
-    notifier_(this, windowTitle(), failureMessage(failure, caption));
+void TavoWindow::report(const QString& message, std::optional<int> box) {
+    notifier_(this, windowTitle(), message);
     // Straight back to the box at fault, its text selected for typing over. The window takes
     // the keyboard back from the closed message itself rather than leave it to the desktop.
     activateWindow();
-    if (const auto box = failure.box()) {
+    if (box) {
         Text1[*box]->setFocus(Qt::OtherFocusReason);
         Text1[*box]->selectAll();
     }

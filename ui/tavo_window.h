@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 #include "desktop.h"
 #include "kelnor/failure.h"
@@ -28,8 +29,8 @@ class TavoWindow : public QWidget {
                         Notifier notifier = showMessageBox, QWidget* parent = nullptr);
 
     // The calculation run: reads Text1(0) to Text1(7) as they stand, calculates with the
-    // formula `Igs` and rewrites the report. Raises kelnor::Failure; then the previous report
-    // is untouched.
+    // formula `Igs` and rewrites the report. Raises kelnor::Failure or kelnor::WriteFailure;
+    // then the previous report is untouched.
     void tavo(kelnor::FormulaChoice& Igs);
 
     const QString& programDir() const { return programDir_; }
@@ -56,7 +57,8 @@ class TavoWindow : public QWidget {
     void chainTabOrder();
     void useFittingFont();
     void open(const QString& fileName, const QString& whenMissing);
-    void report(const kelnor::Failure& failure);
+    // Shows `message`; then the box at fault, if any, takes the focus with its text selected.
+    void report(const QString& message, std::optional<int> box);
 
     QString programDir_;
     Opener opener_;
