@@ -1,0 +1,260 @@
+#include "kelnor/design/condition.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "kelnor/failure.h"
+#include "kelnor/inputs.h"
+
+namespace kelnor::design {
+
+namespace {
+
+std::string lowerAscii(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
+// A choice cell with blanks around it removed (space and tab).
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool isBlank(std::string_view text) {
+    // Blank: only spaces, tabs or ideographic spaces (U+3000, E3 80 80).
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ' || text[i] == '\t') {
+            ++i;
+        } else if (text.substr(i, 3) == "\xE3\x80\x80") {
+            i += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+class Reader {
+  public:
+    explicit Reader(const Cells& cells) : cells_(cells) {
+        for (const auto& [column, text] : cells.cells) {
+            if (column == "case") {
+                label_ = text;
+            }
+        }
+        for (const auto& [column, text] : cells.cells) {
+            const auto& known = conditionColumns();
+            if (std::find(known.begin(), known.end(), column) == known.end()) {
+                fail(ConditionErrorKind::UnknownColumn, column, text);
+            }
+        }
+    }
+
+    const std::string& label() const { return label_; }
+
+    // The cell's text; nullopt for an absent column or a blank cell.
+    std::optional<std::string> cell(std::string_view column) const {
+        for (const auto& [name, text] : cells_.cells) {
+            if (name == column) {
+                return isBlank(text) ? std::nullopt : std::optional<std::string>(text);
+            }
+        }
+        return std::nullopt;
+    }
+
+    [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column,
+                           std::string_view text) const {
+        throw ConditionError(kind, cells_.row, label_, std::string(column), std::string(text));
+    }
+
+    std::optional<double> number(std::string_view column) const {
+        const auto text = cell(column);
+        if (!text) {
+            return std::nullopt;
+        }
+        try {
+            return kelnor::readNumber(*text);
+        } catch (const kelnor::Failure& f) {
+            fail(f.kind() == kelnor::FailureKind::Overflow ? ConditionErrorKind::TooLarge
+                                                           : ConditionErrorKind::NotANumber,
+                 column, *text);
+        }
+    }
+
+    double required(std::string_view column) const {
+        const auto value = number(column);
+        if (!value) {
+            fail(ConditionErrorKind::Missing, column, cell(column).value_or(""));
+        }
+        return *value;
+    }
+
+    double positive(double value, std::string_view column) const {
+        if (!(value > 0)) {
+            fail(ConditionErrorKind::NotPositive, column, *cell(column));
+        }
+        return value;
+    }
+
+    std::optional<double> positive(std::optional<double> value, std::string_view column) const {
+        if (value) {
+            positive(*value, column);
+        }
+        return value;
+    }
+
+  private:
+    const Cells& cells_;
+    std::string label_;
+};
+
+template <typename T>
+struct Choice {
+    std::string_view text;
+    T value;
+};
+
+template <typename T, std::size_t N>
+T choose(const Reader& r, std::string_view column, const Choice<T> (&choices)[N], T fallback) {
+    const auto text = r.cell(column);
+    if (!text) {
+        return fallback;
+    }
+    const std::string key = lowerAscii(trimmed(*text));
+    for (const auto& c : choices) {
+        if (key == c.text) {
+            return c.value;
+        }
+    }
+    r.fail(ConditionErrorKind::UnknownChoice, column, *text);
+}
+
+constexpr Choice<WaveFormula> kFormulas[] = {
+    {"putian", WaveFormula::Putian},     {"莆田", WaveFormula::Putian},
+    {"hedi", WaveFormula::Hedi},         {"鹤地", WaveFormula::Hedi},
+    {"guanting", WaveFormula::Guanting}, {"官厅", WaveFormula::Guanting},
+};
+constexpr Choice<Operation> kOperations[] = {
+    {"normal", Operation::Normal},
+    {"正常", Operation::Normal},
+    {"abnormal", Operation::Abnormal},
+    {"非常", Operation::Abnormal},
+};
+constexpr Choice<Region> kRegions[] = {
+    {"mountain", Region::Mountain},
+    {"山区丘陵区", Region::Mountain},
+    {"plain", Region::Plain},
+    {"平原滨海区", Region::Plain},
+};
+
+}  // namespace
+
+std::string_view formulaName(WaveFormula f) noexcept {
+    switch (f) {
+        case WaveFormula::Putian:
+            return "putian";
+        case WaveFormula::Hedi:
+            return "hedi";
+        case WaveFormula::Guanting:
+            return "guanting";
+    }
+    return "";
+}
+
+const std::vector<std::string_view>& conditionColumns() {
+    static const std::vector<std::string_view> columns = {
+        "case",      "level",  "depth",     "mean_depth", "wind",    "fetch",
+        "angle",     "slope",  "roughness", "kw",         "formula", "grade",
+        "operation", "region", "frequency", "allowance",  "extra"};
+    return columns;
+}
+
+Condition readCondition(const Cells& cells) {
+    const Reader r(cells);
+    Condition c;
+    c.row = cells.row;
+    c.label = r.label();
+    c.level = r.number("level");
+    c.depth = r.positive(r.required("depth"), "depth");
+    c.meanDepth = r.positive(r.number("mean_depth"), "mean_depth");
+    c.wind = r.positive(r.required("wind"), "wind");
+    c.fetchKm = r.positive(r.required("fetch"), "fetch");
+    c.angle = r.number("angle").value_or(0.0);
+    if (!(std::fabs(c.angle) < 90)) {
+        r.fail(ConditionErrorKind::AngleTooLarge, "angle", *r.cell("angle"));
+    }
+    c.slope = r.required("slope");
+    if (c.slope < 0) {
+        r.fail(ConditionErrorKind::Negative, "slope", *r.cell("slope"));
+    }
+    c.roughness = r.positive(r.required("roughness"), "roughness");
+    c.kw = r.positive(r.number("kw"), "kw");
+    c.formula = choose(r, "formula", kFormulas, WaveFormula::Putian);
+    const double grade = r.required("grade");
+    if (!(grade == 1 || grade == 2 || grade == 3 || grade == 4 || grade == 5)) {
+        r.fail(ConditionErrorKind::UnknownChoice, "grade", *r.cell("grade"));
+    }
+    c.grade = static_cast<int>(grade);
+    c.operation = choose(r, "operation", kOperations, Operation::Normal);
+    c.region = choose(r, "region", kRegions, Region::Mountain);
+    c.frequency = r.number("frequency");
+    if (c.frequency && !(*c.frequency >= kKpColumns.front() && *c.frequency <= kKpColumns.back())) {
+        r.fail(ConditionErrorKind::OutsideTable, "frequency", *r.cell("frequency"));
+    }
+    c.allowance = r.number("allowance");
+    c.extra = r.number("extra").value_or(0.0);
+    return c;
+}
+
+std::string errorText(const ConditionError& e) {
+    std::string out = e.row() > 0 ? "row " + std::to_string(e.row()) : std::string("condition");
+    if (!e.label().empty()) {
+        out += " (" + e.label() + ")";
+    }
+    out += ": ";
+    const std::string quoted = "\"" + e.text() + "\"";
+    const std::string& col = e.column();
+    switch (e.kind()) {
+        case ConditionErrorKind::Missing:
+            return out + col + " is required";
+        case ConditionErrorKind::NotANumber:
+            return out + col + " " + quoted + " is not a number";
+        case ConditionErrorKind::TooLarge:
+            return out + col + " " + quoted + " is too large";
+        case ConditionErrorKind::NotPositive:
+            return out + col + " " + quoted + " must be above 0";
+        case ConditionErrorKind::Negative:
+            return out + col + " " + quoted + " must not be below 0";
+        case ConditionErrorKind::UnknownChoice:
+            if (col == "formula") {
+                return out + "formula " + quoted + " is not putian, hedi or guanting";
+            }
+            if (col == "grade") {
+                return out + "grade " + quoted + " is not 1, 2, 3, 4 or 5";
+            }
+            if (col == "operation") {
+                return out + "operation " + quoted + " is not normal or abnormal";
+            }
+            return out + col + " " + quoted + " is not mountain or plain";
+        case ConditionErrorKind::OutsideTable:
+            return out + "frequency " + quoted + " is outside the Kp table (0.1 to 50 %)";
+        case ConditionErrorKind::AngleTooLarge:
+            return out + "angle " + quoted + " must be below 90 degrees";
+        case ConditionErrorKind::UnknownColumn:
+            return out + "unknown column \"" + col + "\"";
+        case ConditionErrorKind::NotFinite:
+            return out + "the calculation leaves the double range";
+    }
+    return out;
+}
+
+}  // namespace kelnor::design

@@ -1,0 +1,106 @@
+#pragma once
+
+// One design condition (正常蓄水位, 设计洪水位, 校核洪水位, ...) as typed values, and reading it
+// from the cells of a CSV row.
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kelnor/design/tables.h"
+
+namespace kelnor::design {
+
+// The wave formula of SL 274 Appendix A.
+enum class WaveFormula { Putian, Hedi, Guanting };
+
+std::string_view formulaName(WaveFormula f) noexcept;  // "putian", "hedi", "guanting"
+
+struct Condition {
+    int row = 0;                      // the CSV row it came from (1 after the header); 0 when none
+    std::string label;                // the `case` cell
+    std::optional<double> level;      // still-water level, m
+    double depth = 0;                 // H in front of the dam, m
+    std::optional<double> meanDepth;  // Hm along the fetch, m (default: H)
+    double wind = 0;                  // W at 10 m over the water, m/s
+    double fetchKm = 0;               // D, km
+    double angle = 0;                 // β between the wind and the normal to the axis, degrees
+    double slope = 0;                 // m of the upstream slope 1:m
+    double roughness = 0;             // KΔ
+    std::optional<double> kw;         // Kw (default: from the Kw table)
+    WaveFormula formula = WaveFormula::Putian;
+    int grade = 0;  // 1 to 5
+    Operation operation = Operation::Normal;
+    Region region = Region::Mountain;
+    std::optional<double> frequency;  // P of the design run-up, % (default: by grade)
+    std::optional<double> allowance;  // A, m (default: from the table)
+    double extra = 0;                 // an additional height added to y, m
+
+    double Hm() const { return meanDepth.value_or(depth); }
+    double P() const { return frequency.value_or(grade <= 3 ? 1.0 : 5.0); }
+};
+
+// Why a condition cannot be computed.
+enum class ConditionErrorKind {
+    Missing,        // a required column is absent or its cell empty
+    NotANumber,     // the text does not read as a number
+    TooLarge,       // the number is beyond the double range
+    NotPositive,    // must be above 0
+    Negative,       // must be 0 or above
+    UnknownChoice,  // formula, grade, operation or region not among the choices
+    OutsideTable,   // the frequency P is outside the Kp table's columns
+    AngleTooLarge,  // |β| of 90° or more: the wind does not blow towards the dam
+    UnknownColumn,  // a cell under a column the method does not know
+    NotFinite,      // the calculation left the double range
+};
+
+// A condition that cannot be computed: what went wrong, which condition, which column and the
+// text as given. It carries data only; each front end words it.
+class ConditionError : public std::exception {
+  public:
+    ConditionError(ConditionErrorKind kind, int row, std::string label, std::string column,
+                   std::string text)
+        : kind_(kind),
+          row_(row),
+          label_(std::move(label)),
+          column_(std::move(column)),
+          text_(std::move(text)) {}
+
+    ConditionErrorKind kind() const noexcept { return kind_; }
+    int row() const noexcept { return row_; }
+    const std::string& label() const noexcept { return label_; }
+    const std::string& column() const noexcept { return column_; }
+    const std::string& text() const noexcept { return text_; }
+    const char* what() const noexcept override { return "design condition cannot be computed"; }
+
+  private:
+    ConditionErrorKind kind_;
+    int row_;
+    std::string label_;
+    std::string column_;
+    std::string text_;
+};
+
+// The command line's one line for a failure, e.g.
+//   row 3 (正常蓄水位): depth "-2" must be above 0
+std::string errorText(const ConditionError& e);
+
+// The columns a condition reads, in the order the method lists them.
+const std::vector<std::string_view>& conditionColumns();
+
+// The cells of one CSV row: column name and text as given.
+struct Cells {
+    int row = 0;
+    std::vector<std::pair<std::string, std::string>> cells;
+};
+
+// Reads one condition. Numbers read as the window reads a box (kelnor::readNumber). An empty
+// cell takes the column's default; a required column without a value, a text that is not a
+// number, a depth, wind or fetch of 0 or below, a slope below 0, an unknown formula, grade,
+// operation or region and a P outside the Kp table throw ConditionError.
+Condition readCondition(const Cells& cells);
+
+}  // namespace kelnor::design

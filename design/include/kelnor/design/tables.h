@@ -1,0 +1,158 @@
+#pragma once
+
+// The tables of SL 274 Appendix A that the design method reads, each held once as data with
+// where its values come from and how firmly they stand, and the look-ups that read them. A
+// look-up returns the value together with the rows it used, so the calculation book can show
+// the interpolation an engineer repeats by hand.
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace kelnor::design {
+
+// How firmly a table's values stand, in the marks of the collected reference notes.
+enum class Standing {
+    Confirmed,     // [C] stated by a public page quoting the code and recomputed from an example
+    Corroborated,  // [X] a second source, or a worked example that only fits this value
+    NotConfirmed,  // [M] commonly quoted; no public source found to confirm it
+    Derived,       // computed by this program from the distribution the table rests on
+};
+
+// The mark printed beside a value: "[C]", "[X]", "[M]" or "[D]".
+std::string_view standingMark(Standing s) noexcept;
+
+// Where a table comes from, in English (for the data) and in Chinese (for the book).
+struct TableSource {
+    std::string_view id;        // short name, e.g. "Kw"
+    std::string_view title;     // the table's Chinese title in the book
+    std::string_view source;    // English: where its values come from and their standing
+    std::string_view sourceZh;  // the same in Chinese, for the book's note on sources
+};
+
+// One point of a one-dimensional table.
+struct TablePoint {
+    double x;
+    double y;
+    Standing standing;
+};
+
+// The outcome of reading a one-dimensional table at x: the value, the two points it lies
+// between (the same point twice at a table point or where the table holds its end value),
+// and whether x lay beyond the table's ends.
+struct Lookup {
+    double x = 0;
+    double value = 0;
+    TablePoint lower{};
+    TablePoint upper{};
+    bool beyondLow = false;
+    bool beyondHigh = false;
+};
+
+// Reads a table linearly between its points; beyond the ends it holds the end value.
+Lookup interpolate(std::span<const TablePoint> table, double x);
+
+// --- Kw, the empirical run-up coefficient against W/√(gH) ---------------------------------
+extern const TableSource kKwSource;
+std::span<const TablePoint> kwTable();
+Lookup lookUpKw(double windOverCelerity);
+
+// --- R0, run-up on a smooth impermeable steep slope for hm = 1 m, against m -------------------
+extern const TableSource kR0Source;
+std::span<const TablePoint> r0Table();
+Lookup lookUpR0(double m);
+
+// --- Kβ, run-up factor for oblique wind, against β in degrees ------------------------------
+extern const TableSource kKbetaSource;
+std::span<const TablePoint> kbetaTable();
+Lookup lookUpKbeta(double betaDegrees);
+
+// --- Kp = Rp/Rm, against hm/H (three bands) and the cumulative frequency P in % -------------
+inline constexpr std::array<double, 10> kKpColumns = {0.1, 1, 2, 4, 5, 10, 14, 20, 30, 50};
+
+enum class KpBand { Below01, From01To03, Above03 };
+
+struct KpRow {
+    KpBand band;
+    std::string_view label;  // "hm/H < 0.1", ...
+    std::array<double, kKpColumns.size()> kp;
+    std::array<Standing, kKpColumns.size()> standing;
+};
+
+extern const TableSource kKpSource;
+std::span<const KpRow> kpTable();
+
+// The band hm/H falls in: below 0.1, 0.1 to 0.3, above 0.3.
+KpBand kpBand(double hmOverH) noexcept;
+
+struct KpLookup {
+    const KpRow* row = nullptr;
+    double P = 0;
+    double value = 0;
+    std::size_t left = 0;   // column index at or below P
+    std::size_t right = 0;  // column index at or above P (== left at a column)
+};
+
+// Kp of the band for hm/H at P, linear in P between columns. P must lie within the columns.
+KpLookup lookUpKp(double hmOverH, double P);
+
+// --- hp/hm, the ratio of the height of cumulative frequency P to the mean height, against
+// hm/Hm; used to turn the Hedi (h2%) and Guanting (h5%, h10%) heights into hm ---------------
+inline constexpr std::array<double, 5> kRatioColumns = {0.1, 1, 2, 5, 10};
+
+struct RatioRow {
+    double hmOverHm;
+    std::array<double, kRatioColumns.size()> ratio;
+    Standing standing;
+};
+
+extern const TableSource kRatioSource;
+std::span<const RatioRow> ratioTable();
+
+struct RatioLookup {
+    double hmOverHm = 0;
+    double P = 0;
+    double value = 0;
+    const RatioRow* lower = nullptr;
+    const RatioRow* upper = nullptr;
+    bool beyondHigh = false;  // hm/Hm above the last row: the last row's value is held
+};
+
+// hp/hm for P (one of the columns) at hm/Hm, linear in hm/Hm between rows.
+RatioLookup lookUpRatio(double hmOverHm, double P);
+
+// --- Safety allowance A (m) by grade, operation and region ---------------------------------
+enum class Operation { Normal, Abnormal };
+enum class Region { Mountain, Plain };
+
+struct AllowanceLookup {
+    double value = 0;
+    Standing standing = Standing::NotConfirmed;
+};
+
+extern const TableSource kAllowanceSource;
+// Grade 1 to 5.
+AllowanceLookup lookUpAllowance(int grade, Operation operation, Region region);
+
+// --- Limits the method checks ---------------------------------------------------------------
+struct Limits {
+    static constexpr double hediWind = 26.5;          // m/s, Hedi formula below this
+    static constexpr double hediFetchKm = 7.5;        // km
+    static constexpr double guantingWind = 20.0;      // m/s, Guanting formula below this
+    static constexpr double guantingFetchKm = 20.0;   // km
+    static constexpr double guantingGdLow = 20.0;     // g·D/W², Guanting formula range
+    static constexpr double guantingGdSplit = 250.0;  // h5% below, h10% above
+    static constexpr double guantingGdHigh = 1000.0;
+    static constexpr double gentleSlopeLow = 1.5;   // the gentle-slope formula for m ≥ 1.5
+    static constexpr double gentleSlopeHigh = 5.0;  // ... up to m = 5
+    static constexpr double steepSlopeHigh = 1.25;  // the steep-slope form for m ≤ 1.25
+    // Waves break where the 1 % wave, 2.42·hm in deep water, reaches 0.78 of the depth
+    // (the solitary-wave limit). This is the program's check, not a limit SL 274 states.
+    static constexpr double breakingRatio = 0.78;
+    static constexpr double deepWaterRatio1 = 2.42;
+};
+
+// Every table's source, in the order the book lists them.
+std::span<const TableSource* const> allSources();
+
+}  // namespace kelnor::design

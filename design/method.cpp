@@ -1,0 +1,312 @@
+#include "kelnor/design/method.h"
+
+#include <cmath>
+#include <numbers>
+#include <sstream>
+
+namespace kelnor::design {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+std::string shortNumber(double v) {
+    std::ostringstream out;
+    out.precision(6);
+    out << v;
+    return out.str();
+}
+
+// Putian (莆田试验站) formula: g·hm/W² from g·Hm/W² and g·D/W².
+void putian(const Condition& c, Waves& w) {
+    const double W2 = std::pow(c.wind, 2);
+    w.gHm_W2 = kG * c.Hm() / W2;
+    const double a = 0.13 * std::tanh(0.7 * std::pow(w.gHm_W2, 0.7));
+    w.ghm_W2 = a * std::tanh(0.0018 * std::pow(w.gD_W2, 0.45) / a);
+    w.hm = w.ghm_W2 * W2 / kG;
+}
+
+// Turns the formula's height hp of frequency P into hm through the hp/hm table, which is
+// read at hm/Hm and so needs hm: start from the deep-water row and repeat until hm stops
+// changing.
+void convertToMean(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
+    double hm = w.hp / lookUpRatio(0.0, w.hpP).value;
+    RatioLookup r;
+    for (w.iterations = 1; w.iterations <= 200; ++w.iterations) {
+        r = lookUpRatio(hm / c.Hm(), w.hpP);
+        const double next = w.hp / r.value;
+        if (next == hm) {
+            break;
+        }
+        hm = next;
+    }
+    w.ratio = r;
+    w.hm = hm;
+    if (r.beyondHigh) {
+        warnings.push_back({WarningKind::RatioExtrapolated, r.hmOverHm, 0.5});
+    }
+}
+
+void hedi(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
+    const double W2 = std::pow(c.wind, 2);
+    w.hpP = 2;
+    w.hp = 0.00625 * std::pow(c.wind, 1.0 / 6.0) * std::pow(w.gD_W2, 1.0 / 3.0) * W2 / kG;
+    w.Lm = 0.0386 * std::pow(w.gD_W2, 0.5) * W2 / kG;
+    if (c.wind >= Limits::hediWind) {
+        warnings.push_back({WarningKind::HediWind, c.wind, Limits::hediWind});
+    }
+    if (c.fetchKm >= Limits::hediFetchKm) {
+        warnings.push_back({WarningKind::HediFetch, c.fetchKm, Limits::hediFetchKm});
+    }
+    convertToMean(c, w, warnings);
+}
+
+void guanting(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
+    const double W2 = std::pow(c.wind, 2);
+    w.hpP = w.gD_W2 <= Limits::guantingGdSplit ? 5 : 10;
+    w.hp = 0.0076 * std::pow(c.wind, -1.0 / 12.0) * std::pow(w.gD_W2, 1.0 / 3.0) * W2 / kG;
+    w.Lm = 0.331 * std::pow(c.wind, -1.0 / 2.15) * std::pow(w.gD_W2, 1.0 / 3.75) * W2 / kG;
+    if (c.wind >= Limits::guantingWind) {
+        warnings.push_back({WarningKind::GuantingWind, c.wind, Limits::guantingWind});
+    }
+    if (c.fetchKm >= Limits::guantingFetchKm) {
+        warnings.push_back({WarningKind::GuantingFetch, c.fetchKm, Limits::guantingFetchKm});
+    }
+    if (w.gD_W2 < Limits::guantingGdLow) {
+        warnings.push_back({WarningKind::GuantingGd, w.gD_W2, Limits::guantingGdLow});
+    } else if (w.gD_W2 > Limits::guantingGdHigh) {
+        warnings.push_back({WarningKind::GuantingGd, w.gD_W2, Limits::guantingGdHigh});
+    }
+    convertToMean(c, w, warnings);
+}
+
+// The mean run-up on a slope 1:m for waves normal to the axis.
+double gentleRunUp(double KDelta, double Kw, double hm, double Lm, double m) {
+    return KDelta * Kw * std::sqrt(hm * Lm) / std::sqrt(1 + std::pow(m, 2));
+}
+
+double steepRunUp(double KDelta, double Kw, double R0, double hm) {
+    return KDelta * Kw * R0 * hm;
+}
+
+void checkFinite(const Condition& c, std::initializer_list<double> values) {
+    for (const double v : values) {
+        if (!std::isfinite(v)) {
+            throw ConditionError(ConditionErrorKind::NotFinite, c.row, c.label, "", "");
+        }
+    }
+}
+
+}  // namespace
+
+std::string warningText(const Warning& w) {
+    const std::string v = shortNumber(w.value);
+    const std::string l = shortNumber(w.limit);
+    switch (w.kind) {
+        case WarningKind::HediWind:
+            return "Hedi formula: wind " + v + " m/s is not below " + l + " m/s";
+        case WarningKind::HediFetch:
+            return "Hedi formula: fetch " + v + " km is not below " + l + " km";
+        case WarningKind::GuantingWind:
+            return "Guanting formula: wind " + v + " m/s is not below " + l + " m/s";
+        case WarningKind::GuantingFetch:
+            return "Guanting formula: fetch " + v + " km is not below " + l + " km";
+        case WarningKind::GuantingGd:
+            return "Guanting formula: gD/W2 " + v + " is outside 20-1000";
+        case WarningKind::SlopeAboveFive:
+            return "slope m " + v + " is above 5: gentle-slope formula beyond its range";
+        case WarningKind::KwExtrapolated:
+            return "W/sqrt(gH) " + v + " is beyond the Kw table (" + l + "): Kw 1.30 held";
+        case WarningKind::RatioExtrapolated:
+            return "hm/Hm " + v + " is beyond the hp/hm table (" + l + "): last row held";
+        case WarningKind::WavesBreak:
+            return "hm/H " + v + " reaches " + l + ": waves break in front of the dam";
+        case WarningKind::AngleBeyondTable:
+            return "angle " + v + " degrees is beyond the Kbeta table (" + l + "): Kbeta 0.76 held";
+    }
+    return {};
+}
+
+double solveWavelength(double Tm, double H) {
+    const double L0 = kG * std::pow(Tm, 2) / (2 * kPi);
+    // f(L) = L0·th(2πH/L) − L is positive for L → 0 (→ L0 > 0) and negative at L0.
+    double lo = 0;
+    double hi = L0;
+    for (int i = 0; i < 2000; ++i) {
+        const double mid = lo + (hi - lo) / 2;
+        if (mid <= lo || mid >= hi) {
+            break;
+        }
+        if (L0 * std::tanh(2 * kPi * H / mid) - mid > 0) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    // Of the two neighbours, the one the relation is closer to.
+    const double flo = std::fabs(L0 * std::tanh(2 * kPi * H / lo) - lo);
+    const double fhi = std::fabs(L0 * std::tanh(2 * kPi * H / hi) - hi);
+    return lo > 0 && flo < fhi ? lo : hi;
+}
+
+Result compute(const Condition& c) {
+    Result r;
+    r.condition = c;
+    auto& warnings = r.warnings;
+    Waves& w = r.waves;
+    const double D = c.fetchKm * 1000;
+    const double W2 = std::pow(c.wind, 2);
+    const double H = c.depth;
+    w.gD_W2 = kG * D / W2;
+
+    // Wave elements.
+    switch (c.formula) {
+        case WaveFormula::Putian:
+            putian(c, w);
+            w.Tm = 4.438 * std::sqrt(w.hm);
+            w.L0 = kG * std::pow(w.Tm, 2) / (2 * kPi);
+            w.deepWater = H >= 0.5 * w.L0;
+            w.Lm = w.deepWater ? w.L0 : solveWavelength(w.Tm, H);
+            break;
+        case WaveFormula::Hedi:
+        case WaveFormula::Guanting:
+            if (c.formula == WaveFormula::Hedi) {
+                hedi(c, w, warnings);
+            } else {
+                guanting(c, w, warnings);
+            }
+            // The period of the deep-water wave of length Lm.
+            w.L0 = w.Lm;
+            w.Tm = std::sqrt(2 * kPi * w.Lm / kG);
+            w.deepWater = H >= 0.5 * w.Lm;
+            break;
+    }
+    checkFinite(c, {w.gD_W2, w.hm, w.Tm, w.Lm});
+
+    // Wind set-up.
+    r.setupCosBeta = std::cos(c.angle * kPi / 180);
+    r.e = kSetupK * W2 * D * r.setupCosBeta / (2 * kG * c.Hm());
+
+    // Mean run-up.
+    RunUp& u = r.runUp;
+    u.celerityRatio = c.wind / std::sqrt(kG * H);
+    if (c.kw) {
+        u.Kw = *c.kw;
+    } else {
+        u.kwLookup = lookUpKw(u.celerityRatio);
+        u.Kw = u.kwLookup->value;
+        if (u.kwLookup->beyondHigh) {
+            warnings.push_back({WarningKind::KwExtrapolated, u.celerityRatio, 5.0});
+        }
+    }
+    const double m = c.slope;
+    const double KD = c.roughness;
+    if (m >= Limits::gentleSlopeLow) {
+        u.form = SlopeForm::Gentle;
+        u.RmGentle = gentleRunUp(KD, u.Kw, w.hm, w.Lm, m);
+        u.Rm = u.RmGentle;
+        if (m > Limits::gentleSlopeHigh) {
+            warnings.push_back({WarningKind::SlopeAboveFive, m, Limits::gentleSlopeHigh});
+        }
+    } else if (m <= Limits::steepSlopeHigh) {
+        u.form = SlopeForm::Steep;
+        u.r0Lookup = lookUpR0(m);
+        u.RmSteep = steepRunUp(KD, u.Kw, u.r0Lookup->value, w.hm);
+        u.Rm = u.RmSteep;
+    } else {
+        // Between 1.25 and 1.5: linear in m between the two forms at the ends.
+        u.form = SlopeForm::Transition;
+        u.r0At125 = lookUpR0(Limits::steepSlopeHigh);
+        u.RmSteep = steepRunUp(KD, u.Kw, u.r0At125->value, w.hm);
+        u.RmGentle = gentleRunUp(KD, u.Kw, w.hm, w.Lm, Limits::gentleSlopeLow);
+        u.Rm = u.RmSteep + (u.RmGentle - u.RmSteep) * (m - Limits::steepSlopeHigh) /
+                               (Limits::gentleSlopeLow - Limits::steepSlopeHigh);
+    }
+
+    u.hmOverH = w.hm / H;
+    if (Limits::deepWaterRatio1 * w.hm >= Limits::breakingRatio * H) {
+        warnings.push_back(
+            {WarningKind::WavesBreak, u.hmOverH, Limits::breakingRatio / Limits::deepWaterRatio1});
+    }
+    r.P = c.P();
+    u.kp = lookUpKp(u.hmOverH, r.P);
+    const double beta = std::fabs(c.angle);
+    u.kbeta = lookUpKbeta(beta);
+    if (u.kbeta.beyondHigh) {
+        warnings.push_back({WarningKind::AngleBeyondTable, beta, 60.0});
+    }
+    u.Rp = u.kbeta.value * u.kp.value * u.Rm;
+
+    // Freeboard and crest.
+    if (c.allowance) {
+        r.A = *c.allowance;
+    } else {
+        r.allowanceLookup = lookUpAllowance(c.grade, c.operation, c.region);
+        r.A = r.allowanceLookup->value;
+    }
+    r.y = u.Rp + r.e + r.A + c.extra;
+    if (c.level) {
+        r.crest = *c.level + r.y;
+    }
+    checkFinite(c, {r.e, u.Rm, u.Rp, r.y, r.crest.value_or(0.0)});
+    return r;
+}
+
+namespace {
+
+void markGoverning(Evaluation& ev) {
+    if (ev.results.empty()) {
+        ev.rule = GoverningRule::None;
+        return;
+    }
+    std::size_t withLevel = 0;
+    for (const auto& r : ev.results) {
+        withLevel += r.crest ? 1 : 0;
+    }
+    ev.rule = withLevel == ev.results.size() ? GoverningRule::HighestCrest
+              : withLevel > 0                ? GoverningRule::CrestOfThoseWithLevel
+                                             : GoverningRule::HighestY;
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < ev.results.size(); ++i) {
+        const Result& r = ev.results[i];
+        if (ev.rule == GoverningRule::HighestY) {
+            if (!best || r.y > ev.results[*best].y) {
+                best = i;
+            }
+        } else if (r.crest && (!best || *r.crest > *ev.results[*best].crest)) {
+            best = i;
+        }
+    }
+    ev.governing = best;
+    ev.results[*best].governs = true;
+}
+
+}  // namespace
+
+Evaluation evaluate(const std::vector<Condition>& conditions) {
+    Evaluation ev;
+    for (const auto& c : conditions) {
+        try {
+            ev.results.push_back(compute(c));
+        } catch (const ConditionError& e) {
+            ev.failures.push_back(e);
+        }
+    }
+    markGoverning(ev);
+    return ev;
+}
+
+Evaluation evaluateRows(const std::vector<Cells>& rows) {
+    Evaluation ev;
+    for (const auto& row : rows) {
+        try {
+            ev.results.push_back(compute(readCondition(row)));
+        } catch (const ConditionError& e) {
+            ev.failures.push_back(e);
+        }
+    }
+    markGoverning(ev);
+    return ev;
+}
+
+}  // namespace kelnor::design
