@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 #include "captions.h"
+#include "kelnor/form/report_folder.h"
 #include "tavo_window.h"
 
 namespace {
@@ -50,8 +52,14 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("kelnor"));
     useChineseApplicationFont();
 
-    // The report and the help text live beside the program.
-    TavoWindow window(QCoreApplication::applicationDirPath());
+    // The help text lives beside the program, and so does the report where the user may
+    // write there; a program installed for all users writes it to the user's data folder.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString dataDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/kelnor";
+    TavoWindow window(programDir);
+    window.setReportDir(QString::fromStdString(
+        kelnor::form::reportFolder(programDir.toStdString(), dataDir.toStdString()).string()));
     window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                            window.screen()->availableGeometry()));
     window.show();

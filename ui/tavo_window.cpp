@@ -72,6 +72,7 @@ QString indexed(const char* name, int index) {
 TavoWindow::TavoWindow(QString programDir, Opener opener, Notifier notifier, QWidget* parent)
     : QWidget(parent),
       programDir_(std::move(programDir)),
+      reportDir_(programDir_),
       opener_(std::move(opener)),
       notifier_(std::move(notifier)) {
     setWindowTitle(QStringLiteral("土石坝Kelnor计算"));
@@ -173,7 +174,7 @@ void TavoWindow::tavo(kelnor::FormulaChoice& Igs) {
     }
     // All arithmetic happens before the file is touched, so a failure leaves the last report.
     const std::string report = kelnor::calculateReport(Igs, inputs);
-    kelnor::writeReportFile(QFile::encodeName(programDir_).toStdString(), report);
+    kelnor::writeReportFile(QFile::encodeName(reportDir_).toStdString(), report);
 }
 
 void TavoWindow::Command1_Click() {
@@ -203,22 +204,23 @@ void TavoWindow::Command2_Click() {
 }
 
 void TavoWindow::Command3_Click() {
-    open(QString::fromLatin1(kelnor::kReportFileName),
+    open(reportDir_, QString::fromLatin1(kelnor::kReportFileName),
          QString::fromUtf8(kelnor::form::kNoReportYet.data(), kelnor::form::kNoReportYet.size()));
 }
 
 void TavoWindow::Command4_Click() {
-    open(kHelpFileName,
+    open(programDir_, kHelpFileName,
          QString::fromUtf8(kelnor::form::kNoHelpFile.data(), kelnor::form::kNoHelpFile.size()));
 }
 
-void TavoWindow::open(const QString& fileName, const QString& whenMissing) {
-    const QString path = QDir(programDir_).absoluteFilePath(fileName);
+void TavoWindow::open(const QString& directory, const QString& fileName,
+                      const QString& whenMissing) {
+    const QString path = QDir(directory).absoluteFilePath(fileName);
     if (!QFileInfo(path).isFile()) {
         notifier_(this, windowTitle(), whenMissing + u'\n' + QDir::toNativeSeparators(path));
         return;
     }
-    opener_(programDir_, fileName);
+    opener_(directory, fileName);
 }
 
 void TavoWindow::report(const QString& message, std::optional<int> box) {

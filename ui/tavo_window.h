@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "desktop.h"
 #include "kelnor/failure.h"
@@ -22,9 +23,9 @@ class TavoWindow : public QWidget {
     Q_OBJECT
 
   public:
-    // `programDir` is where the report is written and where the report and the help text
-    // are opened from. `opener` hands a file to the desktop's viewer; `notifier` shows the
-    // user a message and returns once it is dismissed.
+    // `programDir` is where the help text is opened from, and where the report is written and
+    // opened from unless setReportDir names another folder. `opener` hands a file to the desktop's
+    // viewer; `notifier` shows the user a message and returns once it is dismissed.
     explicit TavoWindow(QString programDir, Opener opener = openWithDesktop,
                         Notifier notifier = showMessageBox, QWidget* parent = nullptr);
 
@@ -34,6 +35,10 @@ class TavoWindow : public QWidget {
     void tavo(kelnor::FormulaChoice& Igs);
 
     const QString& programDir() const { return programDir_; }
+
+    // Where the report is written and opened from: the program directory unless set.
+    const QString& reportDir() const { return reportDir_; }
+    void setReportDir(QString reportDir) { reportDir_ = std::move(reportDir); }
 
     // The controls, by the names and indices the layout uses.
     std::array<QLabel*, kelnor::kBoxCount> Label1{};
@@ -56,11 +61,12 @@ class TavoWindow : public QWidget {
     void createControls();
     void chainTabOrder();
     void useFittingFont();
-    void open(const QString& fileName, const QString& whenMissing);
+    void open(const QString& directory, const QString& fileName, const QString& whenMissing);
     // Shows `message`; then the box at fault, if any, takes the focus with its text selected.
     void report(const QString& message, std::optional<int> box);
 
     QString programDir_;
+    QString reportDir_;
     Opener opener_;
     Notifier notifier_;
 };

@@ -401,6 +401,23 @@ class TavoWindowTest : public QObject {
         }
     }
 
+    // A program installed where its user may not write keeps its report in the user's data
+    // folder: calculated there, opened from there; the help text still beside the program.
+    void reportInASeparateFolder() {
+        QTemporaryDir data;
+        window->setReportDir(data.path());
+        QFile help(dir->filePath("帮助文件.txt"));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QVERIFY(messages.isEmpty());
+        QVERIFY(QFileInfo(QDir(data.path()).filePath("tavoout.txt")).isFile());
+        QVERIFY(!QFileInfo::exists(reportPath()));
+        QTest::mouseClick(window->Command3, Qt::LeftButton);
+        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        QCOMPARE(opened,
+                 (QList<QStringList>{{data.path(), "tavoout.txt"}, {dir->path(), "帮助文件.txt"}}));
+    }
+
     void exitClosesTheWindow() {
         QTest::mouseClick(window->Command2, Qt::LeftButton);
         QVERIFY(!window->isVisible());
