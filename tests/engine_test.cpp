@@ -159,6 +159,16 @@ WavelengthSearch searchInTurn(double T, double H) {
     return {deep, 0, false};
 }
 
+// A shallow-water wavelength worked by hand (to 17 digits, outside this code): a period of
+// 3 s in 2 m of water meets the 46th candidate, 11.0 m. The figure holds gravity at
+// 9.810001; with 9.81 it would end in ...09174571.
+TEST(WavelengthSearch, ShallowWaterFigureWorkedByHand) {
+    const WavelengthSearch s = searchWavelength(3.0, 2.0);
+    EXPECT_EQ(s.candidate, 46);
+    EXPECT_EQ(s.Lambda, 11.455303259462537);
+    EXPECT_EQ(searchInTurn(3.0, 2.0).Lambda, 11.455303259462537);
+}
+
 TEST(WavelengthSearch, CandidatesRunFromTwoToEightyNinePointEight) {
     const std::vector<double>& L = wavelengthCandidates();
     ASSERT_EQ(L.size(), 440u);

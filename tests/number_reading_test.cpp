@@ -37,7 +37,10 @@ TEST(ReadNumber, AcceptsPlainDecimalsBlanksSignsExponentsAndFullWidthForms) {
         {"\uff0d\uff13", -3.0},               // －３
         {"\uff0b\uff11\uff45\uff12", 100.0},  // ＋１ｅ２
         {"\uff11\uff25\uff13", 1000.0},       // １Ｅ３
-        {"0.1", 0.1},                         // correctly rounded, as the compiler reads it
+        {"\uff19\uff0e\uff10", 9.0},          // ９．０, the last of the full-width digits
+        {"\uff17\uff18\uff19", 789.0},        // ７８９
+        {"\uff12\uff13\uff14\uff15\uff16", 23456.0},
+        {"0.1", 0.1},  // correctly rounded, as the compiler reads it
         {"1.7976931348623157e308", 1.7976931348623157e308},
         {"1e-400", 0.0},  // below the smallest double: zero, not a failure
     };
@@ -56,6 +59,8 @@ TEST(ReadNumber, RefusesWhatIsNotANumber) {
         {"", FailureKind::TypeMismatch},
         {" ", FailureKind::TypeMismatch},
         {"abc", FailureKind::TypeMismatch},
+        {"\uff1a", FailureKind::TypeMismatch},  // ： follows ９ but is no digit
+        {"\uff0f", FailureKind::TypeMismatch},  // ／ precedes ０
         {"1,5", FailureKind::TypeMismatch},
         {"inf", FailureKind::TypeMismatch},
         {"nan", FailureKind::TypeMismatch},

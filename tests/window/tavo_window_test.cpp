@@ -370,30 +370,44 @@ class TavoWindowTest : public QObject {
     void openCommands_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("present");
+        QTest::addColumn<QString>(
+            "standing");  // what stands at the file's name: file, none, folder
         QTest::newRow("view results") << "Command3"
-                                      << "tavoout.txt" << true;
+                                      << "tavoout.txt"
+                                      << "file";
         QTest::newRow("parameter help") << "Command4"
-                                        << "帮助文件.txt" << true;
+                                        << "帮助文件.txt"
+                                        << "file";
         QTest::newRow("view results before any calculation") << "Command3"
-                                                             << "tavoout.txt" << false;
+                                                             << "tavoout.txt"
+                                                             << "none";
         QTest::newRow("help text missing") << "Command4"
-                                           << "帮助文件.txt" << false;
+                                           << "帮助文件.txt"
+                                           << "none";
+        QTest::newRow("report name taken by a folder") << "Command3"
+                                                       << "tavoout.txt"
+                                                       << "folder";
+        QTest::newRow("help name taken by a folder") << "Command4"
+                                                     << "帮助文件.txt"
+                                                     << "folder";
     }
 
     void openCommands() {
         QFETCH(QString, button);
         QFETCH(QString, file);
-        QFETCH(bool, present);
-        if (present) {
+        QFETCH(QString, standing);
+        if (standing == "file") {
             QFile made(dir->filePath(file));
             QVERIFY(made.open(QIODevice::WriteOnly));
+        } else if (standing == "folder") {
+            QVERIFY(QDir(dir->path()).mkdir(file));
         }
         QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
-        if (present) {
+        if (standing == "file") {
             QCOMPARE(opened, (QList<QStringList>{{dir->path(), file}}));
             QVERIFY(messages.isEmpty());
         } else {
+            // A folder is no document: the viewer is not started on it.
             QVERIFY(opened.isEmpty());
             QCOMPARE(messages.size(), 1);
             QVERIFY2(messages[0].contains(dir->filePath(file)), qPrintable(messages[0]));
