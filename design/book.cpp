@@ -37,8 +37,20 @@ std::string tv(double v) {
     return s;
 }
 
+// A table's row or column key without trailing zeros: 0, 0.1, 2.5.
+std::string plain(double v) {
+    std::string s = fx(v, 3);
+    while (s.back() == '0') {
+        s.pop_back();
+    }
+    if (s.back() == '.') {
+        s.pop_back();
+    }
+    return s;
+}
+
 std::string pc(double P) {
-    return tv(P) + " %";
+    return plain(P) + " %";
 }
 
 const char* kCss = R"(
@@ -143,15 +155,15 @@ std::string ratioZh(const RatioLookup& r) {
         return tv(row->ratio[col]) + " " + std::string(standingMark(row->standing));
     };
     if (r.lower == r.upper) {
-        std::string s = "hp/hm 表 hm/Hm = " + tv(r.lower->hmOverHm) + " 行、P = " + pc(r.P) +
+        std::string s = "hp/hm 表 hm/Hm = " + plain(r.lower->hmOverHm) + " 行、P = " + pc(r.P) +
                         " 列：" + cell(r.lower);
         if (r.beyondHigh) {
             s += "（hm/Hm 超出表列，取末行）";
         }
         return s;
     }
-    return "hp/hm 表 P = " + pc(r.P) + " 列，在 hm/Hm = " + tv(r.lower->hmOverHm) + "（" +
-           cell(r.lower) + "）与 " + tv(r.upper->hmOverHm) + "（" + cell(r.upper) +
+    return "hp/hm 表 P = " + pc(r.P) + " 列，在 hm/Hm = " + plain(r.lower->hmOverHm) + "（" +
+           cell(r.lower) + "）与 " + plain(r.upper->hmOverHm) + "（" + cell(r.upper) +
            "）之间按 hm/Hm = " + fx(r.hmOverHm, 4) + " 线性内插";
 }
 
@@ -169,7 +181,7 @@ std::string kpZh(const KpLookup& k) {
 
 std::string warningZh(const Warning& w) {
     const std::string v = fx(w.value, 3);
-    const std::string l = tv(w.limit);
+    const std::string l = plain(w.limit);
     switch (w.kind) {
         case WarningKind::HediWind:
             return "鹤地公式适用于 W < " + l + " m/s，本工况 W = " + v + " m/s。";
@@ -317,7 +329,7 @@ void wavesSteps(Html& h, const Result& r) {
         case WaveFormula::Hedi:
         case WaveFormula::Guanting: {
             const bool hedi = c.formula == WaveFormula::Hedi;
-            const std::string hp = "h<sub>" + tv(w.hpP) + "%</sub>";
+            const std::string hp = "h<sub>" + plain(w.hpP) + "%</sub>";
             if (hedi) {
                 h.step("鹤地公式", hp + " = 0.00625·W<sup>1/6</sup>·(gD/W²)<sup>1/3</sup>·W²/g",
                        "0.00625 × " + W + "<sup>1/6</sup> × " + fx(w.gD_W2, 3) +
@@ -438,7 +450,7 @@ void conditionSection(Html& h, const Result& r, int number) {
     if (!r.warnings.empty()) {
         h << "<p class=\"warn\">警告：</p><ul class=\"warn\">";
         for (const auto& w : r.warnings) {
-            h << "<li>" << warningZh(w) << "</li>";
+            h << "<li>" << escapeHtml(warningZh(w)) << "</li>";
         }
         h << "</ul>\n";
     }
@@ -584,7 +596,8 @@ std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
                 h << "<ul class=\"warn\">";
             }
             any = true;
-            h << "<li>" << conditionName(r.condition) << "：" << warningZh(w) << "</li>";
+            h << "<li>" << conditionName(r.condition) << "：" << escapeHtml(warningZh(w))
+              << "</li>";
         }
     }
     h << (any ? "</ul>\n" : "<p>无。各公式均在其来源给出的适用范围内使用。</p>\n");

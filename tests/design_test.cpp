@@ -1,0 +1,478 @@
+// The design code's method (SL 274 Appendix A): the published worked examples, a three-condition
+// case worked by hand, the tables read at and between their points, the slope forms, the
+// wavelength, every warning and every failure.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "kelnor/design/method.h"
+
+namespace kelnor::design {
+namespace {
+
+// True when `value` shows as `expected` to `decimals` places, allowing `units` of the last
+// place for figures the source computed from rounded intermediates.
+::testing::AssertionResult showsAs(double value, double expected, int decimals,
+                                   double units = 0.5) {
+    const double tolerance = units * std::pow(10.0, -decimals) + 1e-12;
+    if (std::fabs(value - expected) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << value << " does not show as " << expected;
+}
+
+Cells cells(std::vector<std::pair<std::string, std::string>> changes, int row = 1) {
+    // A normal-operation grade-2 condition on a 1:3 slope with a deep reservoir.
+    std::vector<std::pair<std::string, std::string>> base = {
+        {"case", "正常蓄水位"}, {"depth", "30"},      {"wind", "21"}, {"fetch", "3"},
+        {"slope", "3"},         {"roughness", "0.8"}, {"grade", "2"},
+    };
+    for (auto& [column, text] : changes) {
+        bool found = false;
+        for (auto& cell : base) {
+            if (cell.first == column) {
+                cell.second = text;
+                found = true;
+            }
+        }
+        if (!found) {
+            base.emplace_back(column, text);
+        }
+    }
+    return {row, base};
+}
+
+Condition condition(std::vector<std::pair<std::string, std::string>> changes) {
+    return readCondition(cells(std::move(changes)));
+}
+
+TEST(WorkedExample, PutianWaveElementsOfExampleB) {
+    // D = 3000 m, W = 10.7 m/s, Hm = 15.59 m; the page's figures to the digits it gives.
+    const Result r = compute(
+        condition({{"depth", "15.59"}, {"wind", "10.7"}, {"fetch", "3"}, {"formula", "putian"}}));
+    EXPECT_TRUE(showsAs(r.waves.gD_W2, 257.053, 3));
+    EXPECT_TRUE(showsAs(r.waves.gHm_W2, 1.336, 3));
+    EXPECT_TRUE(showsAs(r.waves.ghm_W2, 0.0214, 4));
+    EXPECT_TRUE(showsAs(r.waves.hm, 0.250, 3));
+    EXPECT_TRUE(showsAs(r.waves.hm / 15.59, 0.016, 3));
+    EXPECT_TRUE(showsAs(2.42 * r.waves.hm, 0.606, 3));  // h1% with the deep-water 2.42
+    EXPECT_TRUE(showsAs(r.waves.Tm, 2.220, 3));
+    EXPECT_TRUE(showsAs(r.waves.Lm, 7.698, 3));
+    EXPECT_TRUE(r.waves.deepWater);
+}
+
+TEST(WorkedExample, HediNormalAndCheckConditionsOfExampleC) {
+    // D = 4000 m, m = 3, KΔ = 0.8, Kw = 1.0; W = 4.275 (normal, design) and 2.85 m/s (check).
+    // The page works with rounded intermediates (h2% then hm to three decimals), so its
+    // last digit may differ by up to two units: our h2% 0.1914 / 0.1042, Lm 3.3321 / 2.2214,
+    // hm 0.0859 / 0.0467, Rm 0.1353 / 0.0815 against its 0.192 / 0.104, 3.334 / 2.222,
+    // 0.086 / 0.047, 0.135 / 0.082.
+    struct Row {
+        const char* wind;
+        double gD, h2, Lm, hm, Rm;
+    };
+    const std::vector<Row> rows = {
+        {"4.275", 2147, 0.192, 3.334, 0.086, 0.135},
+        {"2.85", 4831, 0.104, 2.222, 0.047, 0.082},
+    };
+    for (const auto& row : rows) {
+        const Result r = compute(condition({{"wind", row.wind},
+                                            {"fetch", "4"},
+                                            {"depth", "50"},
+                                            {"kw", "1.0"},
+                                            {"formula", "hedi"}}));
+        EXPECT_TRUE(showsAs(r.waves.gD_W2, row.gD, 0)) << row.wind;
+        EXPECT_EQ(r.waves.hpP, 2);
+        EXPECT_TRUE(showsAs(r.waves.hp, row.h2, 3, 2)) << row.wind;
+        EXPECT_TRUE(showsAs(r.waves.Lm, row.Lm, 3, 2)) << row.wind;
+        EXPECT_TRUE(showsAs(r.waves.hm, row.hm, 3, 0.5)) << row.wind;
+        EXPECT_TRUE(showsAs(r.runUp.Rm, row.Rm, 3, 1)) << row.wind;
+        // hm/Hm ≈ 0.002: the ratio lies just below the deep-water 2.23.
+        EXPECT_GT(r.waves.ratio.value, 2.22);
+        EXPECT_LT(r.waves.ratio.value, 2.23);
+        EXPECT_TRUE(r.warnings.empty());
+    }
+}
+
+TEST(ThreeConditions, GoverningConditionAndCrestFollowByHand) {
+    // Putian, grade 2, KΔ 0.8, m = 3, Hm = H, deep water in all three.
+    // By hand (g = 9.81), e.g. the design flood: g·Hm/W² = 0.70068, a = 0.13·th(0.7·0.70068^0.7)
+    // = 0.0658, g·hm/W² = 0.012124, hm = 0.54506 m, Tm = 4.438·√hm = 3.27649 s,
+    // Lm = g·Tm²/2π = 16.7612 m, e = 3.6e-6·21²·3200/(2·9.81·31.5) = 0.008220 m,
+    // W/√(gH) = 1.19456 → Kw = 1.00 + 0.02·0.19456/0.5 = 1.007782,
+    // Rm = 0.8·1.007782·√(0.54506·16.7612)/√10 = 0.77061, hm/H = 0.0173 → Kp(1 %) = 2.23,
+    // Rp = 1.71845, A = 1.00 (grade 2, normal), y = 2.72667, crest = 101.5 + y = 104.22667.
+    const std::vector<Cells> rows = {
+        cells({{"case", "正常蓄水位"}, {"level", "100"}, {"depth", "30"}, {"fetch", "3"}}, 1),
+        cells({{"case", "设计洪水位"}, {"level", "101.5"}, {"depth", "31.5"}, {"fetch", "3.2"}}, 2),
+        cells({{"case", "校核洪水位"},
+               {"level", "102.3"},
+               {"depth", "32.3"},
+               {"wind", "14"},
+               {"fetch", "3.3"},
+               {"operation", "abnormal"}},
+              3),
+    };
+    const Evaluation ev = evaluateRows(rows);
+    ASSERT_EQ(ev.results.size(), 3u);
+    ASSERT_TRUE(ev.failures.empty());
+    struct Expect {
+        double hm, e, Kw, Rm, Rp, A, y, crest;
+    };
+    const std::vector<Expect> expected = {
+        {0.529464, 0.008092, 1.008965, 0.749435, 1.671240, 1.0, 2.679332, 102.679332},
+        {0.545057, 0.008220, 1.007785, 0.770605, 1.718449, 1.0, 2.726670, 104.226670},
+        {0.354089, 0.003674, 1.000000, 0.496746, 1.107743, 0.5, 1.611418, 103.911418},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        const Result& r = ev.results[i];
+        const Expect& x = expected[i];
+        EXPECT_TRUE(showsAs(r.waves.hm, x.hm, 6)) << i;
+        EXPECT_TRUE(showsAs(r.e, x.e, 6)) << i;
+        EXPECT_TRUE(showsAs(r.runUp.Kw, x.Kw, 6)) << i;
+        EXPECT_TRUE(showsAs(r.runUp.Rm, x.Rm, 6)) << i;
+        EXPECT_EQ(r.runUp.kp.value, 2.23) << i;
+        EXPECT_TRUE(showsAs(r.runUp.Rp, x.Rp, 6)) << i;
+        EXPECT_EQ(r.A, x.A) << i;
+        EXPECT_TRUE(showsAs(r.y, x.y, 6)) << i;
+        ASSERT_TRUE(r.crest.has_value());
+        EXPECT_TRUE(showsAs(*r.crest, x.crest, 6)) << i;
+    }
+    EXPECT_EQ(ev.rule, GoverningRule::HighestCrest);
+    ASSERT_EQ(ev.governing, 1u);
+    EXPECT_TRUE(ev.results[1].governs);
+    EXPECT_FALSE(ev.results[0].governs);
+    EXPECT_FALSE(ev.results[2].governs);
+}
+
+TEST(Governing, WithoutLevelsOrWithSomeTheRuleSaysWhich) {
+    const Condition low = condition({{"wind", "14"}});
+    const Condition high = condition({{"wind", "25"}});
+    Condition lowWithLevel = low;
+    lowWithLevel.level = 200;
+    Condition highWithLevel = high;
+    highWithLevel.level = 100;
+
+    // No level anywhere: the largest y.
+    Evaluation ev = evaluate({low, high});
+    EXPECT_EQ(ev.rule, GoverningRule::HighestY);
+    EXPECT_EQ(ev.governing, 1u);
+    // Only the low wind has a level: it governs although its y is smaller.
+    ev = evaluate({lowWithLevel, high});
+    EXPECT_EQ(ev.rule, GoverningRule::CrestOfThoseWithLevel);
+    EXPECT_EQ(ev.governing, 0u);
+    // Both levels: the higher crest, 200 + y beats 100 + y.
+    ev = evaluate({highWithLevel, lowWithLevel});
+    EXPECT_EQ(ev.rule, GoverningRule::HighestCrest);
+    EXPECT_EQ(ev.governing, 1u);
+    // A tie goes to the first; nothing computed, nothing governs.
+    ev = evaluate({low, low});
+    EXPECT_EQ(ev.governing, 0u);
+    ev = evaluate({});
+    EXPECT_EQ(ev.rule, GoverningRule::None);
+    EXPECT_FALSE(ev.governing.has_value());
+}
+
+TEST(Tables, KwIsReadAtAndBetweenItsPointsAndHeldBeyond) {
+    struct Row {
+        double x, kw;
+        bool beyond;
+    };
+    const std::vector<Row> rows = {
+        {0.5, 1.00, false},  // the table gives 1.00 for 1 and below
+        {1.0, 1.00, false},  {1.5, 1.02, false}, {2.25, 1.12, false},  // midway 1.08–1.16
+        {3.2, 1.232, false},                                           // 1.22 + 0.03·0.4
+        {4.5, 1.29, false},  {5.0, 1.30, false}, {6.0, 1.30, true},
+    };
+    for (const auto& row : rows) {
+        const Lookup l = lookUpKw(row.x);
+        EXPECT_NEAR(l.value, row.kw, 1e-12) << row.x;
+        EXPECT_EQ(l.beyondHigh, row.beyond) << row.x;
+    }
+    const Lookup between = lookUpKw(2.25);
+    EXPECT_EQ(between.lower.x, 2.0);
+    EXPECT_EQ(between.upper.x, 2.5);
+}
+
+TEST(Tables, KpBandByHmOverHAndLinearInP) {
+    struct Row {
+        double hmOverH, P, kp;
+    };
+    const std::vector<Row> rows = {
+        {0.05, 1, 2.23},   {0.05, 5, 1.84},     {0.05, 0.1, 2.66},
+        {0.05, 50, 0.96},  {0.05, 3, 1.985},     // midway 2.07–1.90
+        {0.05, 7.5, 1.74},                       // midway 1.84–1.64
+        {0.1, 1, 2.08},    {0.3, 5, 1.75},       // 0.1 and 0.3 belong to the middle band
+        {0.31, 1, 1.86},   {0.31, 2.5, 1.7325},  // 1.76 − 0.11·0.5/2
+    };
+    for (const auto& row : rows) {
+        EXPECT_NEAR(lookUpKp(row.hmOverH, row.P).value, row.kp, 1e-12)
+            << row.hmOverH << " " << row.P;
+    }
+}
+
+TEST(Tables, R0AndHpOverHmAndKbetaAndAllowance) {
+    EXPECT_EQ(lookUpR0(0).value, 1.24);
+    EXPECT_NEAR(lookUpR0(0.75).value, 1.825, 1e-12);
+    EXPECT_EQ(lookUpR0(1.25).value, 2.50);
+    EXPECT_EQ(lookUpRatio(0, 2).value, 2.23);
+    EXPECT_EQ(lookUpRatio(0, 1).value, 2.42);
+    EXPECT_NEAR(lookUpRatio(0.05, 2).value, 2.165, 1e-12);
+    EXPECT_EQ(lookUpRatio(0.6, 2).value, 1.56);
+    EXPECT_TRUE(lookUpRatio(0.6, 2).beyondHigh);
+    EXPECT_NEAR(lookUpKbeta(25).value, 0.94, 1e-12);
+    EXPECT_EQ(lookUpKbeta(70).value, 0.76);
+    EXPECT_TRUE(lookUpKbeta(70).beyondHigh);
+    struct Row {
+        int grade;
+        Operation op;
+        Region region;
+        double A;
+        Standing standing;
+    };
+    const std::vector<Row> rows = {
+        {1, Operation::Normal, Region::Plain, 1.50, Standing::NotConfirmed},
+        {3, Operation::Normal, Region::Mountain, 0.70, Standing::NotConfirmed},
+        {2, Operation::Abnormal, Region::Mountain, 0.50, Standing::NotConfirmed},
+        {2, Operation::Abnormal, Region::Plain, 0.70, Standing::NotConfirmed},
+        {4, Operation::Normal, Region::Mountain, 0.50, Standing::Confirmed},
+        {5, Operation::Abnormal, Region::Plain, 0.30, Standing::Confirmed},
+    };
+    for (const auto& row : rows) {
+        const AllowanceLookup a = lookUpAllowance(row.grade, row.op, row.region);
+        EXPECT_EQ(a.value, row.A) << row.grade;
+        EXPECT_EQ(a.standing, row.standing) << row.grade;
+    }
+}
+
+TEST(Slopes, SteepFormTransitionAndGentleFormJoinContinuously) {
+    const auto Rm = [](double m) {
+        Condition c = condition({});
+        c.slope = m;
+        return compute(c).runUp;
+    };
+    // The steep form at m = 1.25 meets the transition, the transition meets the gentle form.
+    EXPECT_EQ(Rm(1.25).form, SlopeForm::Steep);
+    EXPECT_EQ(Rm(1.3).form, SlopeForm::Transition);
+    EXPECT_EQ(Rm(1.5).form, SlopeForm::Gentle);
+    EXPECT_NEAR(Rm(1.25).Rm, Rm(std::nextafter(1.25, 2.0)).Rm, 1e-12);
+    EXPECT_NEAR(Rm(1.5).Rm, Rm(std::nextafter(1.5, 0.0)).Rm, 1e-12);
+    EXPECT_NEAR(Rm(1.375).Rm, (Rm(1.25).Rm + Rm(1.5).Rm) / 2, 1e-12);
+    // The steep form is R0 times the mean height: at m = 0.5, KΔ·Kw·1.45·hm.
+    const RunUp steep = Rm(0.5);
+    const Result r = compute(condition({{"slope", "0.5"}}));
+    EXPECT_NEAR(steep.Rm, 0.8 * steep.Kw * 1.45 * r.waves.hm, 1e-12);
+}
+
+TEST(Wavelength, TheThRelationSolvedAndDeepWaterTakenFromHalfTheLength) {
+    // Solutions of L = gT²/2π·th(2πH/L) from an independent Newton iteration.
+    struct Row {
+        double T, H, L;
+    };
+    const std::vector<Row> rows = {
+        {10, 1, 31.110708331},
+        {3, 2, 11.305898184},
+        {5, 5, 30.309226665},
+    };
+    for (const auto& row : rows) {
+        EXPECT_NEAR(solveWavelength(row.T, row.H), row.L, 1e-8) << row.T << " " << row.H;
+    }
+    // At H = 0.5·L0 the method takes the deep-water length; the th relation gives 0.36 % less.
+    const double L0 = 9.81 * 16 / (2 * 3.141592653589793);
+    EXPECT_NEAR(solveWavelength(4, 0.5 * L0), 24.889944184, 1e-8);
+    EXPECT_NEAR(24.889944184 / L0, std::tanh(3.141592653589793 * L0 / 24.889944184), 1e-9);
+
+    // A shallow reservoir: the Putian waves use the th solution, a deep one the deep-water length.
+    const Result shallow = compute(condition({{"depth", "2"}, {"mean_depth", "2"}}));
+    EXPECT_FALSE(shallow.waves.deepWater);
+    EXPECT_LT(shallow.waves.Lm, shallow.waves.L0);
+    EXPECT_NEAR(shallow.waves.Lm,
+                shallow.waves.L0 * std::tanh(2 * 3.141592653589793 * 2 / shallow.waves.Lm), 1e-12);
+    const Result deep = compute(condition({}));
+    EXPECT_TRUE(deep.waves.deepWater);
+    EXPECT_EQ(deep.waves.Lm, deep.waves.L0);
+}
+
+TEST(Defaults, FrequencyAllowanceMeanDepthAngleAndExtra) {
+    const Result grade4 = compute(condition({{"grade", "4"}}));
+    EXPECT_EQ(grade4.P, 5);
+    EXPECT_EQ(grade4.A, 0.5);
+    const Result given =
+        compute(condition({{"frequency", "2"}, {"allowance", "0.9"}, {"extra", "0.6"}}));
+    EXPECT_EQ(given.P, 2);
+    EXPECT_EQ(given.A, 0.9);
+    EXPECT_FALSE(given.allowanceLookup.has_value());
+    EXPECT_NEAR(given.y, given.runUp.Rp + given.e + 0.9 + 0.6, 1e-12);
+    // The mean depth enters the set-up: doubling Hm halves e.
+    const Result hm = compute(condition({{"mean_depth", "60"}}));
+    const Result h = compute(condition({}));
+    EXPECT_NEAR(hm.e * 2, h.e, 1e-15);
+    // An oblique wind of 60°: e halves (cos 60°) and the run-up takes Kβ = 0.76.
+    const Result oblique = compute(condition({{"angle", "60"}}));
+    EXPECT_NEAR(oblique.e, h.e / 2, 1e-12);
+    EXPECT_NEAR(oblique.runUp.Rp, 0.76 * h.runUp.Rp, 1e-12);
+    // A number as a Chinese input method types it.
+    EXPECT_EQ(condition({{"depth", "３０．５"}}).depth, 30.5);
+    EXPECT_EQ(condition({{"formula", " Hedi "}}).formula, WaveFormula::Hedi);
+}
+
+TEST(Warnings, EachRangeOfItsSourceOnce) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> changes;
+        WarningKind kind;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {"Hedi wind",
+         {{"formula", "hedi"}, {"wind", "27"}},
+         WarningKind::HediWind,
+         "Hedi formula: wind 27 m/s is not below 26.5 m/s"},
+        {"Hedi fetch",
+         {{"formula", "hedi"}, {"wind", "15"}, {"fetch", "8"}},
+         WarningKind::HediFetch,
+         "Hedi formula: fetch 8 km is not below 7.5 km"},
+        {"Guanting wind",
+         {{"formula", "guanting"}, {"wind", "21"}},
+         WarningKind::GuantingWind,
+         "Guanting formula: wind 21 m/s is not below 20 m/s"},
+        {"Guanting fetch",
+         {{"formula", "guanting"}, {"wind", "15"}, {"fetch", "21"}},
+         WarningKind::GuantingFetch,
+         "Guanting formula: fetch 21 km is not below 20 km"},
+        {"Guanting gD/W2",
+         {{"formula", "guanting"}, {"wind", "15"}, {"fetch", "0.2"}},
+         WarningKind::GuantingGd,
+         "Guanting formula: gD/W2 8.72 is outside 20-1000"},
+        {"slope above 5",
+         {{"slope", "6"}},
+         WarningKind::SlopeAboveFive,
+         "slope m 6 is above 5: gentle-slope formula beyond its range"},
+        {"Kw beyond",
+         {{"depth", "2"}, {"mean_depth", "20"}, {"wind", "25"}},
+         WarningKind::KwExtrapolated,
+         "W/sqrt(gH) 5.64405 is beyond the Kw table (5): Kw 1.30 held"},
+        {"hp/hm beyond",
+         {{"formula", "hedi"}, {"wind", "20"}, {"fetch", "7"}, {"depth", "1"}},
+         WarningKind::RatioExtrapolated,
+         "is beyond the hp/hm table (0.5): last row held"},
+        {"waves break",
+         {{"depth", "1.5"}, {"mean_depth", "10"}, {"wind", "20"}, {"fetch", "5"}},
+         WarningKind::WavesBreak,
+         "waves break in front of the dam"},
+        {"angle beyond",
+         {{"angle", "70"}},
+         WarningKind::AngleBeyondTable,
+         "angle 70 degrees is beyond the Kbeta table (60): Kbeta 0.76 held"},
+    };
+    for (const auto& row : rows) {
+        const Result r = compute(condition(row.changes));
+        int found = 0;
+        for (const auto& w : r.warnings) {
+            if (w.kind == row.kind) {
+                ++found;
+                EXPECT_NE(warningText(w).find(row.text), std::string::npos)
+                    << row.name << ": " << warningText(w);
+            }
+        }
+        EXPECT_EQ(found, 1) << row.name;
+    }
+    // Within every range, no warning.
+    EXPECT_TRUE(compute(condition({})).warnings.empty());
+    EXPECT_TRUE(compute(condition({{"formula", "guanting"}, {"wind", "15"}})).warnings.empty());
+}
+
+TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
+    struct Row {
+        std::vector<std::pair<std::string, std::string>> changes;
+        ConditionErrorKind kind;
+        const char* column;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {{{"depth", "abc"}},
+         ConditionErrorKind::NotANumber,
+         "depth",
+         "row 3 (正常蓄水位): depth \"abc\" is not a number"},
+        {{{"depth", "1e999"}},
+         ConditionErrorKind::TooLarge,
+         "depth",
+         "row 3 (正常蓄水位): depth \"1e999\" is too large"},
+        {{{"depth", "-2"}},
+         ConditionErrorKind::NotPositive,
+         "depth",
+         "row 3 (正常蓄水位): depth \"-2\" must be above 0"},
+        {{{"depth", ""}},
+         ConditionErrorKind::Missing,
+         "depth",
+         "row 3 (正常蓄水位): depth is required"},
+        {{{"wind", "0"}},
+         ConditionErrorKind::NotPositive,
+         "wind",
+         "row 3 (正常蓄水位): wind \"0\" must be above 0"},
+        {{{"fetch", "-0.5"}},
+         ConditionErrorKind::NotPositive,
+         "fetch",
+         "row 3 (正常蓄水位): fetch \"-0.5\" must be above 0"},
+        {{{"slope", "-1"}},
+         ConditionErrorKind::Negative,
+         "slope",
+         "row 3 (正常蓄水位): slope \"-1\" must not be below 0"},
+        {{{"formula", "andreyanov"}},
+         ConditionErrorKind::UnknownChoice,
+         "formula",
+         "row 3 (正常蓄水位): formula \"andreyanov\" is not putian, hedi or guanting"},
+        {{{"grade", "6"}},
+         ConditionErrorKind::UnknownChoice,
+         "grade",
+         "row 3 (正常蓄水位): grade \"6\" is not 1, 2, 3, 4 or 5"},
+        {{{"operation", "flood"}},
+         ConditionErrorKind::UnknownChoice,
+         "operation",
+         "row 3 (正常蓄水位): operation \"flood\" is not normal or abnormal"},
+        {{{"region", "desert"}},
+         ConditionErrorKind::UnknownChoice,
+         "region",
+         "row 3 (正常蓄水位): region \"desert\" is not mountain or plain"},
+        {{{"frequency", "60"}},
+         ConditionErrorKind::OutsideTable,
+         "frequency",
+         "row 3 (正常蓄水位): frequency \"60\" is outside the Kp table (0.1 to 50 %)"},
+        {{{"angle", "-90"}},
+         ConditionErrorKind::AngleTooLarge,
+         "angle",
+         "row 3 (正常蓄水位): angle \"-90\" must be below 90 degrees"},
+        {{{"colour", "red"}},
+         ConditionErrorKind::UnknownColumn,
+         "colour",
+         "row 3 (正常蓄水位): unknown column \"colour\""},
+    };
+    for (const auto& row : rows) {
+        try {
+            readCondition(cells(row.changes, 3));
+            ADD_FAILURE() << row.text;
+        } catch (const ConditionError& e) {
+            EXPECT_EQ(e.kind(), row.kind) << row.text;
+            EXPECT_EQ(e.column(), row.column);
+            EXPECT_EQ(e.row(), 3);
+            EXPECT_EQ(e.label(), "正常蓄水位");
+            EXPECT_EQ(errorText(e), row.text);
+        }
+    }
+    // A wind that reads but squares beyond the double range fails the computation; the other
+    // conditions still compute and govern.
+    const Evaluation ev = evaluateRows({cells({{"wind", "1e200"}}, 1), cells({}, 2)});
+    ASSERT_EQ(ev.failures.size(), 1u);
+    EXPECT_EQ(ev.failures[0].kind(), ConditionErrorKind::NotFinite);
+    EXPECT_EQ(errorText(ev.failures[0]),
+              "row 1 (正常蓄水位): the calculation leaves the double range");
+    ASSERT_EQ(ev.results.size(), 1u);
+    EXPECT_EQ(ev.results[0].condition.row, 2);
+    EXPECT_EQ(ev.governing, 0u);
+}
+
+}  // namespace
+}  // namespace kelnor::design
