@@ -6,6 +6,7 @@
 #include <new>
 
 #include "batch.h"
+#include "conditions.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "options.h"
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
     }
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
+        if (options.conditions) {
+            return cli::runConditions(*options.conditions, options.book);
+        }
         if (options.batch) {
             return cli::runBatch(*options.batch, options.output);
         }

@@ -54,7 +54,8 @@ Options parseOptions(int argc, const char* const* argv) {
             name = name.substr(0, eq);
         }
         const auto box = boxOf(name);
-        if (!box && name != "formula" && name != "output" && name != "batch") {
+        if (!box && name != "formula" && name != "output" && name != "batch" &&
+            name != "conditions" && name != "book") {
             throw UsageError("unknown option --" + std::string(name));
         }
         if (!value) {
@@ -75,6 +76,10 @@ Options parseOptions(int argc, const char* const* argv) {
             options.formula = parseFormula(*value);
         } else if (name == "output") {
             options.output = std::string(*value);
+        } else if (name == "conditions") {
+            options.conditions = std::string(*value);
+        } else if (name == "book") {
+            options.book = std::string(*value);
         } else {
             options.batch = std::string(*value);
         }
@@ -83,6 +88,23 @@ Options parseOptions(int argc, const char* const* argv) {
     // or quietly override the window's defaults, so neither happens.
     if (options.batch && !caseOption.empty()) {
         throw UsageError(caseOption + " cannot be used with --batch; give a column instead");
+    }
+    // The design conditions are a calculation of their own: none of the window's options
+    // applies to them.
+    if (options.conditions) {
+        if (!caseOption.empty()) {
+            throw UsageError(caseOption +
+                             " cannot be used with --conditions; give a column instead");
+        }
+        if (options.batch || options.output) {
+            throw UsageError(std::string(options.batch ? "--batch" : "--output") +
+                             " cannot be used with --conditions");
+        }
+        if (options.book && options.book->empty()) {
+            throw UsageError("--book needs a file name");
+        }
+    } else if (options.book) {
+        throw UsageError("--book needs --conditions");
     }
     if (options.batch && options.output && (options.output->empty() || *options.output == "-")) {
         throw UsageError("--output with --batch needs a folder for the reports");
@@ -95,6 +117,7 @@ std::string usage() {
         "Usage: kelnor-calc [--formula N] [--depth T] [--wind T] [--fetch T] [--roughness T]\n"
         "                   [--kw T] [--slope T] [--allowance T] [--kz T] [--output FILE]\n"
         "       kelnor-calc --batch CSV [--output DIR]\n"
+        "       kelnor-calc --conditions CSV [--book FILE.html]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -127,6 +150,16 @@ std::string usage() {
         "                  formula and the eight values above; a column left out takes the\n"
         "                  default for every row. A failing row gets its failure in the\n"
         "                  error column and the batch goes on\n"
+        "  --conditions CSV  compute the design conditions of a CSV file (\"-\": standard\n"
+        "                  input) by the design code's method, SL 274 Appendix A, and print\n"
+        "                  case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings.\n"
+        "                  Columns: case, level, depth, mean_depth, wind, fetch (km), angle,\n"
+        "                  slope, roughness, kw, formula (putian, hedi, guanting), grade (1-5),\n"
+        "                  operation (normal, abnormal), region (mountain, plain), frequency\n"
+        "                  (%), allowance, extra. A failing condition is named on standard\n"
+        "                  error and the others still compute\n"
+        "  --book FILE     with --conditions: write the calculation book (HTML, Chinese) to\n"
+        "                  FILE, replacing it only when complete\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"

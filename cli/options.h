@@ -18,8 +18,10 @@ inline constexpr std::string_view kBoxOptions[kBoxCount] = {
 struct Options {
     FormulaChoice formula = FormulaChoice::Putian;
     InputSet inputs = InputSet::defaults();
-    std::optional<std::string> output;  // absent or "-": standard output
-    std::optional<std::string> batch;   // a CSV of cases, "-" for standard input
+    std::optional<std::string> output;      // absent or "-": standard output
+    std::optional<std::string> batch;       // a CSV of cases, "-" for standard input
+    std::optional<std::string> conditions;  // a CSV of design conditions, "-" for standard input
+    std::optional<std::string> book;        // the calculation book of the design conditions
     bool help = false;
 };
 
