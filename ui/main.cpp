@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStyle>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "captions.h"
+#include "kelnor/form/layout.h"
 #include "kelnor/form/report_folder.h"
 #include "tavo_window.h"
 
@@ -37,6 +38,42 @@ bool displayReachable(int argc, char** argv) {
     return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
 }
 
+// Centres the window with its frame on the work area of its screen. A top-level window's
+// position is that of its frame's top-left corner.
+void centreWithFrame(QWidget& window) {
+    const QRect area = window.screen()->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    const kelnor::form::Origin origin =
+        kelnor::form::centredOrigin(frame.width(), frame.height(),
+                                    {area.left(), area.top(), area.right() + 1, area.bottom() + 1});
+    window.move(origin.x, origin.y);
+}
+
+// Centres the window again whenever the size of its frame changes.
+class FrameWatch : public QObject {
+  public:
+    explicit FrameWatch(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ &&
+            (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            const QSize frame = window_.frameGeometry().size();
+            if (frame != centredFor_) {
+                centredFor_ = frame;
+                centreWithFrame(window_);
+            }
+        }
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+    QSize centredFor_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,8 +97,11 @@ int main(int argc, char** argv) {
     TavoWindow window(programDir);
     window.setReportDir(QString::fromStdString(
         kelnor::form::reportFolder(programDir.toStdString(), dataDir.toStdString()).string()));
-    window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
-                                           window.screen()->availableGeometry()));
+    centreWithFrame(window);
     window.show();
+    // An X window manager frames the window some time after it is shown; it is centred again,
+    // frame and all, as the frame arrives, until the user has had a moment to move it.
+    auto* recentring = new FrameWatch(window);
+    QTimer::singleShot(2000, recentring, &QObject::deleteLater);
     return app.exec();
 }

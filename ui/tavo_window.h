@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "desktop.h"
@@ -61,7 +62,7 @@ class TavoWindow : public QWidget {
     void createControls();
     void chainTabOrder();
     void useFittingFont();
-    void open(const QString& directory, const QString& fileName, const QString& whenMissing);
+    void open(const QString& directory, const QString& fileName, std::string_view whenMissing);
     // Shows `message`; then the box at fault, if any, takes the focus with its text selected.
     void report(const QString& message, std::optional<int> box);
 

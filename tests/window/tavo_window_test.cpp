@@ -127,6 +127,9 @@ class TavoWindowTest : public QObject {
     void startState() {
         QCOMPARE(window->windowTitle(), QStringLiteral("土石坝Kelnor计算"));
         QCOMPARE(window->size(), QSize(413, 264));
+        for (int size : {16, 32, 256}) {
+            QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
+        }
         for (int box = 0; box < kelnor::kBoxCount; ++box) {
             QCOMPARE(window->Text1[box]->text(), kDefaults[box]);
         }
