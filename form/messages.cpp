@@ -83,6 +83,10 @@ std::string writeFailureMessage(std::string_view path, std::string_view reason) 
            std::string(kReportKept);
 }
 
+std::string openFailureMessage(std::string_view path, std::string_view reason) {
+    return "无法打开文件：" + std::string(path) + "\n原因：" + std::string(reason);
+}
+
 std::string unexpectedFailureMessage(std::string_view what) {
     return "计算失败：" + std::string(what) + std::string(kReportKept);
 }

@@ -52,6 +52,9 @@ TEST(FormMessages, WriteAndUnexpectedFailures) {
     EXPECT_EQ(writeFailureMessage("/opt/kelnor/tavoout.txt", "Permission denied"),
               "报告文件无法写入：/opt/kelnor/tavoout.txt\n原因：Permission denied" + kKept);
     EXPECT_EQ(unexpectedFailureMessage("std::bad_alloc"), "计算失败：std::bad_alloc" + kKept);
+    // Opening a file changes no report: nothing to say about the last one.
+    EXPECT_EQ(openFailureMessage("C:\\Kelnor\\tavoout.txt", "No application is associated"),
+              "无法打开文件：C:\\Kelnor\\tavoout.txt\n原因：No application is associated");
 }
 
 }  // namespace

@@ -23,6 +23,10 @@ std::string writeFailureMessage(std::string_view path, std::string_view reason);
 // program goes on and says what it knows.
 std::string unexpectedFailureMessage(std::string_view what);
 
+// A file that is there but that the system could not open: the file and the system's reason
+// (no program is associated with text files, for one).
+std::string openFailureMessage(std::string_view path, std::string_view reason);
+
 // View results before any calculation, or a report since removed.
 inline constexpr std::string_view kNoReportYet = "还没有成果文件，请先计算。";
 // The parameter help text is missing from the program folder.

@@ -1,0 +1,456 @@
+#include "tavo_window.h"
+
+#include <commctrl.h>
+#include <dwmapi.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "kelnor/failure.h"
+#include "kelnor/form/messages.h"
+#include "kelnor/report.h"
+#include "kelnor/report_file.h"
+#include "kelnor/wide_text.h"
+#include "system_text.h"
+
+namespace kelnor::win32 {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"KelnorTavoWindow";
+constexpr wchar_t kHelpFileName[] = L"帮助文件.txt";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Tab and the arrow keys find the controls of this window as a dialog's.
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// Control identifiers from here on, by the control's place in the form. They stay clear of
+// IDOK and IDCANCEL, which Enter and Esc would send.
+constexpr int kFirstId = 1000;
+constexpr int kIconId = 1;
+
+// The caption sizes the layout was drawn for, in 96-dpi pixels: about 12, down to 8 before a
+// caption may be clipped.
+constexpr int kLargestPixelSize = 12;
+constexpr int kSmallestPixelSize = 8;
+
+std::span<const form::Control> formControls() {
+    return form::controls();
+}
+
+int placeOf(const form::Control& control) {
+    return static_cast<int>(&control - formControls().data());
+}
+
+// A control's rectangle in the window's client area: the options lie within the frame.
+form::Pixels placeInWindow(const form::Control& control, UINT dpi) {
+    form::Twips place = control.place;
+    if (control.inFrame()) {
+        const form::Twips frame = form::control("Frame1").place;
+        place.left += frame.left;
+        place.top += frame.top;
+    }
+    return form::pixels(place, static_cast<int>(dpi));
+}
+
+int scaled(int pixelsAt96, UINT dpi) {
+    return MulDiv(pixelsAt96, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+std::wstring textOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool checked(HWND option) {
+    return SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The system's message font at `dpi`: what the user chose for dialogs, in their language's
+// face (Microsoft YaHei UI on Simplified Chinese Windows).
+LOGFONTW messageFont(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+        return metrics.lfMessageFont;
+    }
+    // Older systems give the metrics at the system's DPI only.
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
+                                            static_cast<int>(GetDpiForSystem()));
+    return metrics.lfMessageFont;
+}
+
+}  // namespace
+
+TavoWindow::TavoWindow(std::wstring programFolder, std::wstring reportFolder)
+    : programFolder_(std::move(programFolder)), reportFolder_(std::move(reportFolder)) {}
+
+TavoWindow::~TavoWindow() {
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+    }
+    if (font_ != nullptr) {
+        DeleteObject(font_);
+    }
+}
+
+bool TavoWindow::open(HINSTANCE instance, int showCommand) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClassName;
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+
+    // Made on the primary monitor, so it takes that monitor's DPI, and centred there.
+    HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(monitor, &info);
+    const RECT work = info.rcWork;
+    if (CreateWindowExW(kExStyle, kClassName, widen(form::kWindowTitle).c_str(), kStyle, work.left,
+                        work.top, 1, 1, nullptr, nullptr, instance, this) == nullptr) {
+        return false;
+    }
+    createControls(instance);
+    layOut(GetDpiForWindow(hwnd_));
+
+    RECT frame{0, 0, form::pixels(form::kClientWidth, static_cast<int>(dpi_)),
+               form::pixels(form::kClientHeight, static_cast<int>(dpi_))};
+    AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, dpi_);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    SetWindowPos(hwnd_, nullptr, work.left, work.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame the user sees: the desktop window manager draws the window rectangle's
+    // borders partly invisible, on the sides and the bottom only.
+    RECT placed{};
+    RECT seen{};
+    GetWindowRect(hwnd_, &placed);
+    int left = 0;
+    int top = 0;
+    if (SUCCEEDED(DwmGetWindowAttribute(hwnd_, DWMWA_EXTENDED_FRAME_BOUNDS, &seen, sizeof(seen))) &&
+        seen.right > seen.left) {
+        left = seen.left - placed.left;
+        top = seen.top - placed.top;
+        width = seen.right - seen.left;
+        height = seen.bottom - seen.top;
+    }
+    const form::Origin origin =
+        form::centredOrigin(width, height, {work.left, work.top, work.right, work.bottom});
+    SetWindowPos(hwnd_, nullptr, origin.x - left, origin.y - top, 0, 0,
+                 SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The focus starts in the depth box, its text selected for typing over; the window gives
+    // it on activation.
+    focus_ = Text1[0];
+    SendMessageW(Text1[0], EM_SETSEL, 0, -1);
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    return true;
+}
+
+void TavoWindow::createControls(HINSTANCE instance) {
+    // Tab and the arrow keys follow the order controls are made in, so the stops of the Tab
+    // key come first, in the form's order; the frame and the labels follow, beneath the
+    // controls that lie over them.
+    std::vector<const form::Control*> order(form::tabChain().begin(), form::tabChain().end());
+    for (const form::Control& c : formControls()) {
+        if (std::find(order.begin(), order.end(), &c) == order.end()) {
+            order.push_back(&c);
+        }
+    }
+    controls_.assign(formControls().size(), nullptr);
+    for (const form::Control* c : order) {
+        const wchar_t* windowClass = L"BUTTON";
+        // Siblings never draw over one another; each option but the first ends no group, so
+        // the three options make the group the arrow keys move in.
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
+        DWORD exStyle = 0;
+        switch (c->kind) {
+            case form::ControlKind::Label:
+                windowClass = L"STATIC";
+                style |= SS_LEFT | SS_NOPREFIX;
+                break;
+            case form::ControlKind::TextBox:
+                windowClass = L"EDIT";
+                style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case form::ControlKind::Frame:
+                style |= BS_GROUPBOX;
+                break;
+            case form::ControlKind::Option:
+                style |= BS_AUTORADIOBUTTON;
+                if (c->index > 0) {
+                    style &= ~WS_GROUP;
+                }
+                break;
+            case form::ControlKind::Button:
+                style |= WS_TABSTOP | BS_PUSHBUTTON;
+                break;
+        }
+        HWND control = CreateWindowExW(
+            exStyle, windowClass, widen(c->caption).c_str(), style, 0, 0, 0, 0, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + placeOf(*c))), instance,
+            nullptr);
+        controls_[static_cast<std::size_t>(placeOf(*c))] = control;
+        if (c->kind == form::ControlKind::TextBox) {
+            SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // as long as the user likes
+            Text1[static_cast<std::size_t>(c->index)] = control;
+        } else if (c->kind == form::ControlKind::Option) {
+            Option1[static_cast<std::size_t>(c->index)] = control;
+        }
+    }
+    SendMessageW(Option1[0], BM_SETCHECK, BST_CHECKED, 0);
+    optionChosen();
+}
+
+HWND TavoWindow::handleOf(const form::Control& control) const {
+    return controls_[static_cast<std::size_t>(placeOf(control))];
+}
+
+void TavoWindow::layOut(UINT dpi) {
+    dpi_ = dpi;
+    for (const form::Control& c : formControls()) {
+        const form::Pixels p = placeInWindow(c, dpi);
+        MoveWindow(handleOf(c), p.left, p.top, p.width(), p.height(), FALSE);
+    }
+    useFittingFont();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The system's message font at the largest size up to the layout's own at which every
+// caption shows whole.
+void TavoWindow::useFittingFont() {
+    LOGFONTW font = messageFont(dpi_);
+    const int layoutSize = scaled(kLargestPixelSize, dpi_);
+    const int largest =
+        font.lfHeight < 0 ? std::min(static_cast<int>(-font.lfHeight), layoutSize) : layoutSize;
+    for (int size = largest; size >= scaled(kSmallestPixelSize, dpi_); --size) {
+        font.lfHeight = -size;
+        HFONT next = CreateFontIndirectW(&font);
+        for (HWND control : controls_) {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next), FALSE);
+        }
+        if (font_ != nullptr) {
+            DeleteObject(font_);
+        }
+        font_ = next;
+        if (clippedCaptions().empty()) {
+            return;
+        }
+    }
+}
+
+std::vector<std::string> TavoWindow::clippedCaptions() const {
+    std::vector<std::string> clipped;
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ previous = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int optionTop = placeInWindow(form::control("Option1", 0), dpi_).top;
+    for (const form::Control& c : formControls()) {
+        const std::wstring caption = widen(c.caption);
+        SIZE text{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+        form::Pixels room = placeInWindow(c, dpi_);
+        switch (c.kind) {
+            case form::ControlKind::TextBox:
+                continue;  // holds a number the user may scroll through
+            case form::ControlKind::Label:
+                room = form::pixels(form::captionRoom(c), static_cast<int>(dpi_));
+                break;
+            case form::ControlKind::Frame:
+                // The caption is set into the top edge, a little in from each side, and must
+                // stand above the first option.
+                room.left += scaled(8, dpi_);
+                room.right -= scaled(8, dpi_);
+                room.bottom = optionTop;
+                break;
+            case form::ControlKind::Option:
+                // The round check mark and the gap after it come first.
+                room.left += GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) + scaled(4, dpi_);
+                break;
+            case form::ControlKind::Button:
+                // The raised edge and the focus rectangle inside it.
+                room.left += scaled(6, dpi_);
+                room.right -= scaled(6, dpi_);
+                room.top += scaled(3, dpi_);
+                room.bottom -= scaled(3, dpi_);
+                break;
+        }
+        if (text.cx > room.width() || metrics.tmHeight > room.height()) {
+            clipped.push_back(c.id());
+        }
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(hwnd_, dc);
+    return clipped;
+}
+
+// Tab enters the formula group at its selected option and leaves from there; the arrow keys
+// move within it. So only the selected option is a stop of the Tab key.
+void TavoWindow::optionChosen() {
+    for (HWND option : Option1) {
+        const LONG_PTR style = GetWindowLongPtrW(option, GWL_STYLE);
+        SetWindowLongPtrW(option, GWL_STYLE,
+                          checked(option) ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    }
+}
+
+bool TavoWindow::handleKey(MSG& message) {
+    if (hwnd_ == nullptr || (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd))) {
+        return false;
+    }
+    // Enter and Esc press no button, also not the one with the focus: a dialog would take
+    // them for OK and Cancel.
+    const bool key =
+        message.message == WM_KEYDOWN || message.message == WM_KEYUP || message.message == WM_CHAR;
+    if (key && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
+        return true;
+    }
+    return IsDialogMessageW(hwnd_, &message) != FALSE;
+}
+
+LRESULT CALLBACK TavoWindow::procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* window =
+            static_cast<TavoWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        window->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+    auto* window = reinterpret_cast<TavoWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (window == nullptr) {
+        return DefWindowProcW(hwnd, message, w, l);
+    }
+    return window->handle(message, w, l);
+}
+
+LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_COMMAND: {
+            const int place = LOWORD(w) - kFirstId;
+            if (HIWORD(w) != BN_CLICKED || place < 0 ||
+                place >= static_cast<int>(formControls().size())) {
+                break;
+            }
+            const form::Control& c = formControls()[static_cast<std::size_t>(place)];
+            if (c.kind == form::ControlKind::Option) {
+                optionChosen();
+            } else if (c.name == "Command1") {
+                calculate();
+            } else if (c.name == "Command2") {
+                DestroyWindow(hwnd_);
+            } else if (c.name == "Command3") {
+                openFile(reportFolder_, widen(kReportFileName).c_str(), form::kNoReportYet);
+            } else if (c.name == "Command4") {
+                openFile(programFolder_, kHelpFileName, form::kNoHelpFile);
+            }
+            return 0;
+        }
+        case WM_ACTIVATE:
+            // Keeps the control with the focus while the user is in another window.
+            if (LOWORD(w) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(hwnd_, focus)) {
+                    focus_ = focus;
+                }
+            } else if (focus_ != nullptr) {
+                SetFocus(focus_);
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC: {
+            // Labels, the frame and the options on the window's own face colour.
+            HDC dc = reinterpret_cast<HDC>(w);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the size the system proposes, the layout and
+            // the font at the new DPI.
+            const RECT* proposed = reinterpret_cast<const RECT*>(l);
+            SetWindowPos(hwnd_, nullptr, proposed->left, proposed->top,
+                         proposed->right - proposed->left, proposed->bottom - proposed->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            layOut(HIWORD(w));
+            return 0;
+        }
+        case WM_DESTROY:
+            hwnd_ = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, w, l);
+}
+
+void TavoWindow::calculate() {
+    // Option1(2) is never looked at: 3 stands for neither of the first two being selected.
+    const FormulaChoice Igs = checked(Option1[0])   ? FormulaChoice::Putian
+                              : checked(Option1[1]) ? FormulaChoice::Andreyanov
+                                                    : FormulaChoice::GuantingHedi;
+    InputSet inputs;
+    for (int box = 0; box < kBoxCount; ++box) {
+        inputs.text[static_cast<std::size_t>(box)] =
+            narrow(textOf(Text1[static_cast<std::size_t>(box)]));
+    }
+    // Nothing that goes wrong in a calculation ends the program: the user is told, and the
+    // texts typed stay as they are. All arithmetic happens before the file is touched, so a
+    // failure leaves the last report.
+    try {
+        const std::string report = calculateReport(Igs, inputs);
+        writeReportFile(narrow(reportFolder_), report);
+    } catch (const Failure& failure) {
+        tell(form::failureMessage(failure, form::boxName), failure.box());
+    } catch (const WriteFailure& failure) {
+        tell(form::writeFailureMessage(failure.path(), reasonText(failure.reason())), std::nullopt);
+    } catch (const std::exception& e) {
+        tell(form::unexpectedFailureMessage(e.what()), std::nullopt);
+    } catch (...) {
+        tell(form::unexpectedFailureMessage("?"), std::nullopt);
+    }
+}
+
+void TavoWindow::openFile(const std::wstring& folder, const wchar_t* name,
+                          std::string_view whenMissing) {
+    const std::wstring path = folder + L"\\" + name;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        tell(form::missingFileMessage(whenMissing, narrow(path)), std::nullopt);
+        return;
+    }
+    // The viewer the user has chosen for text files, started in the file's folder.
+    const auto started = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(hwnd_, L"open", name, nullptr, folder.c_str(), SW_SHOWNORMAL));
+    if (started <= 32) {
+        tell(form::openFailureMessage(narrow(path), systemMessage(GetLastError())), std::nullopt);
+    }
+}
+
+void TavoWindow::tell(const std::string& message, std::optional<int> box) {
+    MessageBoxW(hwnd_, widen(message).c_str(), widen(form::kWindowTitle).c_str(),
+                MB_OK | MB_ICONWARNING);
+    // Straight back to the box at fault, its text selected for typing over.
+    if (box) {
+        HWND text = Text1[static_cast<std::size_t>(*box)];
+        SetFocus(text);
+        SendMessageW(text, EM_SETSEL, 0, -1);
+    }
+}
+
+}  // namespace kelnor::win32

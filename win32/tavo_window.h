@@ -1,0 +1,69 @@
+#pragma once
+
+// The calculator's window on Windows: the form's controls as native Win32 controls, its four
+// commands, the keyboard of a dialog and the system's message font at the monitor's DPI.
+
+#include <windows.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kelnor/form/layout.h"
+#include "kelnor/inputs.h"
+
+namespace kelnor::win32 {
+
+class TavoWindow {
+  public:
+    // `programFolder` holds the help text; `reportFolder` is where the report is written and
+    // opened from.
+    TavoWindow(std::wstring programFolder, std::wstring reportFolder);
+    ~TavoWindow();
+    TavoWindow(const TavoWindow&) = delete;
+    TavoWindow& operator=(const TavoWindow&) = delete;
+
+    // Makes the window, centred with its frame on the primary monitor's work area, and shows
+    // it with the focus in Text1(0). False when the system refuses.
+    bool open(HINSTANCE instance, int showCommand);
+
+    // The message loop's hook: Tab, Shift+Tab and the arrow keys move as in a dialog; Enter and
+    // Esc press nothing. True when the message was used up.
+    bool handleKey(MSG& message);
+
+    HWND hwnd() const { return hwnd_; }
+
+    // The controls whose caption does not show whole in the window's current font, by the
+    // form's names; empty when every caption fits.
+    std::vector<std::string> clippedCaptions() const;
+
+  private:
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+
+    void createControls(HINSTANCE instance);
+    // Places every control and chooses the font for `dpi`.
+    void layOut(UINT dpi);
+    void useFittingFont();
+    HWND handleOf(const form::Control& control) const;
+    void optionChosen();
+
+    void calculate();
+    void openFile(const std::wstring& folder, const wchar_t* name, std::string_view whenMissing);
+    void tell(const std::string& message, std::optional<int> box);
+
+    std::wstring programFolder_;
+    std::wstring reportFolder_;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    HFONT font_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was left
+
+    // Each of the form's controls, in the form's order.
+    std::vector<HWND> controls_;
+    std::array<HWND, kBoxCount> Text1{};
+    std::array<HWND, 3> Option1{};
+};
+
+}  // namespace kelnor::win32
