@@ -1,7 +1,5 @@
 #include "batch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "options.h"
+#include "program.h"
 
 namespace kelnor::cli {
 
@@ -342,14 +341,9 @@ void writeStandardOutput(std::string_view bytes) {
 int runBatch(BatchIo& io, const std::optional<std::string>& reportFolder) {
     try {
         if (reportFolder) {
-            struct stat st {};
-            if (::stat(reportFolder->c_str(), &st) != 0) {
+            if (const std::error_code problem = folderProblem(*reportFolder)) {
                 throw BatchError{"cannot write reports into " + *reportFolder + ": " +
-                                 std::strerror(errno)};
-            }
-            if (!S_ISDIR(st.st_mode)) {
-                throw BatchError{"cannot write reports into " + *reportFolder + ": " +
-                                 std::strerror(ENOTDIR)};
+                                 problem.message()};
             }
         }
         Batch batch(io, reportFolder);
@@ -366,7 +360,7 @@ int runBatch(BatchIo& io, const std::optional<std::string>& reportFolder) {
 int runBatch(const std::string& input, const std::optional<std::string>& reportFolder) {
     int fd = STDIN_FILENO;
     if (input != "-") {
-        fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = openForReading(input);
         if (fd < 0) {
             std::cerr << "kelnor-calc: cannot read " << input << ": " << std::strerror(errno)
                       << '\n';

@@ -10,6 +10,7 @@
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "options.h"
+#include "program.h"
 
 namespace {
 
@@ -33,9 +34,11 @@ int runSingle(const cli::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::useBinaryStandardStreams();
+    const cli::ProgramArguments arguments(argc, argv);
     cli::Options options;
     try {
-        options = cli::parseOptions(argc, argv);
+        options = cli::parseOptions(arguments.count(), arguments.values());
     } catch (const cli::UsageError& e) {
         std::cerr << "kelnor-calc: " << e.what() << "\nTry 'kelnor-calc --help'.\n";
         return 2;

@@ -1,11 +1,14 @@
 // kelnor-calc end to end, through the built binary.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "kelnor/report.h"
@@ -102,7 +105,11 @@ TEST_F(Cli, UnwritableOutputIsReportedAndLeavesNothingBehind) {
         std::string reason;
     };
     const std::vector<Row> rows = {
+#ifdef _WIN32
+        {dir / "missing" / "report.txt", std::system_category().message(3)},  // path not found
+#else
         {dir / "missing" / "report.txt", "No such file or directory"},
+#endif
         {dir / "occupied.txt", "Is a directory"},
     };
     for (const auto& row : rows) {
@@ -115,6 +122,9 @@ TEST_F(Cli, UnwritableOutputIsReportedAndLeavesNothingBehind) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);  // only occupied.txt
 }
 
+// A Windows folder's read-only mark does not guard its files; windows_tests has the read-only
+// and held-open report instead.
+#ifndef _WIN32
 TEST_F(Cli, ReadOnlyFolderIsReportedAndKeepsTheOldReport) {
     // Root writes anywhere, so as root the program runs as nobody.
     std::vector<std::string> prefix;
@@ -141,6 +151,7 @@ TEST_F(Cli, ReadOnlyFolderIsReportedAndKeepsTheOldReport) {
     EXPECT_EQ(std::distance(fs::directory_iterator(ro), {}), 1);
     fs::permissions(ro, fs::perms::owner_all);
 }
+#endif
 
 TEST_F(Cli, HelpPrintsUsage) {
     const Outcome o = run({"--help"});

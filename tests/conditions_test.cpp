@@ -117,11 +117,14 @@ TEST_F(Conditions, UsageErrorsAndUnreadableInputExitWithTwo) {
 }
 
 TEST_F(Conditions, BookReplacesItsFileWholeAndAFailedWriteIsExitOne) {
-    const std::string book = (dir / "计算书.html").string();
-    std::ofstream(book) << "old";
+    // The program takes UTF-8 names; on Windows path::string() would give the ANSI code page.
+    const fs::path bookPath = dir / fs::path(u8"计算书.html");
+    const std::u8string name = bookPath.u8string();
+    const std::string book(name.begin(), name.end());
+    std::ofstream(bookPath) << "old";
     const Outcome o = run({"--conditions", write("c.csv", kThree), "--book", book});
     EXPECT_EQ(o.status, 0) << o.err;
-    const std::string html = slurp(book);
+    const std::string html = slurp(bookPath);
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_NE(html.find("控制工况：设计洪水位"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);

@@ -2,7 +2,11 @@
 // that replaces the previous report only when complete.
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +21,9 @@
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "test_files.h"
+#ifdef _WIN32
+#include "kelnor/wide_text.h"
+#endif
 
 namespace kelnor {
 namespace {
@@ -25,6 +32,16 @@ namespace fs = std::filesystem;
 using testing_support::slurp;
 
 // Decodes CP936 bytes back to UTF-8, in the other direction from the writer.
+#ifdef _WIN32
+std::string fromCp936(const std::string& bytes) {
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), size)));
+    EXPECT_TRUE(bytes.empty() || !wide.empty());
+    return narrow(wide);
+}
+#else
 std::string fromCp936(const std::string& bytes) {
     iconv_t cd = iconv_open("UTF-8", "CP936");
     std::string out(bytes.size() * 2 + 4, '\0');
@@ -38,6 +55,7 @@ std::string fromCp936(const std::string& bytes) {
     out.resize(out.size() - outLeft);
     return out;
 }
+#endif
 
 std::vector<std::string> splitLines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -244,14 +262,14 @@ class ReportFile : public testing_support::TemporaryFolderTest {
 };
 
 TEST_F(ReportFile, ReplacesThePreviousReportWhole) {
-    writeReportFile(dir, "first report, rather longer than the second\r\n");
-    writeReportFile(dir, "second\r\n");
+    writeReportFile(dir.string(), "first report, rather longer than the second\r\n");
+    writeReportFile(dir.string(), "second\r\n");
     EXPECT_EQ(slurp(dir / "tavoout.txt"), "second\r\n");
     EXPECT_EQ(entries(), 1u);  // no temporary file left
 }
 
 TEST_F(ReportFile, FailureNamesTheFileAndKeepsTheOldReport) {
-    writeReportFile(dir, "old\r\n");
+    writeReportFile(dir.string(), "old\r\n");
     // Where the report should be stands a directory.
     fs::create_directory(dir / "sub");
     fs::create_directory(dir / "sub" / "tavoout.txt");

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -23,9 +26,19 @@ inline std::string slurp(const std::filesystem::path& p) {
 class TemporaryFolderTest : public testing::Test {
   protected:
     void SetUp() override {
+#ifdef _WIN32
+        // The user's temporary folder, with a name no other test holds.
+        static unsigned counter = 0;
+        const auto base = std::filesystem::temp_directory_path();
+        do {
+            dir = base /
+                  ("kelnor-test-" + std::to_string(_getpid()) + "-" + std::to_string(counter++));
+        } while (!std::filesystem::create_directory(dir));
+#else
         char name[] = "/tmp/kelnor-test-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         dir = name;
+#endif
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
