@@ -53,14 +53,6 @@ struct BatchError {
     std::string message;
 };
 
-std::string_view trimBlanks(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 std::optional<int> columnOf(std::string_view name) {
     if (name == "case") {
         return kCaseColumn;

@@ -21,14 +21,6 @@ struct InputError {
     std::string message;
 };
 
-std::string_view trimBlanks(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 std::string columnList() {
     std::string list;
     for (const std::string_view c : design::conditionColumns()) {

@@ -156,6 +156,14 @@ void appendCsvCell(std::string& line, std::string_view cell) {
     line += '"';
 }
 
+std::string_view trimBlanks(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
 void appendShortest(std::string& line, double x) {
     char text[32];
     line.append(text, std::to_chars(text, text + sizeof text, x).ptr);

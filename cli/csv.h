@@ -64,6 +64,9 @@ class CsvReader {
 // quote, CR or LF, otherwise as it is.
 void appendCsvCell(std::string& line, std::string_view cell);
 
+// The cell without the spaces and tabs around it, as a header name or a choice is compared.
+std::string_view trimBlanks(std::string_view cell);
+
 // Appends the shortest text that reads back to exactly `x` ("2.94", "4000", "4e+05",
 // "0.5656262791971391"): the fewest significant digits, the fixed form unless the exponent
 // form is shorter.
