@@ -40,7 +40,9 @@ class TemporaryFolderTest : public testing::Test {
         dir = name;
 #endif
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    void TearDown() override {
+        std::filesystem::remove_all(dir);
+    }
 
     std::filesystem::path dir;
 };
