@@ -50,21 +50,7 @@ std::vector<Cells> parseCsv(const std::string& text) {
     return rows;
 }
 
-class Batch : public testing_support::TemporaryFolderTest {
-  protected:
-    // Runs kelnor-calc with `args`, standard input from `input` when given.
-    Outcome run(const std::vector<std::string>& args,
-                const std::optional<std::string>& input = std::nullopt) {
-        std::vector<std::string> argv{KELNOR_CALC};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return testing_support::runProgram(argv, dir, input);
-    }
-
-    fs::path write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return dir / name;
-    }
-};
+using Batch = testing_support::KelnorCalcTest;
 
 // One case of the mixed file and what the single case makes of it.
 struct Case {
@@ -96,7 +82,7 @@ TEST_F(Batch, MixedFileMatchesTheSingleCaseCellByCell) {
         }
         input += line + "1\r\n";
     }
-    const Outcome o = run({"--batch", write("cases.csv", input).string()});
+    const Outcome o = run({"--batch", write("cases.csv", input)});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "kelnor-calc: 5 of 10 rows failed\n");
 
@@ -260,7 +246,7 @@ TEST_F(Batch, HeaderAndFileProblems) {
 }
 
 TEST_F(Batch, UsageErrors) {
-    const std::string file = write("in.csv", "wind\n20\n").string();
+    const std::string file = write("in.csv", "wind\n20\n");
     struct Row {
         std::vector<std::string> args;
         std::string err;  // the first line of standard error

@@ -27,19 +27,7 @@ const std::string kThree =
     "2,设计洪水位,31.5,21,3.2,3,0.8,101.5,\r\n"
     "2,校核洪水位,32.3,14,3.3,3,0.8,102.3,abnormal\r\n";
 
-class Conditions : public testing_support::TemporaryFolderTest {
-  protected:
-    Outcome run(const std::vector<std::string>& args,
-                const std::optional<std::string>& input = std::nullopt) {
-        std::vector<std::string> argv{KELNOR_CALC};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return testing_support::runProgram(argv, dir, input);
-    }
-    std::string write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-        return (dir / name).string();
-    }
-};
+using Conditions = testing_support::KelnorCalcTest;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;

@@ -141,4 +141,24 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
 
 #endif
 
+#ifdef KELNOR_CALC
+// A temporary folder to run the built kelnor-calc in, and to write its input files into.
+class KelnorCalcTest : public TemporaryFolderTest {
+  protected:
+    // Runs kelnor-calc with `args`, standard input from `input` when given.
+    Outcome run(const std::vector<std::string>& args,
+                const std::optional<std::string>& input = std::nullopt) {
+        std::vector<std::string> argv{KELNOR_CALC};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProgram(argv, dir, input);
+    }
+
+    // Writes `text` to the file `name` in the folder and returns its path.
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    }
+};
+#endif
+
 }  // namespace kelnor::testing_support
