@@ -3,6 +3,7 @@
 
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
+#include "kelnor/text.h"
 
 namespace kelnor {
 
@@ -56,24 +57,15 @@ bool foldToAscii(std::string_view text, std::string& out) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 }  // namespace
 
 double readNumber(std::string_view text, int box) {
     thread_local std::string folded;
-    if (!foldToAscii(text, folded)) {
+    if (!foldToAscii(trimBlanks(text), folded)) {
         refuse(FailureKind::TypeMismatch, text, box);
     }
-    std::string_view s(folded);
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
+    const std::string_view s(folded);
 
     // Check the grammar ourselves: from_chars alone would also take "inf", "nan" and hex.
     std::size_t i = 0;

@@ -2,12 +2,15 @@
 
 #include <string_view>
 
-#include "kelnor/encoding.h"
 #include "kelnor/number_format.h"
+#include "kelnor/platform/text_encoding.h"
 
 namespace kelnor {
 
 namespace {
+
+using platform::appendCp936;
+using platform::toCp936;
 
 // The report's fixed texts, converted to code page 936 once.
 struct FixedTexts {

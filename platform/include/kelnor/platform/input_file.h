@@ -1,0 +1,43 @@
+#pragma once
+
+// Reading a file named in UTF-8, in blocks, whatever the system's code page.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace kelnor::platform {
+
+// Fills `buffer` with up to `size` bytes and returns how many; 0 at the end of input. A read
+// error is raised as std::system_error with the system's reason.
+using ByteSource = std::function<std::size_t(char* buffer, std::size_t size)>;
+
+// A file open for reading, closed with the object.
+class InputFile {
+  public:
+    // Opens the file named in UTF-8; raises std::system_error with the system's reason ("No
+    // such file or directory", "Is a directory", ...).
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // Reads up to `size` bytes; 0 at the end. Raises std::system_error.
+    std::size_t read(char* buffer, std::size_t size);
+
+    // This file as a byte source; the file must outlive it.
+    ByteSource source() {
+        return [this](char* buffer, std::size_t size) { return read(buffer, size); };
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+// The program's standard input as a byte source.
+ByteSource standardInput();
+
+// The whole file named in UTF-8; raises std::system_error.
+std::string readWholeFile(const std::string& path);
+
+}  // namespace kelnor::platform

@@ -1,0 +1,192 @@
+// The CSV table reader: the encoding decided once per file, the header checked, rows numbered
+// and decoded to UTF-8, and what stops a table named with its data.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "kelnor/csv/table.h"
+
+namespace kelnor::csv {
+namespace {
+
+constexpr std::array<std::string_view, 3> kKnown = {"case", "depth", "wind"};
+
+// A source that hands the bytes over in pieces of at most `piece`, then fails with EIO once
+// `failAt` bytes are out, if given.
+CsvReader::Source sourceOf(const std::string& bytes, std::size_t piece = 7,
+                           std::optional<std::size_t> failAt = std::nullopt) {
+    auto at = std::make_shared<std::size_t>(0);
+    return [=](char* buffer, std::size_t size) -> std::size_t {
+        if (failAt && *at >= *failAt) {
+            throw std::system_error(EIO, std::generic_category());
+        }
+        std::size_t n = std::min({size, piece, bytes.size() - *at});
+        if (failAt) {
+            n = std::min(n, *failAt - *at);
+        }
+        std::memcpy(buffer, bytes.data() + *at, n);
+        *at += n;
+        return n;
+    };
+}
+
+struct Read {
+    Encoding encoding{};
+    std::vector<TableRow> rows;
+};
+
+Read readAll(const std::string& bytes, std::size_t piece = 7) {
+    TableReader table(sourceOf(bytes, piece), kKnown);
+    Read read{table.encoding(), {}};
+    TableRow row;
+    while (table.next(row)) {
+        read.rows.push_back(row);
+    }
+    return read;
+}
+
+std::optional<TableError> errorOf(const std::string& bytes) {
+    try {
+        readAll(bytes);
+    } catch (const TableError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+TEST(Table, ExcelsGbkAndUtf8WithOrWithoutAMarkReadAlike) {
+    // 正常蓄水位 in UTF-8 and in GBK, as Excel's "CSV UTF-8" and "CSV (逗号分隔)" save it.
+    const std::string utf8Name = "正常蓄水位";
+    const std::string gbkName = "\xD5\xFD\xB3\xA3\xD0\xEE\xCB\xAE\xCE\xBB";
+    const struct {
+        std::string what, bytes;
+        Encoding encoding;
+    } rows[] = {
+        {"UTF-8", "case,depth\r\n" + utf8Name + ",30\r\n", Encoding::Utf8},
+        {"UTF-8 with a mark",
+         "\xEF\xBB\xBF"
+         "case,depth\r\n" +
+             utf8Name + ",30\r\n",
+         Encoding::Utf8},
+        {"GBK", "case,depth\r\n" + gbkName + ",30\r\n", Encoding::Gbk},
+    };
+    for (const auto& row : rows) {
+        const Read read = readAll(row.bytes);
+        EXPECT_EQ(read.encoding, row.encoding) << row.what;
+        ASSERT_EQ(read.rows.size(), 1u) << row.what;
+        EXPECT_EQ(read.rows[0].cells, (std::vector<std::string>{utf8Name, "30"})) << row.what;
+    }
+}
+
+TEST(Table, TheEncodingIsDecidedOnceAndARowThatDoesNotReadInItIsNamed) {
+    // A mebibyte of UTF-8 rows decides the file, and a GBK row after them is named.
+    std::string utf8 = "case,depth\n";
+    int rows = 0;
+    while (utf8.size() <= TableReader::kSniffBytes) {
+        utf8 += "正常,1\n";
+        ++rows;
+    }
+    utf8 += "\xD0\xA3\xBA\xCB,3\n";  // 校核 in GBK
+    auto e = errorOf(utf8);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->kind(), TableErrorKind::NotText);
+    EXPECT_EQ(e->row(), rows + 1);
+    // A GBK file with a byte GBK has no character for: its first row is neither.
+    e = errorOf("case,depth\n\xD5\xFD,1\n\xFF\xFF,2\n");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->kind(), TableErrorKind::NotText);
+    EXPECT_EQ(e->row(), 2);
+    // The header counts as row 0.
+    e = errorOf("case,\x81\n");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->row(), 0);
+}
+
+TEST(Table, AUtf8FileLongerThanTheBytesThatDecideStaysUtf8) {
+    // The first mebibyte ends inside a Chinese character; the rest of the file is read on.
+    std::string bytes = "case,depth\n";
+    const std::string row = "正常蓄水位,30\n";
+    while (bytes.size() < TableReader::kSniffBytes + 2 * row.size()) {
+        bytes += row;
+    }
+    while ((TableReader::kSniffBytes - 11) % row.size() == 0) {
+        bytes.insert(11, "a,1\n");  // shifts the cut off a character boundary
+    }
+    const Read read = readAll(bytes, 4096);
+    EXPECT_EQ(read.encoding, Encoding::Utf8);
+    EXPECT_EQ(read.rows.back().cells[0], "正常蓄水位");
+}
+
+TEST(Table, HeaderProblemsAreNamedWithTheirColumn) {
+    const struct {
+        std::string bytes;
+        TableErrorKind kind;
+        std::string name;
+        int column;
+        bool last;
+    } rows[] = {
+        {"", TableErrorKind::NoHeader, "", 0, false},
+        {"\r\n\n", TableErrorKind::NoHeader, "", 0, false},
+        {"\"case,depth\n", TableErrorKind::HeaderNotCsv, "", 0, false},
+        {"case,depth,\n1,2,\n", TableErrorKind::EmptyColumnName, "", 3, true},
+        {"case, ,depth\n", TableErrorKind::EmptyColumnName, "", 2, false},
+        {"case,Depth\n", TableErrorKind::UnknownColumn, "Depth", 2, false},
+        {"wind, depth ,wind\n", TableErrorKind::RepeatedColumn, "wind", 3, false},
+        {"case,depth\n\n\n", TableErrorKind::NoRows, "", 0, false},
+    };
+    for (const auto& row : rows) {
+        const auto e = errorOf(row.bytes);
+        ASSERT_TRUE(e) << row.bytes;
+        EXPECT_EQ(e->kind(), row.kind) << row.bytes;
+        EXPECT_EQ(e->name(), row.name) << row.bytes;
+        EXPECT_EQ(e->column(), row.column) << row.bytes;
+        EXPECT_EQ(e->lastColumn(), row.last) << row.bytes;
+    }
+}
+
+TEST(Table, RowsAreNumberedWithoutBlankLinesAndKeepTheirCellsInTheHeadersOrder) {
+    const Read read = readAll("wind,case\n\n20,A\r\n\r\n24\n28,C,extra\n\"32,D\n");
+    ASSERT_EQ(read.rows.size(), 4u);
+    const struct {
+        int number;
+        std::vector<std::string> cells;
+        RowProblem problem;
+        std::size_t cellCount;
+    } expected[] = {
+        {1, {"20", "A"}, RowProblem::None, 2},
+        {2, {"24", ""}, RowProblem::CellCount, 1},
+        {3, {"28", "C"}, RowProblem::CellCount, 3},
+        {4, {"32,D\n", ""}, RowProblem::UnclosedQuote, 1},
+    };
+    for (std::size_t i = 0; i < read.rows.size(); ++i) {
+        EXPECT_EQ(read.rows[i].number, expected[i].number);
+        EXPECT_EQ(read.rows[i].cells, expected[i].cells);
+        EXPECT_EQ(read.rows[i].problem, expected[i].problem) << i;
+        EXPECT_EQ(read.rows[i].cellCount, expected[i].cellCount) << i;
+    }
+}
+
+TEST(Table, AReadErrorComesAfterTheRowsReadBeforeIt) {
+    const std::string bytes = "case,depth\nA,1\nB,2\n";
+    TableReader table(sourceOf(bytes, 5, bytes.size() - 1), kKnown);
+    TableRow row;
+    ASSERT_TRUE(table.next(row));
+    EXPECT_EQ(row.cells[0], "A");
+    try {
+        table.next(row);
+        FAIL() << "row B was cut off by the read error";
+    } catch (const TableError& e) {
+        EXPECT_EQ(e.kind(), TableErrorKind::ReadFailed);
+        EXPECT_EQ(e.reason(), std::error_code(EIO, std::generic_category()));
+    }
+}
+
+}  // namespace
+}  // namespace kelnor::csv

@@ -1,0 +1,164 @@
+#pragma once
+
+// Runs a built program with its standard streams redirected to files, for the end-to-end
+// tests of kelnor-calc.
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#endif
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+#ifdef _WIN32
+#include "kelnor/platform/text_encoding.h"
+#else
+extern char** environ;
+#endif
+
+namespace kelnor::testing_support {
+
+struct Outcome {
+    int status = -1;  // exit status, -1 when the program did not exit normally
+    std::string out, err;
+};
+
+#ifdef _WIN32
+
+// One argument on a Windows command line, quoted so the program splits it back unchanged:
+// backslashes double only where a quote follows them.
+inline std::wstring quoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        return arg;
+    }
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    out += L'"';
+    return out;
+}
+
+// Runs `argv` (the program first, UTF-8 texts) in `scratch`, a folder for the stream files,
+// with `input` on standard input.
+inline Outcome runProgram(const std::vector<std::string>& argv,
+                          const std::filesystem::path& scratch,
+                          const std::optional<std::string>& input = std::nullopt) {
+    std::wstring commandLine;
+    for (const auto& a : argv) {
+        commandLine += (commandLine.empty() ? L"" : L" ") + quoteArgument(platform::widen(a));
+    }
+    const std::filesystem::path inPath = scratch / "stdin", outPath = scratch / "stdout",
+                                errPath = scratch / "stderr";
+    std::ofstream(inPath, std::ios::binary) << input.value_or("");
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const auto open = [&](const std::filesystem::path& p, DWORD access, DWORD disposition) {
+        return CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                           disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = open(inPath, GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION process{};
+    Outcome o;
+    if (CreateProcessW(platform::widen(argv[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        o.status = static_cast<int>(code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (const HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+        CloseHandle(h);
+    }
+    o.out = slurp(outPath);
+    o.err = slurp(errPath);
+    for (const auto& p : {inPath, outPath, errPath}) {
+        std::filesystem::remove(p);
+    }
+    return o;
+}
+
+#else
+
+// Runs `argv` (the program first) in `scratch`, a folder for the stream files, with
+// `input` on standard input.
+inline Outcome runProgram(const std::vector<std::string>& argv,
+                          const std::filesystem::path& scratch,
+                          const std::optional<std::string>& input = std::nullopt) {
+    std::vector<char*> args;
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    const std::string inPath = scratch / "stdin", outPath = scratch / "stdout",
+                      errPath = scratch / "stderr";
+    std::ofstream(inPath, std::ios::binary) << input.value_or("");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = 0;
+    Outcome o;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    o.out = slurp(outPath);
+    o.err = slurp(errPath);
+    for (const auto& p : {inPath, outPath, errPath}) {
+        std::filesystem::remove(p);
+    }
+    return o;
+}
+
+#endif
+
+#ifdef KELNOR_CALC
+// A temporary folder to run the built kelnor-calc in, and to write its input files into.
+class KelnorCalcTest : public TemporaryFolderTest {
+  protected:
+    // Runs kelnor-calc with `args`, standard input from `input` when given.
+    Outcome run(const std::vector<std::string>& args,
+                const std::optional<std::string>& input = std::nullopt) {
+        std::vector<std::string> argv{KELNOR_CALC};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProgram(argv, dir, input);
+    }
+
+    // Writes `text` to the file `name` in the folder and returns its path.
+    std::string write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    }
+};
+#endif
+
+}  // namespace kelnor::testing_support
