@@ -5,6 +5,7 @@
 
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
+#include "kelnor/text.h"
 
 namespace kelnor::design {
 
@@ -16,31 +17,6 @@ std::string lowerAscii(std::string_view text) {
         out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return out;
-}
-
-// A choice cell with blanks around it removed (space and tab).
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool isBlank(std::string_view text) {
-    // Blank: only spaces, tabs or ideographic spaces (U+3000, E3 80 80).
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == ' ' || text[i] == '\t') {
-            ++i;
-        } else if (text.substr(i, 3) == "\xE3\x80\x80") {
-            i += 3;
-        } else {
-            return false;
-        }
-    }
-    return true;
 }
 
 class Reader {
@@ -129,7 +105,7 @@ T choose(const Reader& r, std::string_view column, const Choice<T> (&choices)[N]
     if (!text) {
         return fallback;
     }
-    const std::string key = lowerAscii(trimmed(*text));
+    const std::string key = lowerAscii(trimBlanks(*text));
     for (const auto& c : choices) {
         if (key == c.text) {
             return c.value;
@@ -159,15 +135,12 @@ constexpr Choice<Region> kRegions[] = {
 }  // namespace
 
 std::string_view formulaName(WaveFormula f) noexcept {
-    switch (f) {
-        case WaveFormula::Putian:
-            return "putian";
-        case WaveFormula::Hedi:
-            return "hedi";
-        case WaveFormula::Guanting:
-            return "guanting";
+    for (const auto& c : kFormulas) {
+        if (c.value == f) {
+            return c.text;  // the first, English name of each
+        }
     }
-    return "";
+    return {};
 }
 
 const std::vector<std::string_view>& conditionColumns() {
@@ -213,48 +186,6 @@ Condition readCondition(const Cells& cells) {
     c.allowance = r.number("allowance");
     c.extra = r.number("extra").value_or(0.0);
     return c;
-}
-
-std::string errorText(const ConditionError& e) {
-    std::string out = e.row() > 0 ? "row " + std::to_string(e.row()) : std::string("condition");
-    if (!e.label().empty()) {
-        out += " (" + e.label() + ")";
-    }
-    out += ": ";
-    const std::string quoted = "\"" + e.text() + "\"";
-    const std::string& col = e.column();
-    switch (e.kind()) {
-        case ConditionErrorKind::Missing:
-            return out + col + " is required";
-        case ConditionErrorKind::NotANumber:
-            return out + col + " " + quoted + " is not a number";
-        case ConditionErrorKind::TooLarge:
-            return out + col + " " + quoted + " is too large";
-        case ConditionErrorKind::NotPositive:
-            return out + col + " " + quoted + " must be above 0";
-        case ConditionErrorKind::Negative:
-            return out + col + " " + quoted + " must not be below 0";
-        case ConditionErrorKind::UnknownChoice:
-            if (col == "formula") {
-                return out + "formula " + quoted + " is not putian, hedi or guanting";
-            }
-            if (col == "grade") {
-                return out + "grade " + quoted + " is not 1, 2, 3, 4 or 5";
-            }
-            if (col == "operation") {
-                return out + "operation " + quoted + " is not normal or abnormal";
-            }
-            return out + col + " " + quoted + " is not mountain or plain";
-        case ConditionErrorKind::OutsideTable:
-            return out + "frequency " + quoted + " is outside the Kp table (0.1 to 50 %)";
-        case ConditionErrorKind::AngleTooLarge:
-            return out + "angle " + quoted + " must be below 90 degrees";
-        case ConditionErrorKind::UnknownColumn:
-            return out + "unknown column \"" + col + "\"";
-        case ConditionErrorKind::NotFinite:
-            return out + "the calculation leaves the double range";
-    }
-    return out;
 }
 
 }  // namespace kelnor::design

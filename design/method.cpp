@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <numbers>
-#include <sstream>
 
 namespace kelnor::design {
 
@@ -10,19 +9,12 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-std::string shortNumber(double v) {
-    std::ostringstream out;
-    out.precision(6);
-    out << v;
-    return out.str();
-}
-
 // Putian (莆田试验站) formula: g·hm/W² from g·Hm/W² and g·D/W².
 void putian(const Condition& c, Waves& w) {
     const double W2 = std::pow(c.wind, 2);
     w.gHm_W2 = kG * c.Hm() / W2;
-    const double a = 0.13 * std::tanh(0.7 * std::pow(w.gHm_W2, 0.7));
-    w.ghm_W2 = a * std::tanh(0.0018 * std::pow(w.gD_W2, 0.45) / a);
+    w.a = kPutianHeight * std::tanh(kPutianDepthFactor * std::pow(w.gHm_W2, kPutianDepthPower));
+    w.ghm_W2 = w.a * std::tanh(kPutianFetchFactor * std::pow(w.gD_W2, kPutianFetchPower) / w.a);
     w.hm = w.ghm_W2 * W2 / kG;
 }
 
@@ -43,15 +35,16 @@ void convertToMean(const Condition& c, Waves& w, std::vector<Warning>& warnings)
     w.ratio = r;
     w.hm = hm;
     if (r.beyondHigh) {
-        warnings.push_back({WarningKind::RatioExtrapolated, r.hmOverHm, 0.5});
+        warnings.push_back({WarningKind::RatioExtrapolated, r.hmOverHm, r.upper->hmOverHm});
     }
 }
 
 void hedi(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
     const double W2 = std::pow(c.wind, 2);
     w.hpP = 2;
-    w.hp = 0.00625 * std::pow(c.wind, 1.0 / 6.0) * std::pow(w.gD_W2, 1.0 / 3.0) * W2 / kG;
-    w.Lm = 0.0386 * std::pow(w.gD_W2, 0.5) * W2 / kG;
+    w.hp = kHediHeight * std::pow(c.wind, kHediHeightWindPower.value()) *
+           std::pow(w.gD_W2, kHediHeightFetchPower.value()) * W2 / kG;
+    w.Lm = kHediLength * std::pow(w.gD_W2, kHediLengthFetchPower.value()) * W2 / kG;
     if (c.wind >= Limits::hediWind) {
         warnings.push_back({WarningKind::HediWind, c.wind, Limits::hediWind});
     }
@@ -64,8 +57,10 @@ void hedi(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
 void guanting(const Condition& c, Waves& w, std::vector<Warning>& warnings) {
     const double W2 = std::pow(c.wind, 2);
     w.hpP = w.gD_W2 <= Limits::guantingGdSplit ? 5 : 10;
-    w.hp = 0.0076 * std::pow(c.wind, -1.0 / 12.0) * std::pow(w.gD_W2, 1.0 / 3.0) * W2 / kG;
-    w.Lm = 0.331 * std::pow(c.wind, -1.0 / 2.15) * std::pow(w.gD_W2, 1.0 / 3.75) * W2 / kG;
+    w.hp = kGuantingHeight * std::pow(c.wind, kGuantingHeightWindPower.value()) *
+           std::pow(w.gD_W2, kGuantingHeightFetchPower.value()) * W2 / kG;
+    w.Lm = kGuantingLength * std::pow(c.wind, kGuantingLengthWindPower.value()) *
+           std::pow(w.gD_W2, kGuantingLengthFetchPower.value()) * W2 / kG;
     if (c.wind >= Limits::guantingWind) {
         warnings.push_back({WarningKind::GuantingWind, c.wind, Limits::guantingWind});
     }
@@ -99,34 +94,6 @@ void checkFinite(const Condition& c, std::initializer_list<double> values) {
 
 }  // namespace
 
-std::string warningText(const Warning& w) {
-    const std::string v = shortNumber(w.value);
-    const std::string l = shortNumber(w.limit);
-    switch (w.kind) {
-        case WarningKind::HediWind:
-            return "Hedi formula: wind " + v + " m/s is not below " + l + " m/s";
-        case WarningKind::HediFetch:
-            return "Hedi formula: fetch " + v + " km is not below " + l + " km";
-        case WarningKind::GuantingWind:
-            return "Guanting formula: wind " + v + " m/s is not below " + l + " m/s";
-        case WarningKind::GuantingFetch:
-            return "Guanting formula: fetch " + v + " km is not below " + l + " km";
-        case WarningKind::GuantingGd:
-            return "Guanting formula: gD/W2 " + v + " is outside 20-1000";
-        case WarningKind::SlopeAboveFive:
-            return "slope m " + v + " is above 5: gentle-slope formula beyond its range";
-        case WarningKind::KwExtrapolated:
-            return "W/sqrt(gH) " + v + " is beyond the Kw table (" + l + "): Kw 1.30 held";
-        case WarningKind::RatioExtrapolated:
-            return "hm/Hm " + v + " is beyond the hp/hm table (" + l + "): last row held";
-        case WarningKind::WavesBreak:
-            return "hm/H " + v + " reaches " + l + ": waves break in front of the dam";
-        case WarningKind::AngleBeyondTable:
-            return "angle " + v + " degrees is beyond the Kbeta table (" + l + "): Kbeta 0.76 held";
-    }
-    return {};
-}
-
 double solveWavelength(double Tm, double H) {
     const double L0 = kG * std::pow(Tm, 2) / (2 * kPi);
     // f(L) = L0·th(2πH/L) − L is positive for L → 0 (→ L0 > 0) and negative at L0.
@@ -154,18 +121,31 @@ Result compute(const Condition& c) {
     r.condition = c;
     auto& warnings = r.warnings;
     Waves& w = r.waves;
-    const double D = c.fetchKm * 1000;
+    w.D = c.fetchKm * 1000;
+    const double D = w.D;
     const double W2 = std::pow(c.wind, 2);
     const double H = c.depth;
     w.gD_W2 = kG * D / W2;
+
+    // Values no reservoir has: most likely a fetch typed in metres or a depth in the wrong
+    // column. The method still computes them.
+    if (c.fetchKm > Limits::fetchKmHigh) {
+        warnings.push_back({WarningKind::FetchTooLong, c.fetchKm, Limits::fetchKmHigh});
+    }
+    if (H < Limits::depthLow) {
+        warnings.push_back({WarningKind::DepthTooShallow, H, Limits::depthLow});
+    }
+    if (c.meanDepth && *c.meanDepth < Limits::depthLow) {
+        warnings.push_back({WarningKind::MeanDepthTooShallow, *c.meanDepth, Limits::depthLow});
+    }
 
     // Wave elements.
     switch (c.formula) {
         case WaveFormula::Putian:
             putian(c, w);
-            w.Tm = 4.438 * std::sqrt(w.hm);
+            w.Tm = kPutianPeriod * std::sqrt(w.hm);
             w.L0 = kG * std::pow(w.Tm, 2) / (2 * kPi);
-            w.deepWater = H >= 0.5 * w.L0;
+            w.deepWater = H >= kDeepWaterDepthRatio * w.L0;
             w.Lm = w.deepWater ? w.L0 : solveWavelength(w.Tm, H);
             break;
         case WaveFormula::Hedi:
@@ -178,7 +158,7 @@ Result compute(const Condition& c) {
             // The period of the deep-water wave of length Lm.
             w.L0 = w.Lm;
             w.Tm = std::sqrt(2 * kPi * w.Lm / kG);
-            w.deepWater = H >= 0.5 * w.Lm;
+            w.deepWater = H >= kDeepWaterDepthRatio * w.Lm;
             break;
     }
     checkFinite(c, {w.gD_W2, w.hm, w.Tm, w.Lm});
@@ -186,6 +166,10 @@ Result compute(const Condition& c) {
     // Wind set-up.
     r.setupCosBeta = std::cos(c.angle * kPi / 180);
     r.e = kSetupK * W2 * D * r.setupCosBeta / (2 * kG * c.Hm());
+    const double setupLimit = Limits::setupShareOfHm * c.Hm();
+    if (r.e > setupLimit) {
+        warnings.push_back({WarningKind::SetupTooHigh, r.e, setupLimit});
+    }
 
     // Mean run-up.
     RunUp& u = r.runUp;
@@ -196,7 +180,7 @@ Result compute(const Condition& c) {
         u.kwLookup = lookUpKw(u.celerityRatio);
         u.Kw = u.kwLookup->value;
         if (u.kwLookup->beyondHigh) {
-            warnings.push_back({WarningKind::KwExtrapolated, u.celerityRatio, 5.0});
+            warnings.push_back({WarningKind::KwExtrapolated, u.celerityRatio, u.kwLookup->upper.x});
         }
     }
     const double m = c.slope;
@@ -233,7 +217,7 @@ Result compute(const Condition& c) {
     const double beta = std::fabs(c.angle);
     u.kbeta = lookUpKbeta(beta);
     if (u.kbeta.beyondHigh) {
-        warnings.push_back({WarningKind::AngleBeyondTable, beta, 60.0});
+        warnings.push_back({WarningKind::AngleBeyondTable, beta, u.kbeta.upper.x});
     }
     u.Rp = u.kbeta.value * u.kp.value * u.Rm;
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "kelnor/words.h"
+
 namespace kelnor::design {
 
 namespace {
@@ -13,35 +15,24 @@ constexpr Standing M = Standing::NotConfirmed;
 constexpr Standing D = Standing::Derived;
 
 // Kw against W/√(gH); the table gives 1.00 for 1 and below and 1.30 for 5 and above.
+// clang-format off
 constexpr std::array<TablePoint, 8> kKw = {{
-    {1.0, 1.00, X},
-    {1.5, 1.02, X},
-    {2.0, 1.08, X},
-    {2.5, 1.16, X},
-    {3.0, 1.22, X},
-    {3.5, 1.25, X},
-    {4.0, 1.28, X},
-    {5.0, 1.30, X},
+    {1.0, 1.00, X}, {1.5, 1.02, X}, {2.0, 1.08, X}, {2.5, 1.16, X},
+    {3.0, 1.22, X}, {3.5, 1.25, X}, {4.0, 1.28, X}, {5.0, 1.30, X}
 }};
+// clang-format on
 
 // R0 for KΔ = 1 and hm = 1 m against the slope coefficient m, steep slopes m ≤ 1.25.
-constexpr std::array<TablePoint, 4> kR0 = {{
-    {0.0, 1.24, X},
-    {0.5, 1.45, X},
-    {1.0, 2.20, X},
-    {1.25, 2.50, X},
-}};
+constexpr std::array<TablePoint, 4> kR0 = {
+    {{0.0, 1.24, X}, {0.5, 1.45, X}, {1.0, 2.20, X}, {1.25, 2.50, X}}};
 
 // Kβ against the angle between the wind and the normal to the dam axis, degrees.
+// clang-format off
 constexpr std::array<TablePoint, 7> kKbeta = {{
-    {0, 1.00, M},
-    {10, 0.98, M},
-    {20, 0.96, M},
-    {30, 0.92, M},
-    {40, 0.87, M},
-    {50, 0.82, M},
-    {60, 0.76, M},
+    {0, 1.00, M}, {10, 0.98, M}, {20, 0.96, M}, {30, 0.92, M},
+    {40, 0.87, M}, {50, 0.82, M}, {60, 0.76, M}
 }};
+// clang-format on
 
 // Rp/Rm by hm/H band; columns P = 0.1, 1, 2, 4, 5, 10, 14, 20, 30, 50 %.
 constexpr std::array<KpRow, 3> kKp = {{
@@ -87,17 +78,11 @@ const TableSource* const kSources[] = {&kAllowanceSource, &kRatioSource, &kKwSou
 }  // namespace
 
 std::string_view standingMark(Standing s) noexcept {
-    switch (s) {
-        case Standing::Confirmed:
-            return "[C]";
-        case Standing::Corroborated:
-            return "[X]";
-        case Standing::NotConfirmed:
-            return "[M]";
-        case Standing::Derived:
-            return "[D]";
-    }
-    return "";
+    static constexpr Word<Standing> kMarks[] = {{Standing::Confirmed, "[C]"},
+                                                {Standing::Corroborated, "[X]"},
+                                                {Standing::NotConfirmed, "[M]"},
+                                                {Standing::Derived, "[D]"}};
+    return wordFor(s, kMarks);
 }
 
 const TableSource kKwSource = {

@@ -1,37 +1,29 @@
 // The calculation book: self-contained HTML in Chinese, every step and table row of every
 // condition, the warnings, the failed conditions, the summary with the governing condition,
-// the sources; user text escaped; and one A4 rendering by headless Chromium.
+// the sources; user text escaped; the coefficients it prints are the method's; and one A4
+// rendering by headless Chromium.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "condition_cells.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/wording.h"
 #include "test_files.h"
 
 namespace kelnor::design {
 namespace {
 
-Cells row(int n, std::vector<std::pair<std::string, std::string>> extra) {
-    std::vector<std::pair<std::string, std::string>> cells = {
-        {"wind", "21"}, {"slope", "3"}, {"roughness", "0.8"}, {"grade", "2"}};
-    for (auto& [column, text] : extra) {
-        bool replaced = false;
-        for (auto& cell : cells) {
-            if (cell.first == column) {
-                cell.second = text;
-                replaced = true;
-            }
-        }
-        if (!replaced) {
-            cells.emplace_back(column, text);
-        }
-    }
-    return {n, cells};
+Cells row(int n, const testing_support::CellList& extra) {
+    return testing_support::conditionCells(
+        {{"wind", "21"}, {"slope", "3"}, {"roughness", "0.8"}, {"grade", "2"}}, extra, n);
 }
 
 // The three usual conditions, a steep-slope one with warnings and two rows that fail.
@@ -100,7 +92,7 @@ TEST(Book, ShowsEveryStepWithItsValuesAndTableRows) {
         // The Hedi condition on a 1:1.3 slope: conversion to hm, the transition, Kβ held.
         {"Hedi height", "h<sub>2%</sub> = 0.00625·W<sup>1/6</sup>"},
         {"hp/hm row", "hp/hm 表 P = 2 % 列，在 hm/Hm = 0（2.23 [X]）与 0.1（2.10 [D]）之间"},
-        {"steep part", "R0：查表 m = 1.25 一栏：2.50 [X]"},
+        {"steep form", "R0：查表 m = 1.25 一栏：2.50 [X]"},
         {"transition", "在 m = 1.25 与 m = 1.5 的计算值之间线性内插"},
         {"Kbeta held", "β = 70.000° 超出 Kβ 表（0～60°），取 Kβ = 0.76。"},
         {"Hedi fetch warning", "鹤地公式适用于 D &lt; 7.5 km，本工况 D = 9.000 km。"},
@@ -131,6 +123,198 @@ TEST(Book, WithoutWarningsOrConditionsSaysSo) {
     EXPECT_NE(html.find("无。各公式均在其来源给出的适用范围内使用。"), std::string::npos);
     EXPECT_NE(html.find("各工况均未给静水位，控制工况（★）取坝顶超高 y 最大者。"),
               std::string::npos);
+}
+
+// The number a printed figure reads back to, "−" read as the minus sign.
+double readBack(std::string_view text) {
+    const std::string_view minus = "−";
+    const bool negative = text.starts_with(minus);
+    const std::string digits(negative ? text.substr(minus.size()) : text);
+    const double v = std::strtod(digits.c_str(), nullptr);
+    return negative ? -v : v;
+}
+
+Condition waves(WaveFormula formula, double wind, double fetchKm, double depth) {
+    Condition c = testing_support::waveCondition(formula, wind, fetchKm, depth);
+    c.label = "x";
+    return c;
+}
+
+TEST(Book, PrintsTheMethodsOwnCoefficients) {
+    // One book for each formula; every coefficient it prints, in the formula and in the values
+    // put in, must read back to the constant the method computes with. Guanting is read on
+    // both sides of gD/W² = 250; the Putian book has a shallow condition whose waves break.
+    Condition breaking = waves(WaveFormula::Putian, 20, 5, 1.5);
+    breaking.meanDepth = 10;
+    const std::string putian =
+        calculationBook(evaluate({waves(WaveFormula::Putian, 21, 3, 30), breaking}));
+    const std::string hedi = calculationBook(evaluate({waves(WaveFormula::Hedi, 15, 4, 40)}));
+    const std::string guanting = calculationBook(evaluate(
+        {waves(WaveFormula::Guanting, 15, 3, 25), waves(WaveFormula::Guanting, 10, 5, 25)}));
+    const std::string N = "([0-9.]+)";
+    const std::string F = "((?:−)?[0-9.]+)/([0-9.]+)";  // a power as a fraction
+    struct Row {
+        const std::string* book;
+        std::string pattern;
+        std::vector<double> constants;
+    };
+    const std::vector<Row> rows = {
+        {&putian, "g = " + N + " m/s²", {kG}},
+        {&putian, ">" + N + " × [0-9.]+ / [0-9.]+²<", {kG}},
+        {&putian,
+         "a = " + N + "·th\\[" + N + "·\\(gHm/W²\\)<sup>" + N + "</sup>\\]",
+         {kPutianHeight, kPutianDepthFactor, kPutianDepthPower}},
+        {&putian,
+         ">" + N + " × th\\[" + N + " × [0-9.]+<sup>" + N + "</sup>\\]<",
+         {kPutianHeight, kPutianDepthFactor, kPutianDepthPower}},
+        {&putian,
+         "ghm/W² = a·th\\[" + N + "·\\(gD/W²\\)<sup>" + N + "</sup> / a\\]",
+         {kPutianFetchFactor, kPutianFetchPower}},
+        {&putian,
+         " × th\\[" + N + " × [0-9.]+<sup>" + N + "</sup> / ",
+         {kPutianFetchFactor, kPutianFetchPower}},
+        {&putian, "Tm = " + N + "·hm<sup>0.5</sup>", {kPutianPeriod}},
+        {&putian, ">" + N + " × [0-9.]+<sup>0.5</sup><", {kPutianPeriod}},
+        {&putian, "H ≥ " + N + "·L0", {kDeepWaterDepthRatio}},
+        {&putian, N + "·hm ≥ " + N + "·H", {Limits::deepWaterRatio1, Limits::breakingRatio}},
+        {&hedi,
+         "h<sub>2%</sub> = " + N + "·W<sup>" + F + "</sup>·\\(gD/W²\\)<sup>" + F + "</sup>·W²/g",
+         {kHediHeight, kHediHeightWindPower.numerator, kHediHeightWindPower.denominator,
+          kHediHeightFetchPower.numerator, kHediHeightFetchPower.denominator}},
+        {&hedi,
+         ">" + N + " × [0-9.]+<sup>" + F + "</sup> × [0-9.]+<sup>" + F + "</sup> × ",
+         {kHediHeight, kHediHeightWindPower.numerator, kHediHeightWindPower.denominator,
+          kHediHeightFetchPower.numerator, kHediHeightFetchPower.denominator}},
+        {&hedi,
+         "Lm = " + N + "·\\(gD/W²\\)<sup>" + F + "</sup>·W²/g",
+         {kHediLength, kHediLengthFetchPower.numerator, kHediLengthFetchPower.denominator}},
+        {&hedi,
+         ">" + N + " × [0-9.]+<sup>" + F + "</sup> × [0-9.]+² / " + N + "<",
+         {kHediLength, kHediLengthFetchPower.numerator, kHediLengthFetchPower.denominator, kG}},
+        {&guanting,
+         "h<sub>5%</sub> = " + N + "·W<sup>" + F + "</sup>·\\(gD/W²\\)<sup>" + F + "</sup>·W²/g",
+         {kGuantingHeight, kGuantingHeightWindPower.numerator, kGuantingHeightWindPower.denominator,
+          kGuantingHeightFetchPower.numerator, kGuantingHeightFetchPower.denominator}},
+        {&guanting,
+         "h<sub>10%</sub> = " + N + "·W<sup>" + F + "</sup>",
+         {kGuantingHeight, kGuantingHeightWindPower.numerator,
+          kGuantingHeightWindPower.denominator}},
+        {&guanting,
+         ">" + N + " × [0-9.]+<sup>" + F + "</sup> × [0-9.]+<sup>" + F + "</sup> × ",
+         {kGuantingHeight, kGuantingHeightWindPower.numerator, kGuantingHeightWindPower.denominator,
+          kGuantingHeightFetchPower.numerator, kGuantingHeightFetchPower.denominator}},
+        {&guanting,
+         "Lm = " + N + "·W<sup>" + F + "</sup>·\\(gD/W²\\)<sup>" + F + "</sup>·W²/g",
+         {kGuantingLength, kGuantingLengthWindPower.numerator, kGuantingLengthWindPower.denominator,
+          kGuantingLengthFetchPower.numerator, kGuantingLengthFetchPower.denominator}},
+        {&guanting, "gD/W² ≤ " + N + "，所得为 h<sub>5%</sub>", {Limits::guantingGdSplit}},
+        {&guanting, "gD/W² &gt; " + N + "，所得为 h<sub>10%</sub>", {Limits::guantingGdSplit}},
+    };
+    for (const auto& row : rows) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(*row.book, m, std::regex(row.pattern))) << row.pattern;
+        ASSERT_EQ(m.size(), row.constants.size() + 1) << row.pattern;
+        for (std::size_t i = 0; i < row.constants.size(); ++i) {
+            EXPECT_EQ(readBack(m[i + 1].str()), row.constants[i])
+                << row.pattern << " group " << i + 1;
+        }
+    }
+    // K of the wind set-up, printed as a power of ten.
+    std::smatch k;
+    ASSERT_TRUE(
+        std::regex_search(putian, k, std::regex("K = ([0-9.]+)×10<sup>((?:−)?)([0-9]+)</sup>")));
+    const std::string exponent = (k[2].length() > 0 ? "-" : "") + k[3].str();
+    EXPECT_EQ(readBack(k[1].str() + "e" + exponent), kSetupK);
+}
+
+TEST(Book, SectionsAreNumberedInOrderAndReferredToByTheirNumbers) {
+    const std::string html = calculationBook(threeConditions());
+    const std::regex heading("<h2[^>]*>([0-9]+) ([^<]+)</h2>");
+    std::vector<std::string> titles;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), heading);
+         it != std::sregex_iterator(); ++it) {
+        EXPECT_EQ((*it)[1].str(), std::to_string(titles.size() + 1)) << (*it)[2];
+        titles.push_back((*it)[2]);
+    }
+    ASSERT_EQ(titles.size(), 6u);
+    const auto numberOf = [&](const std::string& title) {
+        for (std::size_t i = 0; i < titles.size(); ++i) {
+            if (titles[i] == title) {
+                return std::to_string(i + 1);
+            }
+        }
+        return std::string("?");
+    };
+    // The method's paragraph points at the summary, the calculations and the sources; each
+    // condition's heading is numbered under the calculations.
+    EXPECT_NE(html.find("成果汇总见第 " + numberOf("成果汇总") + " 节"), std::string::npos);
+    EXPECT_NE(html.find("查表见第 " + numberOf("各工况计算") + " 节"), std::string::npos);
+    EXPECT_NE(html.find("表的来源见第 " + numberOf("资料来源") + " 节"), std::string::npos);
+    EXPECT_NE(html.find("<h3>" + numberOf("各工况计算") + ".4 "), std::string::npos);
+}
+
+TEST(Book, EveryLessThanStartsATagAndEveryAmpersandAReference) {
+    // Plain text is escaped wherever it comes from: user labels, the wording, the program's
+    // own notes (H < 0.5·L0, 1.25 < m < 1.5) and the tables' sources (hm/H < 0.1).
+    Evaluation ev = threeConditions();
+    for (const char* depth : {"2", "0.4"}) {
+        ev.results.push_back(compute(waves(WaveFormula::Putian, 18, 4, std::stod(depth))));
+    }
+    const std::string html = calculationBook(ev, {"<&\"'>"});
+    const std::regex stray("<[^a-zA-Z/!]|&(?![a-z]+;|#[0-9]+;)");
+    std::smatch m;
+    if (std::regex_search(html, m, stray)) {
+        ADD_FAILURE() << "stray " << m.str() << " in: "
+                      << m.prefix().str().substr(m.prefix().length() > 60 ? m.prefix().length() - 60
+                                                                          : 0);
+    }
+    EXPECT_NE(html.find("平均爬高（1.25 &lt; m &lt; 1.5）"), std::string::npos);
+    EXPECT_NE(html.find("H &lt; 0.5·L0，非深水波"), std::string::npos);
+}
+
+TEST(Book, ValuesNoReservoirHasAreWarnedAsTheProgramsOwnChecks) {
+    // A fetch typed in metres: 3000 "km" with W = 20 m/s and H = 30 m gives e = 7.34 m.
+    struct Row {
+        const char* name;
+        Condition condition;
+        const char* text;
+    };
+    Condition meanDepth = waves(WaveFormula::Putian, 10, 1, 5);
+    meanDepth.meanDepth = 0.4;
+    const std::vector<Row> rows = {
+        {"fetch in metres", waves(WaveFormula::Putian, 20, 3000, 30),
+         "吹程 D = 3000.000 km，大于 100 km（此判别为本程序所加，非规范条文），"
+         "请核对是否误以 m 为单位输入。"},
+        {"set-up", waves(WaveFormula::Putian, 20, 3000, 30),
+         "风壅水面高 e = 7.3394 m，大于风区平均水深 Hm 的 0.2 倍 6.000 m"
+         "（此判别为本程序所加，非规范条文）"},
+        {"shallow depth", waves(WaveFormula::Putian, 10, 1, 0.4),
+         "坝前水深 H = 0.400 m，小于 0.5 m（此判别为本程序所加，非规范条文）"},
+        {"shallow mean depth", meanDepth,
+         "风区平均水深 Hm = 0.400 m，小于 0.5 m（此判别为本程序所加，非规范条文）"},
+    };
+    for (const auto& row : rows) {
+        const std::string html = calculationBook(evaluate({row.condition}));
+        // In the condition's own list and again, under its name, in the section of warnings.
+        EXPECT_NE(html.find("<li>" + std::string(row.text)), std::string::npos) << row.name;
+        EXPECT_NE(html.find("<li>x：" + std::string(row.text)), std::string::npos) << row.name;
+    }
+}
+
+TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
+    const std::string html = calculationBook(threeConditions());
+    std::set<std::string_view> names;
+    for (const std::string_view column : conditionColumns()) {
+        const std::string_view zh = columnZh(column);
+        EXPECT_FALSE(zh.empty()) << column;
+        EXPECT_TRUE(names.insert(zh).second) << column << " shares its name";
+        if (column != "case") {
+            EXPECT_NE(html.find("<tr><td>" + escapeHtml(zh) + "</td>"), std::string::npos)
+                << column;
+        }
+    }
+    EXPECT_EQ(columnZh("case"), "工况名称");
+    EXPECT_EQ(columnZh("colour"), "");
 }
 
 // Prints the book to PDF with headless Chromium: it must load as A4 pages without a network.

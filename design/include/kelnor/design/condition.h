@@ -58,7 +58,8 @@ enum class ConditionErrorKind {
 };
 
 // A condition that cannot be computed: what went wrong, which condition, which column and the
-// text as given. It carries data only; each front end words it.
+// text as given. It carries data only; each front end words it (the book and the window in
+// Chinese by kelnor/design/wording.h).
 class ConditionError : public std::exception {
   public:
     ConditionError(ConditionErrorKind kind, int row, std::string label, std::string column,
@@ -83,10 +84,6 @@ class ConditionError : public std::exception {
     std::string column_;
     std::string text_;
 };
-
-// The command line's one line for a failure, e.g.
-//   row 3 (正常蓄水位): depth "-2" must be above 0
-std::string errorText(const ConditionError& e);
 
 // The columns a condition reads, in the order the method lists them.
 const std::vector<std::string_view>& conditionColumns();

@@ -16,6 +16,44 @@ namespace kelnor::design {
 inline constexpr double kG = 9.81;         // m/s², as the code's examples use
 inline constexpr double kSetupK = 3.6e-6;  // K of the wind set-up formula
 
+// A power written as a fraction in the code's formulas, W^(−1/12): kept as numerator and
+// denominator so the calculation book prints it as the code writes it.
+struct Exponent {
+    double numerator;
+    double denominator;
+    constexpr double value() const { return numerator / denominator; }
+};
+
+// Putian (莆田试验站) formula:
+//   g·hm/W² = a·th[0.0018·(g·D/W²)^0.45 / a],  a = 0.13·th[0.7·(g·Hm/W²)^0.7]
+//   Tm = 4.438·hm^0.5
+inline constexpr double kPutianHeight = 0.13;
+inline constexpr double kPutianDepthFactor = 0.7;
+inline constexpr double kPutianDepthPower = 0.7;
+inline constexpr double kPutianFetchFactor = 0.0018;
+inline constexpr double kPutianFetchPower = 0.45;
+inline constexpr double kPutianPeriod = 4.438;
+
+// Hedi (鹤地) formula:
+//   g·h2%/W² = 0.00625·W^(1/6)·(g·D/W²)^(1/3);  g·Lm/W² = 0.0386·(g·D/W²)^(1/2)
+inline constexpr double kHediHeight = 0.00625;
+inline constexpr Exponent kHediHeightWindPower = {1, 6};
+inline constexpr Exponent kHediHeightFetchPower = {1, 3};
+inline constexpr double kHediLength = 0.0386;
+inline constexpr Exponent kHediLengthFetchPower = {1, 2};
+
+// Guanting (官厅) formula:
+//   g·h/W² = 0.0076·W^(−1/12)·(g·D/W²)^(1/3);  g·Lm/W² = 0.331·W^(−1/2.15)·(g·D/W²)^(1/3.75)
+inline constexpr double kGuantingHeight = 0.0076;
+inline constexpr Exponent kGuantingHeightWindPower = {-1, 12};
+inline constexpr Exponent kGuantingHeightFetchPower = {1, 3};
+inline constexpr double kGuantingLength = 0.331;
+inline constexpr Exponent kGuantingLengthWindPower = {-1, 2.15};
+inline constexpr Exponent kGuantingLengthFetchPower = {1, 3.75};
+
+// Deep water where H ≥ 0.5·Lm: the wavelength is the deep-water one, g·Tm²/(2π).
+inline constexpr double kDeepWaterDepthRatio = 0.5;
+
 // Where a formula is used outside the range its source gives.
 enum class WarningKind {
     HediWind,           // W ≥ 26.5 m/s
@@ -28,21 +66,26 @@ enum class WarningKind {
     RatioExtrapolated,  // hm/Hm beyond the hp/hm table's last row: that row held
     WavesBreak,         // 2.42·hm ≥ 0.78·H
     AngleBeyondTable,   // |β| > 60°: Kβ of 60° held
+    // Values outside what reservoirs have (this program's checks, see Limits):
+    FetchTooLong,         // D above 100 km: typed in metres?
+    SetupTooHigh,         // e above a fifth of Hm
+    DepthTooShallow,      // H below 0.5 m
+    MeanDepthTooShallow,  // Hm, given apart from H, below 0.5 m
 };
 
 struct Warning {
     WarningKind kind;
     double value;  // the quantity that is out of range
-    double limit;  // the bound it passes (the lower bound for GuantingGd below 20)
+    double limit;  // the bound it passes (the lower bound for GuantingGd below 20; for
+                   // SetupTooHigh the share of Hm in metres)
 };
-
-// The English text of a warning for the CSV `warnings` column.
-std::string warningText(const Warning& w);
 
 // Wave elements, by formula.
 struct Waves {
+    double D = 0;       // fetch, m
     double gD_W2 = 0;   // g·D/W², D in m
     double gHm_W2 = 0;  // g·Hm/W² (Putian)
+    double a = 0;       // 0.13·th[0.7·(g·Hm/W²)^0.7] (Putian)
     double ghm_W2 = 0;  // g·hm/W² (Putian)
     // Hedi and Guanting: the formula's height hp of frequency P, the conversion to hm.
     double hp = 0;

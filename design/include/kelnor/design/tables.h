@@ -150,6 +150,11 @@ struct Limits {
     // (the solitary-wave limit). This is the program's check, not a limit SL 274 states.
     static constexpr double breakingRatio = 0.78;
     static constexpr double deepWaterRatio1 = 2.42;
+    // Values outside what reservoirs have, most likely slips in typing: this program's own
+    // checks, not limits SL 274 states.
+    static constexpr double fetchKmHigh = 100.0;   // km; a longer fetch was typed in metres?
+    static constexpr double setupShareOfHm = 0.2;  // wind set-up above this share of Hm
+    static constexpr double depthLow = 0.5;        // m, H and Hm below this
 };
 
 // Every table's source, in the order the book lists them.

@@ -1,0 +1,63 @@
+#pragma once
+
+// Text that is already HTML, kept apart by type from plain text. A Markup is made only from
+// markup written in this program's source (a string literal with the _html suffix, checked at
+// compile time) and from plain text, which is escaped on the way in. So a user's label can
+// never reach the page unescaped, and markup is never escaped a second time.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kelnor::design {
+
+class Markup {
+  public:
+    // Markup as written in the source: only a string literal converts, at compile time.
+    class Source {
+      public:
+        consteval explicit Source(const char* html) : html_(html) {}
+        constexpr std::string_view html() const { return html_; }
+
+      private:
+        std::string_view html_;
+    };
+
+    Markup() = default;
+    Markup(Source source) : html_(source.html()) {}
+
+    // Plain text, escaped.
+    static Markup text(std::string_view plain);
+
+    const std::string& html() const { return html_; }
+    bool empty() const { return html_.empty(); }
+
+    Markup& operator+=(const Markup& other) {
+        html_ += other.html_;
+        return *this;
+    }
+    Markup& operator+=(std::string_view plain);
+
+  private:
+    std::string html_;
+};
+
+// Markup and plain text joined: the plain text is escaped.
+Markup operator+(Markup a, const Markup& b);
+Markup operator+(Markup a, std::string_view plain);
+Markup operator+(std::string_view plain, const Markup& b);
+
+// The plain text as a superscript or subscript: "0.7" → <sup>0.7</sup>.
+Markup sup(std::string_view plain);
+Markup sub(std::string_view plain);
+
+namespace markup_literals {
+
+// "<sup>"_html: markup written here.
+consteval Markup::Source operator""_html(const char* html, std::size_t) {
+    return Markup::Source(html);
+}
+
+}  // namespace markup_literals
+
+}  // namespace kelnor::design

@@ -1,0 +1,172 @@
+#include "kelnor/design/wording.h"
+
+#include <array>
+
+#include "figures.h"
+#include "kelnor/design/tables.h"
+#include "kelnor/text.h"
+#include "kelnor/words.h"
+
+namespace kelnor::design {
+
+namespace {
+
+struct ColumnName {
+    std::string_view column;
+    std::string_view zh;
+};
+
+// In the order of conditionColumns().
+constexpr std::array<ColumnName, 17> kColumnNames = {{
+    {"case", "工况名称"},
+    {"level", "静水位（m）"},
+    {"depth", "坝前水深 H（m）"},
+    {"mean_depth", "风区平均水深 Hm（m）"},
+    {"wind", "计算风速 W（m/s）"},
+    {"fetch", "吹程 D（km）"},
+    {"angle", "风向与坝轴线法线夹角 β（°）"},
+    {"slope", "上游坡 1:m"},
+    {"roughness", "糙率及渗透性系数 KΔ"},
+    {"kw", "经验系数 Kw"},
+    {"formula", "波浪要素公式"},
+    {"grade", "坝的级别"},
+    {"operation", "运用条件"},
+    {"region", "地区"},
+    {"frequency", "设计爬高累积频率 P"},
+    {"allowance", "安全加高 A（m）"},
+    {"extra", "附加高度（m）"},
+}};
+
+// Said of every check that is this program's own and not the code's.
+constexpr std::string_view kOwnCheck = "（此判别为本程序所加，非规范条文）";
+
+}  // namespace
+
+std::string_view columnZh(std::string_view column) noexcept {
+    for (const auto& c : kColumnNames) {
+        if (c.column == column) {
+            return c.zh;
+        }
+    }
+    return {};
+}
+
+std::string_view formulaZh(WaveFormula f) noexcept {
+    static constexpr Word<WaveFormula> kNames[] = {{WaveFormula::Putian, "莆田试验站公式"},
+                                                   {WaveFormula::Hedi, "鹤地水库公式"},
+                                                   {WaveFormula::Guanting, "官厅水库公式"}};
+    return wordFor(f, kNames);
+}
+
+std::string_view formulaShortZh(WaveFormula f) noexcept {
+    static constexpr Word<WaveFormula> kNames[] = {{WaveFormula::Putian, "莆田"},
+                                                   {WaveFormula::Hedi, "鹤地"},
+                                                   {WaveFormula::Guanting, "官厅"}};
+    return wordFor(f, kNames);
+}
+
+std::string gradeZh(int grade) {
+    return std::to_string(grade) + " 级";
+}
+
+std::string_view operationZh(Operation o) noexcept {
+    return o == Operation::Normal ? "正常运用" : "非常运用";
+}
+
+std::string_view regionZh(Region r) noexcept {
+    return r == Region::Mountain ? "山区、丘陵区" : "平原、滨海区";
+}
+
+std::string rowZh(int row) {
+    return "第 " + std::to_string(row) + " 行";
+}
+
+std::string conditionNameZh(const Condition& c) {
+    if (!c.label.empty()) {
+        return c.label;
+    }
+    return c.row > 0 ? rowZh(c.row) : "工况";
+}
+
+std::string failureZh(const ConditionError& e) {
+    static constexpr Word<ConditionErrorKind> kFailures[] = {
+        {ConditionErrorKind::Missing, "缺少必填项 {col}。"},
+        {ConditionErrorKind::NotANumber, "{col} 的 {text} 不是数值。"},
+        {ConditionErrorKind::TooLarge, "{col} 的 {text} 数值过大。"},
+        {ConditionErrorKind::NotPositive, "{col} 的 {text} 应大于 0。"},
+        {ConditionErrorKind::Negative, "{col} 的 {text} 不应小于 0。"},
+        {ConditionErrorKind::UnknownChoice, "{col} 的 {text} 不是可选之值。"},
+        {ConditionErrorKind::OutsideTable, "累积频率 {text} 超出 Kp 表（{pLow}%～{pHigh}%）。"},
+        {ConditionErrorKind::AngleTooLarge, "风向夹角 {text} 应小于 90°。"},
+        {ConditionErrorKind::UnknownColumn, "未知列 {col}。"},
+        {ConditionErrorKind::NotFinite, "计算结果超出双精度数范围。"},
+    };
+    std::string out = e.row() > 0 ? rowZh(e.row()) : "";
+    if (!e.label().empty()) {
+        out += "（" + e.label() + "）";
+    }
+    return out + "：" +
+           fillIn(wordFor(e.kind(), kFailures), {{"col", e.column()},
+                                                 {"text", "“" + e.text() + "”"},
+                                                 {"pLow", plain(kKpColumns.front())},
+                                                 {"pHigh", plain(kKpColumns.back())}});
+}
+
+std::string warningZh(const Warning& w) {
+    // Worded once per kind, with blanks for the figures filled in below.
+    static constexpr Word<WarningKind> kWarnings[] = {
+        {WarningKind::HediWind, "鹤地公式适用于 W < {l} m/s，本工况 W = {v} m/s。"},
+        {WarningKind::HediFetch, "鹤地公式适用于 D < {l} km，本工况 D = {v} km。"},
+        {WarningKind::GuantingWind, "官厅公式适用于 W < {l} m/s，本工况 W = {v} m/s。"},
+        {WarningKind::GuantingFetch, "官厅公式适用于 D < {l} km，本工况 D = {v} km。"},
+        {WarningKind::GuantingGd,
+         "官厅公式适用于 gD/W² = {gdLow}～{gdHigh}，本工况 gD/W² = {v1}。"},
+        {WarningKind::SlopeAboveFive,
+         "平均爬高公式适用于 m = {mLow}～{mHigh}，本工况 m = {v}，超出适用范围。"},
+        {WarningKind::KwExtrapolated, "W/√(gH) = {v} 超出 Kw 表末点 {l}，取 Kw = {kw}。"},
+        {WarningKind::RatioExtrapolated, "hm/Hm = {v} 超出 hp/hm 表末行 {l}，取末行之值。"},
+        {WarningKind::WavesBreak,
+         "hm/H = {v4}，{deep}·hm ≥ "
+         "{breaking}·H，坝前波浪可能破碎{own}，爬高公式的适用性需另行论证。"},
+        {WarningKind::AngleBeyondTable,
+         "β = {v}° 超出 Kβ 表（{betaLow}～{betaHigh}°），取 Kβ = {kbeta}。"},
+        {WarningKind::FetchTooLong,
+         "吹程 D = {v} km，大于 {l} km{own}，请核对是否误以 m 为单位输入。"},
+        {WarningKind::SetupTooHigh,
+         "风壅水面高 e = {v4} m，大于风区平均水深 Hm 的 {share} 倍 {l3} m{own}，"
+         "请核对吹程、风速与水深。"},
+        {WarningKind::DepthTooShallow, "坝前水深 H = {v} m，小于 {l} m{own}，请核对输入。"},
+        {WarningKind::MeanDepthTooShallow,
+         "风区平均水深 Hm = {v} m，小于 {l} m{own}，请核对输入。"},
+    };
+    return fillIn(wordFor(w.kind, kWarnings), {{"v", fx(w.value, 3)},
+                                               {"v1", fx(w.value, 1)},
+                                               {"v4", fx(w.value, 4)},
+                                               {"l", plain(w.limit)},
+                                               {"l3", fx(w.limit, 3)},
+                                               {"own", kOwnCheck},
+                                               {"gdLow", plain(Limits::guantingGdLow)},
+                                               {"gdHigh", plain(Limits::guantingGdHigh)},
+                                               {"mLow", fx(Limits::gentleSlopeLow, 1)},
+                                               {"mHigh", fx(Limits::gentleSlopeHigh, 1)},
+                                               {"kw", tv(kwTable().back().y)},
+                                               {"deep", coefficient(Limits::deepWaterRatio1)},
+                                               {"breaking", coefficient(Limits::breakingRatio)},
+                                               {"betaLow", plain(kbetaTable().front().x)},
+                                               {"betaHigh", plain(kbetaTable().back().x)},
+                                               {"kbeta", tv(kbetaTable().back().y)},
+                                               {"share", coefficient(Limits::setupShareOfHm)}});
+}
+
+std::string_view governingRuleZh(GoverningRule rule) noexcept {
+    static constexpr Word<GoverningRule> kRules[] = {
+        {GoverningRule::None, "无可计算的工况。"},
+        {GoverningRule::HighestCrest, "各工况坝顶高程中最高者为控制工况（★）。"},
+        {GoverningRule::CrestOfThoseWithLevel,
+         "部分工况未给静水位，控制工况（★）取给出静水位各工况中坝顶高程最高者；"
+         "未给静水位的工况只列坝顶超高。"},
+        {GoverningRule::HighestY, "各工况均未给静水位，控制工况（★）取坝顶超高 y 最大者。"}};
+    return wordFor(rule, kRules);
+}
+
+}  // namespace kelnor::design
