@@ -1,60 +1,27 @@
 #include "conditions.h"
 
-#include <algorithm>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
-#include "batch.h"
-#include "csv.h"
+#include "design_words.h"
+#include "kelnor/csv/table.h"
+#include "kelnor/csv/writing.h"
 #include "kelnor/design/book.h"
 #include "kelnor/design/method.h"
-#include "kelnor/report_file.h"
+#include "kelnor/platform/error_text.h"
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/input_file.h"
+#include "kelnor/platform/standard_streams.h"
+#include "kelnor/text.h"
 #include "options.h"
+#include "tables.h"
 
 namespace kelnor::cli {
 
 namespace {
 
-// A failure that stops the run with exit status 2.
-struct InputError {
-    std::string message;
-};
-
-std::string columnList() {
-    std::string list;
-    for (const std::string_view c : design::conditionColumns()) {
-        list += list.empty() ? "" : ", ";
-        list += c;
-    }
-    return list;
-}
-
-std::vector<std::string> readHeader(CsvReader& reader, const std::string& inputName) {
-    CsvRecord record;
-    do {
-        if (!reader.next(record)) {
-            throw InputError{inputName + " has no header row"};
-        }
-    } while (record.blank);
-    if (record.unterminatedQuote || record.tooLong) {
-        throw InputError{"the header row of " + inputName + " is not valid CSV"};
-    }
-    std::vector<std::string> columns;
-    const auto& known = design::conditionColumns();
-    for (const std::string& cell : record.cells) {
-        const std::string name(trimBlanks(cell));
-        if (std::find(known.begin(), known.end(), name) == known.end()) {
-            throw InputError{"unknown column \"" + name + "\" in " + inputName +
-                             "; the columns are " + columnList()};
-        }
-        if (std::find(columns.begin(), columns.end(), name) != columns.end()) {
-            throw InputError{"column \"" + name + "\" appears twice in " + inputName};
-        }
-        columns.push_back(name);
-    }
-    return columns;
-}
+using csv::appendCsvCell;
+using csv::appendShortest;
 
 void appendNumber(std::string& line, double x) {
     line += ',';
@@ -78,7 +45,7 @@ std::string resultLine(const design::Result& r) {
     std::string warnings;
     for (const auto& w : r.warnings) {
         warnings += warnings.empty() ? "" : "; ";
-        warnings += design::warningText(w);
+        warnings += describe(w);
     }
     appendCsvCell(line, warnings);
     line += '\n';
@@ -91,47 +58,24 @@ int runConditions(ConditionsIo& io, const std::optional<std::string>& book) {
     std::vector<design::Cells> rows;
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
-        CsvReader reader([&io](char* buffer, std::size_t size) -> std::size_t {
-            io.input.read(buffer, static_cast<std::streamsize>(size));
-            if (io.input.bad()) {
-                throw std::system_error(std::make_error_code(std::errc::io_error));
-            }
-            return static_cast<std::size_t>(io.input.gcount());
-        });
-        const std::vector<std::string> columns = readHeader(reader, io.inputName);
-        CsvRecord record;
-        int n = 0;
-        while (reader.next(record)) {
-            if (record.blank) {
+        const auto& known = design::conditionColumns();
+        csv::TableReader table(io.input, known);
+        csv::TableRow row;
+        while (table.next(row)) {
+            if (row.problem != csv::RowProblem::None) {
+                malformed.push_back("row " + std::to_string(row.number) + ": " +
+                                    describe(row, table.columns().size(), io.inputName));
                 continue;
             }
-            ++n;
-            std::string problem;
-            if (record.tooLong) {
-                problem = "the row is longer than " +
-                          std::to_string(CsvReader::kDefaultMaxRecordBytes) + " bytes";
-            } else if (record.unterminatedQuote) {
-                problem = "a quoted cell is not closed before the end of " + io.inputName;
-            } else if (record.cells.size() != columns.size()) {
-                problem = "the row has " + std::to_string(record.cells.size()) +
-                          " cells where the header has " + std::to_string(columns.size());
-            }
-            if (!problem.empty()) {
-                malformed.push_back("row " + std::to_string(n) + ": " + problem);
-                continue;
-            }
-            design::Cells cells{n, {}};
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                cells.cells.emplace_back(columns[i], std::move(record.cells[i]));
+            design::Cells cells{row.number, {}};
+            for (std::size_t i = 0; i < table.columns().size(); ++i) {
+                cells.cells.emplace_back(known[table.columns()[i]], std::move(row.cells[i]));
             }
             rows.push_back(std::move(cells));
         }
-    } catch (const InputError& e) {
-        io.errors << "kelnor-calc: " << e.message << '\n';
-        return 2;
-    } catch (const std::system_error& e) {
-        io.errors << "kelnor-calc: cannot read " << io.inputName << ": " << e.code().message()
-                  << '\n';
+    } catch (const csv::TableError& e) {
+        io.errors << "kelnor-calc: "
+                  << describe(e, io.inputName, "conditions", design::conditionColumns()) << '\n';
         return 2;
     }
 
@@ -145,33 +89,19 @@ int runConditions(ConditionsIo& io, const std::optional<std::string>& book) {
         io.errors << "kelnor-calc: " << m << '\n';
     }
     for (const auto& f : ev.failures) {
-        io.errors << "kelnor-calc: " << design::errorText(f) << '\n';
+        io.errors << "kelnor-calc: " << escapeControls(describe(f)) << '\n';
     }
     int status = malformed.empty() && ev.failures.empty() ? 0 : 1;
     if (book) {
         try {
-            replaceFile(*book, design::calculationBook(ev));
-        } catch (const WriteFailure& f) {
-            io.errors << "kelnor-calc: cannot write " << f.path() << ": " << f.reason().message()
-                      << '\n';
+            platform::replaceFile(*book, design::calculationBook(ev));
+        } catch (const platform::WriteFailure& f) {
+            io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
+                      << platform::reasonText(f.reason()) << '\n';
             status = 1;
         }
     }
     return status;
-}
-
-int runConditions(const std::string& input, const std::optional<std::string>& book) {
-    if (input == "-") {
-        ConditionsIo io{"standard input", std::cin, writeStandardOutput, std::cerr};
-        return runConditions(io, book);
-    }
-    std::ifstream file(input, std::ios::binary);
-    if (!file) {
-        std::cerr << "kelnor-calc: cannot read " << input << '\n';
-        return 2;
-    }
-    ConditionsIo io{input, file, writeStandardOutput, std::cerr};
-    return runConditions(io, book);
 }
 
 }  // namespace kelnor::cli

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <functional>
-#include <istream>
 #include <optional>
-#include <ostream>
 #include <string>
-#include <string_view>
+
+#include "tables.h"
 
 namespace kelnor::cli {
 
-// Computes the design conditions of a CSV file by the design code's method (SL 274 Appendix A)
+// Computes the design conditions of a CSV table by the design code's method (SL 274 Appendix A)
 // and prints one CSV row per computed condition:
 //   case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings
 // numbers as the shortest text that reads back to the same double, crest empty without a
@@ -17,21 +15,12 @@ namespace kelnor::cli {
 // The header names columns among those of a condition (case, level, depth, mean_depth, wind,
 // fetch, angle, slope, roughness, kw, formula, grade, operation, region, frequency, allowance,
 // extra) in any order. A condition that fails is left out of the output and named in one line
-// on standard error; the others still compute. With `book`, the calculation book (HTML) of all
+// on `io.errors`; the others still compute. With `book`, the calculation book (HTML) of all
 // conditions replaces that file whole.
 //
 // Returns the exit status: 0 when every condition computed, 1 when any failed or the book
 // could not be written, 2 when the input cannot be read or its header is wrong.
-int runConditions(const std::string& input, const std::optional<std::string>& book);
-
-// Where a run reads and writes: the program's streams, or a test's.
-struct ConditionsIo {
-    std::string inputName;  // how messages name the input
-    std::istream& input;
-    std::function<void(std::string_view)> output;  // raises WriteFailure
-    std::ostream& errors;
-};
-
+using ConditionsIo = TableIo;
 int runConditions(ConditionsIo& io, const std::optional<std::string>& book);
 
 }  // namespace kelnor::cli

@@ -7,10 +7,10 @@
 
 #include "batch.h"
 #include "conditions.h"
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/standard_streams.h"
 #include "kelnor/report.h"
-#include "kelnor/report_file.h"
 #include "options.h"
-#include "program.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ int fail(const std::string& message) {
 int runSingle(const cli::Options& options) {
     const std::string report = calculateReport(options.formula, options.inputs);
     if (!options.output || *options.output == "-") {
-        cli::writeStandardOutput(report);
+        platform::writeStandardOutput(report);
     } else {
-        replaceFile(*options.output, report);
+        platform::replaceFile(*options.output, report);
     }
     return 0;
 }
@@ -34,8 +34,8 @@ int runSingle(const cli::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    cli::useBinaryStandardStreams();
-    const cli::ProgramArguments arguments(argc, argv);
+    platform::useBinaryStandardStreams();
+    const platform::ProgramArguments arguments(argc, argv);
     cli::Options options;
     try {
         options = cli::parseOptions(arguments.count(), arguments.values());
@@ -50,15 +50,19 @@ int main(int argc, char** argv) {
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.conditions) {
-            return cli::runConditions(*options.conditions, options.book);
+            return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
+                return cli::runConditions(io, options.book);
+            });
         }
         if (options.batch) {
-            return cli::runBatch(*options.batch, options.output);
+            return cli::runOnInput(*options.batch, [&](cli::TableIo& io) {
+                return cli::runBatch(io, options.output);
+            });
         }
         return runSingle(options);
     } catch (const Failure& f) {
         return fail(cli::describe(f, cli::optionName));
-    } catch (const WriteFailure& f) {
+    } catch (const platform::WriteFailure& f) {
         return fail(cli::describe(f));
     } catch (const std::bad_alloc&) {
         return fail("out of memory");

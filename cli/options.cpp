@@ -1,5 +1,9 @@
 #include "options.h"
 
+#include "kelnor/platform/error_text.h"
+#include "kelnor/text.h"
+#include "kelnor/words.h"
+
 namespace kelnor::cli {
 
 namespace {
@@ -17,7 +21,7 @@ FormulaChoice parseFormula(std::string_view text) {
     if (const auto formula = formulaOf(text)) {
         return *formula;
     }
-    throw UsageError("--formula must be 1, 2 or 3, not \"" + std::string(text) + "\"");
+    throw UsageError("--formula must be 1, 2 or 3, not \"" + escapeControls(text) + "\"");
 }
 
 }  // namespace
@@ -45,7 +49,7 @@ Options parseOptions(int argc, const char* const* argv) {
             continue;
         }
         if (!arg.starts_with("--") || arg.size() == 2) {
-            throw UsageError("unexpected argument \"" + std::string(arg) + "\"");
+            throw UsageError("unexpected argument \"" + escapeControls(arg) + "\"");
         }
         std::string_view name = arg.substr(2);
         std::optional<std::string_view> value;
@@ -56,7 +60,7 @@ Options parseOptions(int argc, const char* const* argv) {
         const auto box = boxOf(name);
         if (!box && name != "formula" && name != "output" && name != "batch" &&
             name != "conditions" && name != "book") {
-            throw UsageError("unknown option --" + std::string(name));
+            throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
             // The next argument is the value whatever it looks like: "--depth -1" is a depth.
@@ -163,8 +167,10 @@ std::string usage() {
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"
-        "--name value. Exit status: 0 done, 1 a calculation or write failed (with --batch:\n"
-        "any row), 2 usage error or unreadable CSV.\n";
+        "--name value. A CSV file is read as UTF-8 (a byte-order mark allowed) or, when it\n"
+        "is not UTF-8, as GBK, the way Excel saves \"CSV\" on a Chinese Windows. Exit\n"
+        "status: 0 done, 1 a calculation or write failed (with --batch: any row), 2 usage\n"
+        "error, unreadable CSV or one without rows.\n";
     return text;
 }
 
@@ -175,17 +181,12 @@ std::string_view optionName(int box) {
 }
 
 std::string_view kindWords(FailureKind kind) {
-    switch (kind) {
-        case FailureKind::TypeMismatch:
-            return "type mismatch";
-        case FailureKind::DivisionByZero:
-            return "division by zero";
-        case FailureKind::Overflow:
-            return "overflow";
-        case FailureKind::InvalidArgument:
-            return "invalid argument";
-    }
-    return "calculation failure";
+    static constexpr Word<FailureKind> kKinds[] = {
+        {FailureKind::TypeMismatch, "type mismatch"},
+        {FailureKind::DivisionByZero, "division by zero"},
+        {FailureKind::Overflow, "overflow"},
+        {FailureKind::InvalidArgument, "invalid argument"}};
+    return wordFor(kind, kKinds);
 }
 
 std::string describe(const Failure& failure, std::string_view (*boxName)(int box)) {
@@ -193,15 +194,16 @@ std::string describe(const Failure& failure, std::string_view (*boxName)(int box
     if (failure.box()) {
         message += ": ";
         message += boxName(*failure.box());
-        message += " \"" + failure.text() + "\"";
+        message += " \"" + escapeControls(failure.text()) + "\"";
         message += failure.kind() == FailureKind::Overflow ? " is beyond the range of a number"
                                                            : " is not a number";
     }
     return message;
 }
 
-std::string describe(const WriteFailure& failure) {
-    return "cannot write report: " + failure.path() + ": " + failure.reason().message();
+std::string describe(const platform::WriteFailure& failure) {
+    return "cannot write report: " + escapeControls(failure.path()) + ": " +
+           platform::reasonText(failure.reason());
 }
 
 }  // namespace kelnor::cli

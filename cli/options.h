@@ -7,7 +7,7 @@
 
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
-#include "kelnor/report_file.h"
+#include "kelnor/platform/file_replacement.h"
 
 namespace kelnor::cli {
 
@@ -44,7 +44,7 @@ std::string usage();
 std::string describe(const Failure& failure, std::string_view (*boxName)(int box));
 
 // A file that could not be written: `cannot write report: FILE: reason`.
-std::string describe(const WriteFailure& failure);
+std::string describe(const platform::WriteFailure& failure);
 
 std::string_view optionName(int box);
 

@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "batch.h"
-#include "csv.h"
 #include "kelnor/calculation.h"
+#include "kelnor/csv/record_reader.h"
+#include "kelnor/csv/writing.h"
 #include "kelnor/report.h"
 #include "options.h"
 #include "run_program.h"
@@ -35,15 +36,9 @@ using testing_support::Outcome;
 using testing_support::slurp;
 
 std::vector<Cells> parseCsv(const std::string& text) {
-    std::size_t at = 0;
-    cli::CsvReader reader([&](char* buffer, std::size_t size) {
-        const std::size_t n = std::min(size, text.size() - at);
-        std::memcpy(buffer, text.data() + at, n);
-        at += n;
-        return n;
-    });
+    csv::CsvReader reader(csv::sourceOf(text));
     std::vector<Cells> rows;
-    cli::CsvRecord record;
+    csv::CsvRecord record;
     while (reader.next(record)) {
         rows.push_back(record.cells);
     }
@@ -77,7 +72,7 @@ TEST_F(Batch, MixedFileMatchesTheSingleCaseCellByCell) {
     for (const auto& c : cases) {
         std::string line;
         for (const auto* cell : {&c.label, &c.wind, &c.formula, &c.fetch, &c.depth, &c.slope}) {
-            cli::appendCsvCell(line, *cell);
+            csv::appendCsvCell(line, *cell);
             line += ',';
         }
         input += line + "1\r\n";
@@ -219,10 +214,16 @@ TEST_F(Batch, HeaderAndFileProblems) {
     };
     const std::string file = (dir / "in.csv").string();
     const std::vector<Row> rows = {
-        {"case,wind\r\n", 0, "case," + kOutputHeader + "\n", ""},
+        {"case,wind\r\n", 2, "", "kelnor-calc: no cases in " + file + "\n"},
         {"\xEF\xBB\xBF"
          "depth\n\n",
-         0, kOutputHeader + "\n", ""},
+         2, "", "kelnor-calc: no cases in " + file + "\n"},
+        {"case,wind,\n", 2, "",
+         "kelnor-calc: column 3 of the header of " + file +
+             " has an empty name — a trailing comma?\n"},
+        {"case,,wind\nA,1,2\n", 2, "",
+         "kelnor-calc: column 2 of the header of " + file +
+             " has an empty name — two commas in a row?\n"},
         {"", 2, "", "kelnor-calc: " + file + " has no header row\n"},
         {"\xEF\xBB\xBF\r\n\r\n", 2, "", "kelnor-calc: " + file + " has no header row\n"},
         {"wind,gust\n20,3\n", 2, "",
@@ -311,14 +312,14 @@ TEST(BatchInProcess, OutputThatCannotBeWrittenStopsTheBatch) {
                         return n;
                     },
                     [](std::string_view) {
-                        throw WriteFailure("standard output",
-                                           std::make_error_code(std::errc::broken_pipe));
+                        throw platform::WriteFailure("standard output",
+                                                     std::make_error_code(std::errc::broken_pipe));
                     },
                     errors};
     try {
         cli::runBatch(io, std::nullopt);
         ADD_FAILURE() << "the lost output went unnoticed";
-    } catch (const WriteFailure& f) {
+    } catch (const platform::WriteFailure& f) {
         EXPECT_EQ(cli::describe(f), "cannot write report: standard output: Broken pipe");
     }
 }

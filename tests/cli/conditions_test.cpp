@@ -91,7 +91,12 @@ TEST_F(Conditions, UsageErrorsAndUnreadableInputExitWithTwo) {
         {{"--conditions", "-"}, "case,depth,colour\nx,1,red\n", "unknown column \"colour\""},
         {{"--conditions", "-"}, "depth,depth\n1,2\n", "column \"depth\" appears twice"},
         {{"--conditions", "-"}, "", "standard input has no header row"},
-        {{"--conditions", "/nonexistent/c.csv"}, "", "cannot read /nonexistent/c.csv"},
+        {{"--conditions", "/nonexistent/c.csv"},
+         "",
+         "cannot read /nonexistent/c.csv: No such file or directory"},
+        {{"--conditions", "-"}, "case,depth\n\n", "no conditions in standard input"},
+        {{"--conditions", "-"}, "case,depth,\n", "has an empty name — a trailing comma?"},
+        {{"--conditions", "-"}, "case,depth\n\xFF,1\n", "row 1 of standard input is neither"},
         {{"--conditions", "-", "--wind", "3"}, "", "--wind cannot be used with --conditions"},
         {{"--conditions", "-", "--batch", "x.csv"}, "", "--batch cannot be used with --conditions"},
         {{"--book", "b.html"}, "", "--book needs --conditions"},
@@ -122,6 +127,161 @@ TEST_F(Conditions, BookReplacesItsFileWholeAndAFailedWriteIsExitOne) {
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("cannot write"), std::string::npos) << bad.err;
     EXPECT_EQ(lines(bad.out).size(), 4u);  // the results are still printed
+}
+
+TEST_F(Conditions, AFileExcelSavedInGbkComputesAsItsUtf8Twin) {
+    // kThree as Excel's "CSV (逗号分隔)" saves it on a Chinese Windows: the names in GBK.
+    std::string gbk = kThree;
+    const std::pair<std::string, std::string> names[] = {
+        {"正常蓄水位", "\xD5\xFD\xB3\xA3\xD0\xEE\xCB\xAE\xCE\xBB"},
+        {"设计洪水位", "\xC9\xE8\xBC\xC6\xBA\xE9\xCB\xAE\xCE\xBB"},
+        {"校核洪水位", "\xD0\xA3\xBA\xCB\xBA\xE9\xCB\xAE\xCE\xBB"},
+    };
+    for (const auto& [utf8, inGbk] : names) {
+        gbk.replace(gbk.find(utf8), utf8.size(), inGbk);
+    }
+    const std::string book = (dir / "gbk.html").string();
+    const Outcome fromGbk = run({"--conditions", write("gbk.csv", gbk), "--book", book});
+    const Outcome fromUtf8 = run({"--conditions", write("utf8.csv", kThree)});
+    EXPECT_EQ(fromGbk.status, 0) << fromGbk.err;
+    EXPECT_EQ(fromGbk.out, fromUtf8.out);
+    EXPECT_NE(slurp(book).find("<h3>4.2 设计洪水位</h3>"), std::string::npos);
+}
+
+TEST_F(Conditions, ALineBreakInALabelCannotForgeAnErrorLine) {
+    const Outcome o = run({"--conditions", "-"},
+                          "case,depth,wind,fetch,slope,roughness,grade\n"
+                          "\"A\nrow 9 (X): fake\",x,20,3,3,0.8,2\n");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "kelnor-calc: row 1 (A\\nrow 9 (X): fake): depth \"x\" is not a number\n");
+}
+
+// The warnings cell of the results row whose case is `label`.
+std::string warningsOf(const std::vector<std::string>& rows, const std::string& label) {
+    for (const std::string& row : rows) {
+        if (row.rfind(label + ",", 0) == 0) {
+            for (const char* governs : {",0,", ",1,"}) {
+                const auto at = row.rfind(governs);
+                if (at != std::string::npos && row.find(',', at + 3) == std::string::npos) {
+                    return row.substr(at + 3);
+                }
+            }
+        }
+    }
+    return "(no row " + label + ")";
+}
+
+TEST_F(Conditions, AFetchTypedInMetresIsComputedAndWarnedOf) {
+    // 3000 meant as 3 km: with W = 20 m/s and H = 30 m the set-up comes out at 7.34 m and the
+    // freeboard at 16.8 m.
+    const Outcome o = run({"--conditions", "-"},
+                          "case,level,depth,wind,fetch,slope,roughness,grade\n"
+                          "吹程按米,100,30,20,3000,3,0.8,2\n");
+    EXPECT_EQ(o.status, 0) << o.err;
+    const auto rows = lines(o.out);
+    ASSERT_EQ(rows.size(), 2u) << o.out;
+    EXPECT_NE(rows[1].find(",7.339449541284"), std::string::npos) << rows[1];  // e
+    EXPECT_NE(rows[1].find(",16.78899942"), std::string::npos) << rows[1];     // y
+    EXPECT_EQ(warningsOf(rows, "吹程按米"),
+              "fetch 3000 km is above 100 km: typed in metres?; "
+              "wind set-up e 7.33945 m is above 0.2 of the mean depth Hm (6 m)");
+}
+
+TEST_F(Conditions, EachWarningInTheResultsOnBothSidesOfItsLimit) {
+    // Each row raises its warning or, just inside the limit, does not; `words` is the whole
+    // warning when raised and the words that would show it when not.
+    struct Row {
+        const char* label;
+        const char* cells;  // depth,mean_depth,wind,fetch,slope,formula,angle
+        bool raised;
+        const char* words;
+    };
+    const std::vector<Row> rows = {
+        {"hedi-wind", "30,,27,3,3,hedi,", true, "Hedi formula: wind 27 m/s is not below 26.5 m/s"},
+        {"hedi-wind-in", "30,,26.4,3,3,hedi,", false, "Hedi formula: wind"},
+        {"hedi-fetch", "30,,15,8,3,hedi,", true, "Hedi formula: fetch 8 km is not below 7.5 km"},
+        {"guanting-wind", "30,,21,3,3,guanting,", true,
+         "Guanting formula: wind 21 m/s is not below 20 m/s"},
+        {"guanting-fetch", "30,,15,21,3,guanting,", true,
+         "Guanting formula: fetch 21 km is not below 20 km"},
+        {"guanting-gd", "30,,15,0.2,3,guanting,", true,
+         "Guanting formula: gD/W2 8.72 is outside 20-1000"},
+        {"slope", "30,,21,3,6,putian,", true,
+         "slope m 6 is above 5: gentle-slope formula beyond its range"},
+        {"slope-in", "30,,21,3,5,putian,", false, "slope m"},
+        {"kw", "2,20,25,3,3,putian,", true,
+         "W/sqrt(gH) 5.64405 is beyond the Kw table (5): Kw 1.30 held"},
+        {"ratio", "1,,20,7,3,hedi,", true,
+         "hm/Hm 1.49585 is beyond the hp/hm table (0.5): last row held"},
+        {"break", "1.5,10,20,5,3,putian,", true,
+         "hm/H 0.397072 reaches 0.322314: waves break in front of the dam"},
+        {"angle", "30,,21,3,3,putian,70", true,
+         "angle 70 degrees is beyond the Kbeta table (60): Kbeta 0.76 held"},
+        {"angle-in", "30,,21,3,3,putian,60", false, "angle"},
+        // Values no reservoir has.
+        {"fetch", "30,,20,100.5,3,putian,", true,
+         "fetch 100.5 km is above 100 km: typed in metres?"},
+        {"fetch-in", "30,,20,100,3,putian,", false, "fetch"},
+        {"depth", "0.49,,10,1,3,putian,", true, "depth H 0.49 m is below 0.5 m"},
+        {"depth-in", "0.5,,10,1,3,putian,", false, "depth H"},
+        {"mean-depth", "5,0.49,10,1,3,putian,", true, "mean depth Hm 0.49 m is below 0.5 m"},
+        {"mean-depth-in", "5,0.5,10,1,3,putian,", false, "mean depth Hm"},
+        // e = 3.6e-6·20²·100000 / (2·9.81·Hm): 1.22324 m above 6/5 and 1.20319 m below 6.1/5.
+        {"set-up", "30,6,20,100,3,putian,", true,
+         "wind set-up e 1.22324 m is above 0.2 of the mean depth Hm (1.2 m)"},
+        {"set-up-in", "30,6.1,20,100,3,putian,", false, "wind set-up"},
+    };
+    std::string csv = "case,depth,mean_depth,wind,fetch,slope,formula,angle,roughness,grade\n";
+    for (const auto& row : rows) {
+        csv += std::string(row.label) + "," + row.cells + ",0.8,2\n";
+    }
+    const Outcome o = run({"--conditions", "-"}, csv);
+    EXPECT_EQ(o.status, 0) << o.err;
+    const auto out = lines(o.out);
+    ASSERT_EQ(out.size(), rows.size() + 1) << o.out;  // every row computed
+    for (const auto& row : rows) {
+        const std::string cell = warningsOf(out, row.label);
+        EXPECT_EQ(cell.find(row.words) != std::string::npos, row.raised)
+            << row.label << ": " << cell;
+    }
+}
+
+TEST_F(Conditions, EveryConditionThatCannotBeComputedIsOneLineOnStandardError) {
+    struct Row {
+        const char* cells;  // case,depth,wind,fetch,slope,formula,grade,operation,region,
+                            // frequency,angle
+        const char* line;
+    };
+    const std::vector<Row> rows = {
+        {"a,abc,21,3,3,,2,,,,", "row 1 (a): depth \"abc\" is not a number"},
+        {"b,1e999,21,3,3,,2,,,,", "row 2 (b): depth \"1e999\" is too large"},
+        {"c,-2,21,3,3,,2,,,,", "row 3 (c): depth \"-2\" must be above 0"},
+        {"d,,21,3,3,,2,,,,", "row 4 (d): depth is required"},
+        {"e,30,0,3,3,,2,,,,", "row 5 (e): wind \"0\" must be above 0"},
+        {"f,30,21,-0.5,3,,2,,,,", "row 6 (f): fetch \"-0.5\" must be above 0"},
+        {"g,30,21,3,-1,,2,,,,", "row 7 (g): slope \"-1\" must not be below 0"},
+        {"h,30,21,3,3,andreyanov,2,,,,",
+         "row 8 (h): formula \"andreyanov\" is not putian, hedi or guanting"},
+        {"i,30,21,3,3,,6,,,,", "row 9 (i): grade \"6\" is not 1, 2, 3, 4 or 5"},
+        {"j,30,21,3,3,,2,flood,,,", "row 10 (j): operation \"flood\" is not normal or abnormal"},
+        {"k,30,21,3,3,,2,,desert,,", "row 11 (k): region \"desert\" is not mountain or plain"},
+        {"l,30,21,3,3,,2,,,60,",
+         "row 12 (l): frequency \"60\" is outside the Kp table (0.1 to 50 %)"},
+        {"m,30,21,3,3,,2,,,,-90", "row 13 (m): angle \"-90\" must be below 90 degrees"},
+        {"n,30,1e200,3,3,,2,,,,", "row 14 (n): the calculation leaves the double range"},
+        {",30,21,3,3,,0,,,,", "row 15: grade \"0\" is not 1, 2, 3, 4 or 5"},
+    };
+    std::string csv =
+        "case,depth,wind,fetch,slope,formula,grade,operation,region,frequency,angle,roughness\n";
+    std::string expected;
+    for (const auto& row : rows) {
+        csv += std::string(row.cells) + ",0.8\n";
+        expected += "kelnor-calc: " + std::string(row.line) + "\n";
+    }
+    const Outcome o = run({"--conditions", "-"}, csv);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out, kHeader);
+    EXPECT_EQ(o.err, expected);
 }
 
 }  // namespace

@@ -13,13 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/text_encoding.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
-#include "kelnor/wide_text.h"
 #include "run_program.h"
 
 namespace kelnor {
 namespace {
+
+using platform::narrow;
+using platform::widen;
+using platform::WriteFailure;
 
 namespace fs = std::filesystem;
 
@@ -158,6 +163,30 @@ TEST_F(Windows, ChineseAndFullWidthArgumentsArriveWhole) {
         EXPECT_EQ(o.out, row.out) << row.args[0];
         EXPECT_EQ(o.err, row.err) << row.args[0];
     }
+}
+
+TEST_F(Windows, ConditionsAndBatchFilesWithChineseNamesOpen) {
+    // State: the same table under a plain name and under a Chinese one, in GBK as Excel on a
+    // Chinese Windows saves it.
+    const std::string table =
+        "case,depth,wind,fetch,slope,roughness,grade\r\n"
+        "\xD5\xFD\xB3\xA3\xD0\xEE\xCB\xAE\xCE\xBB,30,21,3,3,0.8,2\r\n";
+    std::ofstream(dir / "plain.csv", std::ios::binary) << table;
+    const fs::path chinese = dir / utf8Path("工况.csv");
+    std::ofstream(chinese, std::ios::binary) << table;
+
+    const Outcome plain = run(KELNOR_CALC, {"--conditions", narrow((dir / "plain.csv").wstring())});
+    const Outcome named = run(KELNOR_CALC, {"--conditions", narrow(chinese.wstring())});
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_EQ(named.out, plain.out);
+    EXPECT_NE(named.out.find("\n正常蓄水位,putian,"), std::string::npos) << named.out;
+
+    const Outcome missing =
+        run(KELNOR_CALC, {"--conditions", narrow((dir / utf8Path("无此文件.csv")).wstring())});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("无此文件.csv: No such file or directory"), std::string::npos)
+        << missing.err;
 }
 
 TEST_F(Windows, StandardStreamsPassBytesUnchanged) {

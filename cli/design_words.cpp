@@ -1,0 +1,93 @@
+#include "design_words.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "kelnor/design/tables.h"
+#include "kelnor/text.h"
+#include "kelnor/words.h"
+
+namespace kelnor::cli {
+
+namespace {
+
+using design::ConditionErrorKind;
+using design::Limits;
+using design::WarningKind;
+
+// Six significant digits, as the warnings cell has always shown its numbers: 5.64405, 27.
+std::string shortNumber(double v) {
+    std::ostringstream out;
+    out.precision(6);
+    out << v;
+    return out.str();
+}
+
+// A table value as the table prints it, with two decimals: 1.30.
+std::string tableValue(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    return buf;
+}
+
+}  // namespace
+
+std::string describe(const design::ConditionError& e) {
+    using enum ConditionErrorKind;
+    static constexpr Word<ConditionErrorKind> kFailures[] = {
+        {Missing, "{col} is required"},
+        {NotANumber, "{col} {q} is not a number"},
+        {TooLarge, "{col} {q} is too large"},
+        {NotPositive, "{col} {q} must be above 0"},
+        {Negative, "{col} {q} must not be below 0"},
+        {UnknownChoice, "{col} {q} is not {choices}"},
+        {OutsideTable, "frequency {q} is outside the Kp table ({low} to {high} %)"},
+        {AngleTooLarge, "angle {q} must be below 90 degrees"},
+        {UnknownColumn, "unknown column \"{col}\""},
+        {NotFinite, "the calculation leaves the double range"}};
+    // The choices a column offers, as the command line names them.
+    const std::string& col = e.column();
+    const std::string_view choices = col == "formula"     ? "putian, hedi or guanting"
+                                     : col == "grade"     ? "1, 2, 3, 4 or 5"
+                                     : col == "operation" ? "normal or abnormal"
+                                                          : "mountain or plain";
+    std::string out = e.row() > 0 ? "row " + std::to_string(e.row()) : std::string("condition");
+    if (!e.label().empty()) {
+        out += " (" + e.label() + ")";
+    }
+    return out + ": " +
+           fillIn(wordFor(e.kind(), kFailures), {{"col", col},
+                                                 {"q", "\"" + e.text() + "\""},
+                                                 {"choices", choices},
+                                                 {"low", shortNumber(design::kKpColumns.front())},
+                                                 {"high", shortNumber(design::kKpColumns.back())}});
+}
+
+std::string describe(const design::Warning& w) {
+    using enum WarningKind;
+    static constexpr Word<WarningKind> kWarnings[] = {
+        {HediWind, "Hedi formula: wind {v} m/s is not below {l} m/s"},
+        {HediFetch, "Hedi formula: fetch {v} km is not below {l} km"},
+        {GuantingWind, "Guanting formula: wind {v} m/s is not below {l} m/s"},
+        {GuantingFetch, "Guanting formula: fetch {v} km is not below {l} km"},
+        {GuantingGd, "Guanting formula: gD/W2 {v} is outside {gdLow}-{gdHigh}"},
+        {SlopeAboveFive, "slope m {v} is above {l}: gentle-slope formula beyond its range"},
+        {KwExtrapolated, "W/sqrt(gH) {v} is beyond the Kw table ({l}): Kw {kw} held"},
+        {RatioExtrapolated, "hm/Hm {v} is beyond the hp/hm table ({l}): last row held"},
+        {WavesBreak, "hm/H {v} reaches {l}: waves break in front of the dam"},
+        {AngleBeyondTable, "angle {v} degrees is beyond the Kbeta table ({l}): Kbeta {kbeta} held"},
+        {FetchTooLong, "fetch {v} km is above {l} km: typed in metres?"},
+        {SetupTooHigh, "wind set-up e {v} m is above {share} of the mean depth Hm ({l} m)"},
+        {DepthTooShallow, "depth H {v} m is below {l} m"},
+        {MeanDepthTooShallow, "mean depth Hm {v} m is below {l} m"},
+    };
+    return fillIn(wordFor(w.kind, kWarnings), {{"v", shortNumber(w.value)},
+                                               {"l", shortNumber(w.limit)},
+                                               {"gdLow", shortNumber(Limits::guantingGdLow)},
+                                               {"gdHigh", shortNumber(Limits::guantingGdHigh)},
+                                               {"kw", tableValue(design::kwTable().back().y)},
+                                               {"kbeta", tableValue(design::kbetaTable().back().y)},
+                                               {"share", shortNumber(Limits::setupShareOfHm)}});
+}
+
+}  // namespace kelnor::cli

@@ -1,0 +1,114 @@
+// The calculation book of conditions made of arbitrary texts: case names, cells and so
+// whatever warnings and failures they lead to. The HTML stays well-formed (every tag one the
+// book writes, every element closed in order, every "&" a character reference) and nothing
+// typed appears unescaped.
+//
+// Input: split at line feeds into cells, filled column by column into rows of the columns a
+// condition has; a text that is not UTF-8 is left out, as the table reader would refuse it.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "kelnor/design/book.h"
+#include "kelnor/design/method.h"
+#include "kelnor/text.h"
+
+namespace {
+
+using namespace kelnor;
+using fuzz::quoted;
+using fuzz::require;
+
+// The elements the book writes; any other "<" came from a typed text.
+constexpr std::string_view kElements[] = {
+    "html",    "head", "meta",  "title",    "style",   "body",   "h1",   "h2",
+    "h3",      "p",    "table", "tr",       "th",      "td",     "ul",   "li",
+    "section", "span", "b",     "sup",      "sub",     "svg",    "line", "text",
+    "g",       "path", "rect",  "polyline", "polygon", "circle", "br"};
+constexpr std::string_view kVoid[] = {"meta", "br",       "line",    "path",
+                                      "rect", "polyline", "polygon", "circle"};
+
+bool known(std::string_view name, std::span<const std::string_view> list) {
+    for (const std::string_view k : list) {
+        if (k == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void checkWellFormed(const std::string& html) {
+    std::vector<std::string> open;
+    std::size_t i = html.find("<html");
+    require(html.starts_with("<!DOCTYPE html>\n") && i != std::string::npos, "a page");
+    // The style sheet is the book's own text.
+    const std::size_t styleEnd = html.find("</style>");
+    while (i < html.size()) {
+        const char c = html[i];
+        if (c == '&') {
+            const std::size_t semi = html.find(';', i);
+            require(semi != std::string::npos && semi - i <= 8, "a character reference",
+                    quoted(html.substr(i, 20)));
+            i = semi + 1;
+            continue;
+        }
+        if (c != '<') {
+            ++i;
+            continue;
+        }
+        const std::size_t end = html.find('>', i);
+        require(end != std::string::npos, "a tag ends");
+        std::string_view tag(html.data() + i + 1, end - i - 1);
+        const bool closing = tag.starts_with('/');
+        if (closing) {
+            tag.remove_prefix(1);
+        }
+        const std::string name(tag.substr(0, tag.find_first_of(" /")));
+        require(known(name, kElements), "an element the book writes", quoted(std::string(tag)));
+        if (closing) {
+            require(!open.empty() && open.back() == name, "elements close in order", name);
+            open.pop_back();
+        } else if (!known(name, kVoid) && !tag.ends_with('/')) {
+            open.push_back(name);
+        }
+        i = end + 1;
+        if (name == "style" && !closing) {
+            i = styleEnd;
+        }
+    }
+    require(open.empty(), "every element is closed");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> texts;
+    for (std::size_t at = 0; at <= input.size();) {
+        const std::size_t end = std::min(input.find('\n', at), input.size());
+        const std::string_view text = input.substr(at, end - at);
+        if (isUtf8(text)) {
+            texts.emplace_back(text);
+        }
+        at = end + 1;
+    }
+    const auto& columns = design::conditionColumns();
+    std::vector<design::Cells> rows;
+    for (std::size_t t = 0; t < texts.size() && rows.size() < 8; t += columns.size()) {
+        design::Cells cells{static_cast<int>(rows.size()) + 1, {}};
+        for (std::size_t c = 0; c < columns.size() && t + c < texts.size(); ++c) {
+            cells.cells.emplace_back(std::string(columns[c]), texts[t + c]);
+        }
+        rows.push_back(std::move(cells));
+    }
+    const design::Evaluation ev = design::evaluateRows(rows);
+    const std::string html = design::calculationBook(ev);
+    require(isUtf8(html), "the book is UTF-8");
+    checkWellFormed(html);
+    return 0;
+}

@@ -1,0 +1,94 @@
+// A design-conditions table of arbitrary bytes through the command line's --conditions run:
+// the table is read in its encoding, every row computes or fails with a named error, the run
+// ends with 0, 1 or 2, and what it writes is UTF-8 in which no typed text starts a line of its
+// own. The book is left out here (book_fuzz covers it); no file is written.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "conditions.h"
+#include "fuzz_check.h"
+#include "kelnor/csv/record_reader.h"
+#include "kelnor/csv/table.h"
+#include "kelnor/design/condition.h"
+#include "kelnor/text.h"
+
+namespace {
+
+using namespace kelnor;
+using fuzz::quoted;
+using fuzz::require;
+
+std::size_t count(std::string_view text, char c) {
+    std::size_t n = 0;
+    for (const char x : text) {
+        n += x == c ? 1 : 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    std::size_t at = 0;
+    std::string out;
+    std::ostringstream errors;
+    cli::ConditionsIo io{
+        "conditions.csv",
+        [&](char* buffer, std::size_t want) {
+            // Small pieces, so records cross the reader's block ends.
+            const std::size_t n = std::min({want, input.size() - at, std::size_t{1} + (at % 13)});
+            std::memcpy(buffer, input.data() + at, n);
+            at += n;
+            return n;
+        },
+        [&](std::string_view bytes) { out += bytes; }, errors};
+    const int status = cli::runConditions(io, std::nullopt);
+    const std::string err = errors.str();
+
+    require(status == 0 || status == 1 || status == 2, "exit status 0, 1 or 2");
+    require(isUtf8(out), "the results are UTF-8", quoted(out));
+    require(isUtf8(err), "the messages are UTF-8", quoted(err));
+    // Each message is one line of its own, "kelnor-calc: ..."; a typed line break is escaped.
+    std::size_t lineStart = 0;
+    while (lineStart < err.size()) {
+        const std::size_t end = err.find('\n', lineStart);
+        require(end != std::string::npos, "every message ends its line", quoted(err));
+        const std::string_view line(err.data() + lineStart, end - lineStart);
+        require(line.starts_with("kelnor-calc: "), "every line is a message", quoted(err));
+        require(escapeControls(line) == line, "no control character in a message", quoted(err));
+        lineStart = end + 1;
+    }
+    if (status == 2) {
+        require(out.empty() && !err.empty(), "an unreadable table writes no results, one reason");
+        return 0;
+    }
+    require(out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings\n"),
+            "the results start with their header", quoted(out));
+    // Every row of the table either computed (a result record) or failed (a message).
+    std::size_t records = 0;
+    {
+        csv::CsvReader reader(csv::sourceOf(out));
+        csv::CsvRecord record;
+        while (reader.next(record)) {
+            ++records;
+        }
+    }
+    std::size_t rows = 0;
+    {
+        csv::TableReader table(csv::sourceOf(input), design::conditionColumns());
+        csv::TableRow row;
+        while (table.next(row)) {
+            ++rows;
+        }
+    }
+    require(records - 1 + count(err, '\n') == rows, "every row computes or is named",
+            quoted(input));
+    return 0;
+}
