@@ -1,5 +1,7 @@
 #include "kelnor/form/messages.h"
 
+#include "kelnor/text.h"
+
 namespace kelnor::form {
 
 namespace {
@@ -19,7 +21,8 @@ std::string_view kindName(FailureKind kind) {
 }
 
 // A pasted page of text would make the message as wide as the screen; its first 40
-// characters are enough to recognise it.
+// characters are enough to recognise it. A line break or other control character typed or
+// pasted with it is shown as an escape, so the text stays on its line within the quotes.
 std::string quoted(std::string_view text) {
     constexpr int kLongest = 40;
     std::size_t end = 0;
@@ -32,7 +35,7 @@ std::string quoted(std::string_view text) {
         }
         ++characters;
     }
-    std::string shown(text.substr(0, end));
+    std::string shown = escapeControls(text.substr(0, end));
     if (end < text.size()) {
         shown += "…";
     }

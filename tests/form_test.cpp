@@ -16,10 +16,11 @@ std::string caption(int box) {
 }
 
 TEST(FormMessages, CalculationFailures) {
-    std::string forty, fortyOne;
-    for (int i = 0; i < 40; ++i) {
-        forty += "水";
+    std::string thirtyNine, forty, fortyOne;
+    for (int i = 0; i < 39; ++i) {
+        thirtyNine += "水";
     }
+    forty = thirtyNine + "水";
     fortyOne = forty + "深";
     const struct {
         const char* name;
@@ -37,6 +38,15 @@ TEST(FormMessages, CalculationFailures) {
         {"a longer text is cut after forty characters, not bytes",
          Failure::reading(FailureKind::TypeMismatch, 2, fortyOne),
          "类型不匹配：“吹程(km)”中的“" + forty + "…”不是数字。"},
+        {"a line break pasted into a box is shown as an escape",
+         Failure::reading(FailureKind::TypeMismatch, 2, "2\n5\r"),
+         "类型不匹配：“吹程(km)”中的“2\\n5\\r”不是数字。"},
+        {"a byte that is no UTF-8 is shown as an escape",
+         Failure::reading(FailureKind::TypeMismatch, 2, "2\xff"),
+         "类型不匹配：“吹程(km)”中的“2\\xff”不是数字。"},
+        {"a control character counts as one of the forty and its escape is never cut",
+         Failure::reading(FailureKind::TypeMismatch, 2, thirtyNine + "\t深"),
+         "类型不匹配：“吹程(km)”中的“" + thirtyNine + "\\t…”不是数字。"},
         {"a division by zero", Failure(FailureKind::DivisionByZero),
          "除数为零：计算中出现了除以零，请检查输入的数值。"},
         {"a negative root", Failure(FailureKind::InvalidArgument),

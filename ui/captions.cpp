@@ -3,11 +3,19 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 
-#include "tavo_window.h"
+#include <algorithm>
+
+#include "kelnor/form/layout.h"
+#include "kelnor/form/presenter.h"
 
 QString chineseFontFamily(const QStringList& installedFamilies) {
     for (const QString& preferred :
@@ -26,20 +34,28 @@ void useChineseApplicationFont() {
     }
     QFont font = QApplication::font();
     font.setFamilies({family});
-    font.setPixelSize(kLargestPixelSize);
+    font.setPixelSize(kelnor::form::kLargestPixelSize);
     QApplication::setFont(font);
 }
 
 namespace {
+
+namespace form = kelnor::form;
+
+// The window's control by its id in the form: "Label1(0)", "Frame1" …
+template <typename Control>
+const Control* child(const QWidget& window, const QString& id) {
+    return window.findChild<const Control*>(id);
+}
 
 bool fits(const QWidget* control, const QString& text, const QRect& room) {
     const QFontMetrics metrics = control->fontMetrics();
     return metrics.horizontalAdvance(text) <= room.width() && metrics.height() <= room.height();
 }
 
-QRect labelRoom(const TavoWindow& window, const QLabel* label) {
+QRect labelRoom(const QWidget& window, const QLabel* label) {
     QRect room = label->contentsRect();
-    for (const QLineEdit* box : window.Text1) {
+    for (const QLineEdit* box : window.findChildren<const QLineEdit*>()) {
         const QRect over = box->geometry();
         if (over.intersects(label->geometry()) && over.left() > label->x()) {
             room.setRight(std::min(room.right(), over.left() - label->x() - 1));
@@ -67,9 +83,8 @@ QRect buttonRoom(const QPushButton* button) {
         .adjusted(margin / 2, 0, -margin / 2, 0);
 }
 
-// The frame's caption must lie inside the frame and above the first option button.
-bool frameTitleFits(const TavoWindow& window) {
-    const QGroupBox* frame = window.Frame1;
+// The frame's caption must lie inside the frame and above its first option.
+bool frameTitleFits(const QGroupBox* frame, const QWidget* firstOption) {
     QStyleOptionGroupBox style;
     style.initFrom(frame);
     style.text = frame->title();
@@ -77,43 +92,43 @@ bool frameTitleFits(const TavoWindow& window) {
     style.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &style,
                                                        QStyle::SC_GroupBoxLabel, frame);
-    const QRect room(0, 0, frame->width(), window.Option1[0]->y());
+    const QRect room(0, 0, frame->width(), firstOption->y());
     return room.contains(title) && fits(frame, frame->title(), title);
 }
 
 }  // namespace
 
-QStringList clippedCaptions(const TavoWindow& window) {
+QStringList clippedCaptions(const QWidget& window) {
     QStringList clipped;
-    for (const QLabel* label : window.Label1) {
-        if (!fits(label, label->text(), labelRoom(window, label))) {
-            clipped << label->objectName();
+    for (const form::Control& c : form::controls()) {
+        const QString id = QString::fromStdString(c.id());
+        bool whole = true;
+        switch (c.kind) {
+            case form::ControlKind::TextBox:
+                continue;  // holds a number the user may scroll through
+            case form::ControlKind::Label: {
+                const auto* label = child<QLabel>(window, id);
+                whole = fits(label, label->text(), labelRoom(window, label));
+                break;
+            }
+            case form::ControlKind::Frame:
+                whole = frameTitleFits(child<QGroupBox>(window, id),
+                                       child<QRadioButton>(window, QStringLiteral("Option1(0)")));
+                break;
+            case form::ControlKind::Option: {
+                const auto* option = child<QRadioButton>(window, id);
+                whole = fits(option, option->text(), radioRoom(option));
+                break;
+            }
+            case form::ControlKind::Button: {
+                const auto* button = child<QPushButton>(window, id);
+                whole = fits(button, button->text(), buttonRoom(button));
+                break;
+            }
         }
-    }
-    if (!fits(window.Label2, window.Label2->text(), labelRoom(window, window.Label2))) {
-        clipped << window.Label2->objectName();
-    }
-    if (!frameTitleFits(window)) {
-        clipped << window.Frame1->objectName();
-    }
-    for (const QRadioButton* option : window.Option1) {
-        if (!fits(option, option->text(), radioRoom(option))) {
-            clipped << option->objectName();
-        }
-    }
-    for (const QPushButton* button :
-         {window.Command1, window.Command2, window.Command3, window.Command4}) {
-        if (!fits(button, button->text(), buttonRoom(button))) {
-            clipped << button->objectName();
+        if (!whole) {
+            clipped << id;
         }
     }
     return clipped;
-}
-
-QString withoutColon(const QString& caption) {
-    QString name = caption;
-    while (name.endsWith(u':') || name.endsWith(u'：')) {
-        name.chop(1);
-    }
-    return name;
 }

@@ -1,26 +1,23 @@
 #include "tavo_window.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
+#include <QPushButton>
 
 #include <limits>
+#include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "captions.h"
-#include "failure_message.h"
 #include "kelnor/form/layout.h"
-#include "kelnor/form/messages.h"
-#include "kelnor/report.h"
-#include "kelnor/report_file.h"
 
 namespace {
 
-using kelnor::FormulaChoice;
 namespace form = kelnor::form;
-
-const QString kHelpFileName = QStringLiteral("帮助文件.txt");
 
 // The form is drawn in twips; Qt's device-independent pixel is a 96-dpi pixel, which Qt
 // scales itself on a high-density screen.
@@ -35,6 +32,15 @@ QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+// File names pass between Qt and the form as the file system's bytes.
+std::filesystem::path fileSystemPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString qtPath(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
 QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
@@ -45,32 +51,82 @@ QIcon programIcon() {
 
 }  // namespace
 
-TavoWindow::TavoWindow(QString programDir, Opener opener, Notifier notifier, QWidget* parent)
+class TavoWindow::View final : public form::FormView {
+  public:
+    explicit View(TavoWindow& window) : window_(window) {}
+
+    std::string boxText(int box) const override { return window_.Text1[box]->text().toStdString(); }
+
+    bool optionSelected(int option) const override { return window_.Option1[option]->isChecked(); }
+
+    void tell(const std::string& message) override {
+        window_.notifier_(&window_, window_.windowTitle(), QString::fromStdString(message));
+        // The window takes the keyboard back from the closed message itself rather than leave
+        // it to the desktop.
+        window_.activateWindow();
+    }
+
+    void focusBox(int box) override {
+        window_.Text1[box]->setFocus(Qt::OtherFocusReason);
+        window_.Text1[box]->selectAll();
+    }
+
+    std::error_code openDocument(const std::filesystem::path& file) override {
+        // Whether the desktop finds a viewer is its business: it shows its own message if not.
+        window_.opener_(qtPath(file.parent_path()), qtPath(file.filename()));
+        return {};
+    }
+
+    void closeWindow() override { window_.close(); }
+
+    void setFontPixelSize(int size) override {
+        QFont sized = window_.font();
+        sized.setPixelSize(size);
+        window_.setFont(sized);
+    }
+
+    std::vector<std::string> clippedCaptions() const override {
+        std::vector<std::string> ids;
+        for (const QString& id : ::clippedCaptions(window_)) {
+            ids.push_back(id.toStdString());
+        }
+        return ids;
+    }
+
+  private:
+    TavoWindow& window_;
+};
+
+TavoWindow::TavoWindow(const QString& programDir, Opener opener, Notifier notifier, QWidget* parent)
     : QWidget(parent),
-      programDir_(std::move(programDir)),
-      reportDir_(programDir_),
       opener_(std::move(opener)),
-      notifier_(std::move(notifier)) {
+      notifier_(std::move(notifier)),
+      view_(std::make_unique<View>(*this)),
+      presenter_(*view_, fileSystemPath(programDir), fileSystemPath(programDir)) {
     setWindowTitle(text(form::kWindowTitle));
     setWindowIcon(programIcon());
     resize(pixels({0, 0, form::kClientWidth, form::kClientHeight}).size());
     createControls();
     chainTabOrder();
-    useFittingFont();
+    presenter_.fitFont();
     Text1[0]->setFocus();
+}
+
+TavoWindow::~TavoWindow() = default;
+
+void TavoWindow::setReportDir(const QString& reportDir) {
+    presenter_.setReportFolder(fileSystemPath(reportDir));
 }
 
 void TavoWindow::createControls() {
     // Created in the form's visual order: a later control lies on top of an earlier one.
+    QGroupBox* frame = nullptr;
     for (const form::Control& c : form::controls()) {
         QWidget* made = nullptr;
         switch (c.kind) {
-            case form::ControlKind::Label: {
-                auto* label = new QLabel(text(c.caption), this);
-                (c.index >= 0 ? Label1[c.index] : Label2) = label;
-                made = label;
+            case form::ControlKind::Label:
+                made = new QLabel(text(c.caption), this);
                 break;
-            }
             case form::ControlKind::TextBox: {
                 auto* box = new QLineEdit(text(c.caption), this);
                 box->setMaxLength(std::numeric_limits<int>::max());
@@ -79,12 +135,12 @@ void TavoWindow::createControls() {
                 break;
             }
             case form::ControlKind::Frame:
-                Frame1 = new QGroupBox(text(c.caption), this);
-                made = Frame1;
+                frame = new QGroupBox(text(c.caption), this);
+                made = frame;
                 break;
             case form::ControlKind::Option:
                 // Siblings in one frame exclude each other: selecting one clears the others.
-                Option1[c.index] = new QRadioButton(text(c.caption), Frame1);
+                Option1[c.index] = new QRadioButton(text(c.caption), frame);
                 made = Option1[c.index];
                 break;
             case form::ControlKind::Button: {
@@ -92,11 +148,9 @@ void TavoWindow::createControls() {
                 // Enter and Esc press no button, also not the one with the focus.
                 command->setAutoDefault(false);
                 command->setDefault(false);
-                const QStringView name = text(c.name);
-                (name == u"Command1"   ? Command1
-                 : name == u"Command2" ? Command2
-                 : name == u"Command3" ? Command3
-                                       : Command4) = command;
+                // The presenter knows each button's command by its name in the form.
+                connect(command, &QPushButton::clicked, this,
+                        [this, name = c.name] { presenter_.press(name); });
                 made = command;
                 break;
             }
@@ -114,11 +168,6 @@ void TavoWindow::createControls() {
         option->setFocusPolicy(Qt::ClickFocus);
     }
     Option1[0]->setChecked(true);
-
-    connect(Command1, &QPushButton::clicked, this, &TavoWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &TavoWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &TavoWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &TavoWindow::Command4_Click);
 }
 
 void TavoWindow::chainTabOrder() {
@@ -129,83 +178,5 @@ void TavoWindow::chainTabOrder() {
             QWidget::setTabOrder(previous, next);
         }
         previous = next;
-    }
-}
-
-// The largest font size at which every caption shows whole.
-void TavoWindow::useFittingFont() {
-    QFont fitting = font();
-    for (int size = kLargestPixelSize; size >= kSmallestPixelSize; --size) {
-        fitting.setPixelSize(size);
-        setFont(fitting);
-        if (clippedCaptions(*this).isEmpty()) {
-            return;
-        }
-    }
-}
-
-void TavoWindow::tavo(kelnor::FormulaChoice& Igs) {
-    kelnor::InputSet inputs;
-    for (int box = 0; box < kelnor::kBoxCount; ++box) {
-        inputs.text[box] = Text1[box]->text().toStdString();
-    }
-    // All arithmetic happens before the file is touched, so a failure leaves the last report.
-    const std::string report = kelnor::calculateReport(Igs, inputs);
-    kelnor::writeReportFile(QFile::encodeName(reportDir_).toStdString(), report);
-}
-
-void TavoWindow::Command1_Click() {
-    // Option1(2) is never looked at: 3 stands for neither of the first two being selected.
-    FormulaChoice Igs = Option1[0]->isChecked()   ? FormulaChoice::Putian
-                        : Option1[1]->isChecked() ? FormulaChoice::Andreyanov
-                                                  : FormulaChoice::GuantingHedi;
-    // Nothing that goes wrong in a calculation ends the program: the user is told, and the
-    // texts typed stay as they are.
-    try {
-        tavo(Igs);
-    } catch (const kelnor::Failure& failure) {
-        const auto caption = [](int box) { return QString::fromStdString(form::boxName(box)); };
-        report(failureMessage(failure, caption), failure.box());
-    } catch (const kelnor::WriteFailure& failure) {
-        report(writeFailureMessage(failure), std::nullopt);
-    } catch (const std::exception& e) {
-        report(text(form::unexpectedFailureMessage(e.what())), std::nullopt);
-    } catch (...) {
-        report(text(form::unexpectedFailureMessage("?")), std::nullopt);
-    }
-}
-
-void TavoWindow::Command2_Click() {
-    close();
-}
-
-void TavoWindow::Command3_Click() {
-    open(reportDir_, QString::fromLatin1(kelnor::kReportFileName), form::kNoReportYet);
-}
-
-void TavoWindow::Command4_Click() {
-    open(programDir_, kHelpFileName, form::kNoHelpFile);
-}
-
-void TavoWindow::open(const QString& directory, const QString& fileName,
-                      std::string_view whenMissing) {
-    const QString path = QDir(directory).absoluteFilePath(fileName);
-    if (!QFileInfo(path).isFile()) {
-        notifier_(this, windowTitle(),
-                  text(form::missingFileMessage(whenMissing,
-                                                QDir::toNativeSeparators(path).toStdString())));
-        return;
-    }
-    opener_(directory, fileName);
-}
-
-void TavoWindow::report(const QString& message, std::optional<int> box) {
-    notifier_(this, windowTitle(), message);
-    // Straight back to the box at fault, its text selected for typing over. The window takes
-    // the keyboard back from the closed message itself rather than leave it to the desktop.
-    activateWindow();
-    if (box) {
-        Text1[*box]->setFocus(Qt::OtherFocusReason);
-        Text1[*box]->selectAll();
     }
 }

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "kelnor/form/report_folder.h"
-#include "system_text.h"
+#include "kelnor/platform/program_folder.h"
 #include "tavo_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -19,11 +19,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     // The help text lives beside the program, and so does the report where the user may
     // write there; a program installed under Program Files writes it to the user's own folder.
-    const std::wstring program = kelnor::win32::programFolder();
-    const std::filesystem::path report = kelnor::form::reportFolder(
-        std::filesystem::path(program), std::filesystem::path(kelnor::win32::userDataFolder()));
+    const std::filesystem::path program = kelnor::platform::programFolder();
+    const std::filesystem::path report =
+        kelnor::form::reportFolder(program, kelnor::platform::userDataFolder());
 
-    kelnor::win32::TavoWindow window(program, report.wstring());
+    kelnor::win32::TavoWindow window(program, report);
     if (!window.open(instance, showCommand)) {
         return 1;
     }

@@ -2,24 +2,24 @@
 
 #include <commctrl.h>
 #include <dwmapi.h>
-#include <shellapi.h>
 
 #include <algorithm>
-#include <exception>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
 
-#include "kelnor/failure.h"
-#include "kelnor/form/messages.h"
-#include "kelnor/report.h"
-#include "kelnor/report_file.h"
-#include "kelnor/wide_text.h"
-#include "system_text.h"
+#include "kelnor/platform/document.h"
+#include "kelnor/platform/text_encoding.h"
 
 namespace kelnor::win32 {
 
 namespace {
 
+using platform::narrow;
+using platform::widen;
+
 constexpr wchar_t kClassName[] = L"KelnorTavoWindow";
-constexpr wchar_t kHelpFileName[] = L"帮助文件.txt";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Tab and the arrow keys find the controls of this window as a dialog's.
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
@@ -27,11 +27,6 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // IDOK and IDCANCEL, which Enter and Esc would send.
 constexpr int kFirstId = 1000;
 constexpr int kIconId = 1;
-
-// The caption sizes the layout was drawn for, in 96-dpi pixels: about 12, down to 8 before a
-// caption may be clipped.
-constexpr int kLargestPixelSize = 12;
-constexpr int kSmallestPixelSize = 8;
 
 std::span<const form::Control> formControls() {
     return form::controls();
@@ -84,8 +79,46 @@ LOGFONTW messageFont(UINT dpi) {
 
 }  // namespace
 
-TavoWindow::TavoWindow(std::wstring programFolder, std::wstring reportFolder)
-    : programFolder_(std::move(programFolder)), reportFolder_(std::move(reportFolder)) {}
+class TavoWindow::View final : public form::FormView {
+  public:
+    explicit View(TavoWindow& window) : window_(window) {}
+
+    std::string boxText(int box) const override {
+        return narrow(textOf(window_.Text1[static_cast<std::size_t>(box)]));
+    }
+
+    bool optionSelected(int option) const override {
+        return checked(window_.Option1[static_cast<std::size_t>(option)]);
+    }
+
+    void tell(const std::string& message) override {
+        MessageBoxW(window_.hwnd_, widen(message).c_str(), widen(form::kWindowTitle).c_str(),
+                    MB_OK | MB_ICONWARNING);
+    }
+
+    void focusBox(int box) override {
+        HWND text = window_.Text1[static_cast<std::size_t>(box)];
+        SetFocus(text);
+        SendMessageW(text, EM_SETSEL, 0, -1);
+    }
+
+    std::error_code openDocument(const std::filesystem::path& file) override {
+        return platform::openDocument(file);
+    }
+
+    void closeWindow() override { DestroyWindow(window_.hwnd_); }
+
+    void setFontPixelSize(int size) override { window_.useFontSize(size); }
+
+    std::vector<std::string> clippedCaptions() const override { return window_.clippedCaptions(); }
+
+  private:
+    TavoWindow& window_;
+};
+
+TavoWindow::TavoWindow(std::filesystem::path programFolder, std::filesystem::path reportFolder)
+    : view_(std::make_unique<View>(*this)),
+      presenter_(*view_, std::move(programFolder), std::move(reportFolder)) {}
 
 TavoWindow::~TavoWindow() {
     if (hwnd_ != nullptr) {
@@ -227,31 +260,23 @@ void TavoWindow::layOut(UINT dpi) {
         const form::Pixels p = placeInWindow(c, dpi);
         MoveWindow(handleOf(c), p.left, p.top, p.width(), p.height(), FALSE);
     }
-    useFittingFont();
+    presenter_.fitFont();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-// The system's message font at the largest size up to the layout's own at which every
-// caption shows whole.
-void TavoWindow::useFittingFont() {
+void TavoWindow::useFontSize(int size) {
     LOGFONTW font = messageFont(dpi_);
-    const int layoutSize = scaled(kLargestPixelSize, dpi_);
-    const int largest =
-        font.lfHeight < 0 ? std::min(static_cast<int>(-font.lfHeight), layoutSize) : layoutSize;
-    for (int size = largest; size >= scaled(kSmallestPixelSize, dpi_); --size) {
-        font.lfHeight = -size;
-        HFONT next = CreateFontIndirectW(&font);
-        for (HWND control : controls_) {
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next), FALSE);
-        }
-        if (font_ != nullptr) {
-            DeleteObject(font_);
-        }
-        font_ = next;
-        if (clippedCaptions().empty()) {
-            return;
-        }
+    const int height = scaled(size, dpi_);
+    font.lfHeight =
+        -(font.lfHeight < 0 ? std::min(height, static_cast<int>(-font.lfHeight)) : height);
+    HFONT next = CreateFontIndirectW(&font);
+    for (HWND control : controls_) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next), FALSE);
     }
+    if (font_ != nullptr) {
+        DeleteObject(font_);
+    }
+    font_ = next;
 }
 
 std::vector<std::string> TavoWindow::clippedCaptions() const {
@@ -349,14 +374,8 @@ LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
             const form::Control& c = formControls()[static_cast<std::size_t>(place)];
             if (c.kind == form::ControlKind::Option) {
                 optionChosen();
-            } else if (c.name == "Command1") {
-                calculate();
-            } else if (c.name == "Command2") {
-                DestroyWindow(hwnd_);
-            } else if (c.name == "Command3") {
-                openFile(reportFolder_, widen(kReportFileName).c_str(), form::kNoReportYet);
-            } else if (c.name == "Command4") {
-                openFile(programFolder_, kHelpFileName, form::kNoHelpFile);
+            } else {
+                presenter_.press(c.name);
             }
             return 0;
         }
@@ -397,60 +416,6 @@ LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
             break;
     }
     return DefWindowProcW(hwnd_, message, w, l);
-}
-
-void TavoWindow::calculate() {
-    // Option1(2) is never looked at: 3 stands for neither of the first two being selected.
-    const FormulaChoice Igs = checked(Option1[0])   ? FormulaChoice::Putian
-                              : checked(Option1[1]) ? FormulaChoice::Andreyanov
-                                                    : FormulaChoice::GuantingHedi;
-    InputSet inputs;
-    for (int box = 0; box < kBoxCount; ++box) {
-        inputs.text[static_cast<std::size_t>(box)] =
-            narrow(textOf(Text1[static_cast<std::size_t>(box)]));
-    }
-    // Nothing that goes wrong in a calculation ends the program: the user is told, and the
-    // texts typed stay as they are. All arithmetic happens before the file is touched, so a
-    // failure leaves the last report.
-    try {
-        const std::string report = calculateReport(Igs, inputs);
-        writeReportFile(narrow(reportFolder_), report);
-    } catch (const Failure& failure) {
-        tell(form::failureMessage(failure, form::boxName), failure.box());
-    } catch (const WriteFailure& failure) {
-        tell(form::writeFailureMessage(failure.path(), reasonText(failure.reason())), std::nullopt);
-    } catch (const std::exception& e) {
-        tell(form::unexpectedFailureMessage(e.what()), std::nullopt);
-    } catch (...) {
-        tell(form::unexpectedFailureMessage("?"), std::nullopt);
-    }
-}
-
-void TavoWindow::openFile(const std::wstring& folder, const wchar_t* name,
-                          std::string_view whenMissing) {
-    const std::wstring path = folder + L"\\" + name;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        tell(form::missingFileMessage(whenMissing, narrow(path)), std::nullopt);
-        return;
-    }
-    // The viewer the user has chosen for text files, started in the file's folder.
-    const auto started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(hwnd_, L"open", name, nullptr, folder.c_str(), SW_SHOWNORMAL));
-    if (started <= 32) {
-        tell(form::openFailureMessage(narrow(path), systemMessage(GetLastError())), std::nullopt);
-    }
-}
-
-void TavoWindow::tell(const std::string& message, std::optional<int> box) {
-    MessageBoxW(hwnd_, widen(message).c_str(), widen(form::kWindowTitle).c_str(),
-                MB_OK | MB_ICONWARNING);
-    // Straight back to the box at fault, its text selected for typing over.
-    if (box) {
-        HWND text = Text1[static_cast<std::size_t>(*box)];
-        SetFocus(text);
-        SendMessageW(text, EM_SETSEL, 0, -1);
-    }
 }
 
 }  // namespace kelnor::win32

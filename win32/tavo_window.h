@@ -6,20 +6,23 @@
 #include <windows.h>
 
 #include <array>
-#include <optional>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "kelnor/form/layout.h"
+#include "kelnor/form/presenter.h"
 #include "kelnor/inputs.h"
 
 namespace kelnor::win32 {
 
+// The form's presenter decides what the commands do; the window lends it its controls.
 class TavoWindow {
   public:
     // `programFolder` holds the help text; `reportFolder` is where the report is written and
     // opened from.
-    TavoWindow(std::wstring programFolder, std::wstring reportFolder);
+    TavoWindow(std::filesystem::path programFolder, std::filesystem::path reportFolder);
     ~TavoWindow();
     TavoWindow(const TavoWindow&) = delete;
     TavoWindow& operator=(const TavoWindow&) = delete;
@@ -34,10 +37,6 @@ class TavoWindow {
 
     HWND hwnd() const { return hwnd_; }
 
-    // The controls whose caption does not show whole in the window's current font, by the
-    // form's names; empty when every caption fits.
-    std::vector<std::string> clippedCaptions() const;
-
   private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
@@ -45,16 +44,18 @@ class TavoWindow {
     void createControls(HINSTANCE instance);
     // Places every control and chooses the font for `dpi`.
     void layOut(UINT dpi);
-    void useFittingFont();
     HWND handleOf(const form::Control& control) const;
     void optionChosen();
 
-    void calculate();
-    void openFile(const std::wstring& folder, const wchar_t* name, std::string_view whenMissing);
-    void tell(const std::string& message, std::optional<int> box);
+    // The system's message font at `size` pixels at 96 dpi, scaled to the monitor's DPI and no
+    // larger than the size the user chose for messages.
+    void useFontSize(int size);
+    // The controls, by the form's ids, whose caption does not show whole in the current font.
+    std::vector<std::string> clippedCaptions() const;
 
-    std::wstring programFolder_;
-    std::wstring reportFolder_;
+    class View;  // the window as the presenter sees it
+    std::unique_ptr<View> view_;
+    form::TavoPresenter presenter_;
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     HFONT font_ = nullptr;

@@ -18,7 +18,8 @@
 #include <string>
 
 #include "captions.h"
-#include "failure_message.h"
+#include "form_controls.h"
+#include "kelnor/form/messages.h"
 #include "kelnor/report.h"
 #include "tavo_window.h"
 
@@ -88,7 +89,14 @@ class LongSessionTest : public QObject {
             });
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const auto caption = [&](int box) { return withoutColon(window.Label1[box]->text()); };
+        // How a message names a box: its label's caption without the closing colon.
+        const auto caption = [&](int box) {
+            QString name = Label1(window, box)->text();
+            while (name.endsWith(u':') || name.endsWith(u'：')) {
+                name.chop(1);
+            }
+            return name.toStdString();
+        };
 
         std::minstd_rand random(20240607);
         const auto pick = [&](std::size_t n) { return random() % n; };
@@ -103,10 +111,10 @@ class LongSessionTest : public QObject {
             for (int box = 0; box < kelnor::kBoxCount; ++box) {
                 inputs.text[box] = pick(40) == 0 ? kNotNumbers[pick(kNotNumbers.size())]
                                                  : kTyped[box][pick(kTyped[box].size())];
-                window.Text1[box]->setText(QString::fromStdString(inputs.text[box]));
+                Text1(window, box)->setText(QString::fromStdString(inputs.text[box]));
             }
             const int option = static_cast<int>(pick(3));
-            QTest::mouseClick(window.Option1[option], Qt::LeftButton);
+            QTest::mouseClick(Option1(window, option), Qt::LeftButton);
             const auto Igs = static_cast<FormulaChoice>(option + 1);
 
             // What the core makes of them.
@@ -117,11 +125,11 @@ class LongSessionTest : public QObject {
                 expected = QByteArray::fromStdString(kelnor::calculateReport(Igs, inputs));
             } catch (const kelnor::Failure& f) {
                 kind = f.kind();
-                expectedMessage = failureMessage(f, caption);
+                expectedMessage = QString::fromStdString(kelnor::form::failureMessage(f, caption));
             }
 
             const int toldBefore = told;
-            QTest::mouseClick(window.Command1, Qt::LeftButton);
+            QTest::mouseClick(Command(window, 1), Qt::LeftButton);
             QCoreApplication::processEvents();
 
             const QString where =

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,10 +18,14 @@
 #include <memory>
 
 #include "captions.h"
+#include "form_controls.h"
+#include "kelnor/form/presenter.h"
 #include "kelnor/report.h"
 #include "tavo_window.h"
 
 using kelnor::FormulaChoice;
+using kelnor::form::kLargestPixelSize;
+using kelnor::form::kSmallestPixelSize;
 
 namespace {
 
@@ -70,7 +75,7 @@ class TavoWindowTest : public QObject {
 
     void setTexts(const QStringList& texts) {
         for (int box = 0; box < kelnor::kBoxCount; ++box) {
-            window->Text1[box]->setText(texts[box]);
+            Text1(*window, box)->setText(texts[box]);
         }
     }
 
@@ -131,11 +136,11 @@ class TavoWindowTest : public QObject {
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
         }
         for (int box = 0; box < kelnor::kBoxCount; ++box) {
-            QCOMPARE(window->Text1[box]->text(), kDefaults[box]);
+            QCOMPARE(Text1(*window, box)->text(), kDefaults[box]);
         }
-        QVERIFY(window->Option1[0]->isChecked());
-        QVERIFY(!window->Option1[1]->isChecked() && !window->Option1[2]->isChecked());
-        QCOMPARE(QApplication::focusWidget(), window->Text1[0]);
+        QVERIFY(Option1(*window, 0)->isChecked());
+        QVERIFY(!Option1(*window, 1)->isChecked() && !Option1(*window, 2)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), Text1(*window, 0));
         QVERIFY(QDir(dir->path()).isEmpty());
     }
 
@@ -209,7 +214,7 @@ class TavoWindowTest : public QObject {
 
     void tabOrder() {
         QFETCH(int, selected);
-        window->Option1[selected]->setChecked(true);
+        Option1(*window, selected)->setChecked(true);
         const QStringList expected = {"Text1(1)", "Text1(2)",
                                       "Command1", "Command2",
                                       "Text1(3)", "Text1(4)",
@@ -226,14 +231,14 @@ class TavoWindowTest : public QObject {
     }
 
     void arrowKeysChooseWithinTheFormulaGroup() {
-        window->Text1[6]->setFocus();
-        QTest::keyClick(window->Text1[6], Qt::Key_Tab);
-        QTest::keyClick(window->Option1[0], Qt::Key_Down);
-        QVERIFY(window->Option1[1]->isChecked() && window->Option1[1]->hasFocus());
-        QTest::keyClick(window->Option1[1], Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), window->Command4);
-        QTest::keyClick(window->Command4, Qt::Key_Backtab);
-        QCOMPARE(QApplication::focusWidget(), window->Option1[1]);
+        Text1(*window, 6)->setFocus();
+        QTest::keyClick(Text1(*window, 6), Qt::Key_Tab);
+        QTest::keyClick(Option1(*window, 0), Qt::Key_Down);
+        QVERIFY(Option1(*window, 1)->isChecked() && Option1(*window, 1)->hasFocus());
+        QTest::keyClick(Option1(*window, 1), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Command(*window, 4));
+        QTest::keyClick(Command(*window, 4), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), Option1(*window, 1));
     }
 
     void enterAndEscPressNothing_data() {
@@ -274,9 +279,9 @@ class TavoWindowTest : public QObject {
         QFETCH(QStringList, texts);
         QFETCH(int, formula);
         setTexts(texts);
-        window->Option1[option]->setChecked(true);
+        Option1(*window, option)->setChecked(true);
 
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
 
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
         kelnor::InputSet inputs;
@@ -290,13 +295,13 @@ class TavoWindowTest : public QObject {
     }
 
     void calculateTwiceReadsTheBoxesAnew() {
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
         const QByteArray first = contents(reportPath());
 
-        window->Text1[0]->selectAll();
-        QTest::keyClicks(window->Text1[0], "12");
-        window->Option1[2]->setChecked(true);
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        Text1(*window, 0)->selectAll();
+        QTest::keyClicks(Text1(*window, 0), "12");
+        Option1(*window, 2)->setChecked(true);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
 
         QStringList changed = kDefaults;
         changed[0] = "12";
@@ -334,25 +339,25 @@ class TavoWindowTest : public QObject {
         QFile previous(reportPath());
         QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write("last good report") > 0);
         previous.close();
-        window->Text1[box]->setText(text);
+        Text1(*window, box)->setText(text);
 
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
 
         QCOMPARE(contents(reportPath()), QByteArray("last good report"));
         QCOMPARE(titles, QStringList{window->windowTitle()});
         QVERIFY2(messages.value(0).contains(message), qPrintable(messages.value(0)));
         QVERIFY(window->isVisible());
-        QCOMPARE(window->Text1[box]->text(), text);
+        QCOMPARE(Text1(*window, box)->text(), text);
         if (namesBox) {
-            QCOMPARE(QApplication::focusWidget(), window->Text1[box]);
-            QCOMPARE(window->Text1[box]->selectedText(), text);
+            QCOMPARE(QApplication::focusWidget(), Text1(*window, box));
+            QCOMPARE(Text1(*window, box)->selectedText(), text);
         }
     }
 
     void unwritableProgramDirectoryIsReported() {
         const QString report = reportPath();
         QVERIFY(dir->remove());  // the program directory is gone: nothing can be written there
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].startsWith("报告文件无法写入：" + report), qPrintable(messages[0]));
         QVERIFY(messages[0].contains("原因："));
@@ -362,12 +367,12 @@ class TavoWindowTest : public QObject {
     void realMessageBoxIsTitledLikeTheWindow() {
         dialogExpected = true;
         makeWindow(showMessageBox);
-        window->Text1[2]->setText("abc");
-        QTest::mouseClick(window->Command1, Qt::LeftButton);  // returns once the box is closed
+        Text1(*window, 2)->setText("abc");
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);  // returns once the box is closed
         QCOMPARE(dialogs.size(), 1);
         QVERIFY(dialogs[0].startsWith("土石坝Kelnor计算|类型不匹配：“吹程(km)”中的“abc”"));
-        QTRY_COMPARE(QApplication::focusWidget(), window->Text1[2]);
-        QCOMPARE(window->Text1[2]->selectedText(), QStringLiteral("abc"));
+        QTRY_COMPARE(QApplication::focusWidget(), Text1(*window, 2));
+        QCOMPARE(Text1(*window, 2)->selectedText(), QStringLiteral("abc"));
     }
 
     void openCommands_data() {
@@ -425,18 +430,18 @@ class TavoWindowTest : public QObject {
         window->setReportDir(data.path());
         QFile help(dir->filePath("帮助文件.txt"));
         QVERIFY(help.open(QIODevice::WriteOnly));
-        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 1), Qt::LeftButton);
         QVERIFY(messages.isEmpty());
         QVERIFY(QFileInfo(QDir(data.path()).filePath("tavoout.txt")).isFile());
         QVERIFY(!QFileInfo::exists(reportPath()));
-        QTest::mouseClick(window->Command3, Qt::LeftButton);
-        QTest::mouseClick(window->Command4, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 3), Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 4), Qt::LeftButton);
         QCOMPARE(opened,
                  (QList<QStringList>{{data.path(), "tavoout.txt"}, {dir->path(), "帮助文件.txt"}}));
     }
 
     void exitClosesTheWindow() {
-        QTest::mouseClick(window->Command2, Qt::LeftButton);
+        QTest::mouseClick(Command(*window, 2), Qt::LeftButton);
         QVERIFY(!window->isVisible());
         QVERIFY(messages.isEmpty());
     }

@@ -1,0 +1,136 @@
+#include "kelnor/form/presenter.h"
+
+#include <exception>
+
+#include "kelnor/failure.h"
+#include "kelnor/form/layout.h"
+#include "kelnor/form/messages.h"
+#include "kelnor/platform/error_text.h"
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/report.h"
+#include "kelnor/report_file.h"
+
+namespace kelnor::form {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A path as the program's UTF-8 texts and the report functions take it: on Windows converted
+// from UTF-16, elsewhere the file system's bytes as they are.
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path fromUtf8(std::string_view text) {
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+}  // namespace
+
+TavoPresenter::TavoPresenter(FormView& view, fs::path programFolder, fs::path reportFolder)
+    : view_(view),
+      programFolder_(std::move(programFolder)),
+      reportFolder_(std::move(reportFolder)) {}
+
+bool TavoPresenter::press(std::string_view button) {
+    static constexpr struct {
+        std::string_view button;
+        void (TavoPresenter::*command)();
+    } kCommands[] = {
+        {"Command1", &TavoPresenter::calculate},
+        {"Command2", &TavoPresenter::exit},
+        {"Command3", &TavoPresenter::viewResults},
+        {"Command4", &TavoPresenter::showHelp},
+    };
+    for (const auto& [name, command] : kCommands) {
+        if (name == button) {
+            (this->*command)();
+            return true;
+        }
+    }
+    return false;
+}
+
+int TavoPresenter::fitFont() {
+    for (int size = kLargestPixelSize; size > kSmallestPixelSize; --size) {
+        view_.setFontPixelSize(size);
+        if (view_.clippedCaptions().empty()) {
+            return size;
+        }
+    }
+    view_.setFontPixelSize(kSmallestPixelSize);
+    return kSmallestPixelSize;
+}
+
+FormulaChoice TavoPresenter::formula() const {
+    // Option1(2) is never looked at: 3 stands for neither of the first two being selected.
+    return view_.optionSelected(0)   ? FormulaChoice::Putian
+           : view_.optionSelected(1) ? FormulaChoice::Andreyanov
+                                     : FormulaChoice::GuantingHedi;
+}
+
+InputSet TavoPresenter::inputs() const {
+    InputSet typed;
+    for (int box = 0; box < kBoxCount; ++box) {
+        typed.text[static_cast<std::size_t>(box)] = view_.boxText(box);
+    }
+    return typed;
+}
+
+void TavoPresenter::calculate() {
+    // Nothing that goes wrong in a calculation ends the program: the user is told, and the
+    // texts typed stay as they are.
+    try {
+        const FormulaChoice Igs = formula();
+        const InputSet typed = inputs();
+        // All arithmetic happens before the file is touched, so a failure leaves the last
+        // report.
+        const std::string bytes = calculateReport(Igs, typed);
+        writeReportFile(utf8(reportFolder_), bytes);
+    } catch (const Failure& failure) {
+        report(failureMessage(failure, boxName), failure.box());
+    } catch (const platform::WriteFailure& failure) {
+        report(writeFailureMessage(failure.path(), platform::reasonText(failure.reason())),
+               std::nullopt);
+    } catch (const std::exception& e) {
+        report(unexpectedFailureMessage(e.what()), std::nullopt);
+    } catch (...) {
+        report(unexpectedFailureMessage("?"), std::nullopt);
+    }
+}
+
+void TavoPresenter::exit() {
+    view_.closeWindow();
+}
+
+void TavoPresenter::viewResults() {
+    open(reportFolder_ / kReportFileName, kNoReportYet);
+}
+
+void TavoPresenter::showHelp() {
+    open(programFolder_ / fromUtf8(kHelpFileName), kNoHelpFile);
+}
+
+void TavoPresenter::open(const fs::path& file, std::string_view whenMissing) {
+    // A folder of that name is no document: the viewer is not started on it.
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        report(missingFileMessage(whenMissing, utf8(file)), std::nullopt);
+        return;
+    }
+    if (const std::error_code error = view_.openDocument(file)) {
+        report(openFailureMessage(utf8(file), platform::reasonText(error)), std::nullopt);
+    }
+}
+
+void TavoPresenter::report(const std::string& message, std::optional<int> box) {
+    view_.tell(message);
+    // Straight back to the box at fault, its text selected for typing over.
+    if (box) {
+        view_.focusBox(*box);
+    }
+}
+
+}  // namespace kelnor::form
