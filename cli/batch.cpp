@@ -98,8 +98,8 @@ class Batch {
         }
         if (reportFolder) {
             folder_ = *reportFolder;
-            if (!platform::isPathSeparator(folder_.back())) {
-                folder_ += platform::kPathSeparator;
+            if (folder_.back() != '/') {
+                folder_ += '/';  // which Windows takes as well
             }
         }
     }
@@ -232,7 +232,7 @@ class Batch {
     }
 
     std::string inputName_;
-    std::string folder_;  // with a closing separator, or empty for no reports
+    std::string folder_;  // with a closing "/", or empty for no reports
     csv::TableReader table_;
     csv::TableRow row_;
     Output out_;

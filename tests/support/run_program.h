@@ -81,8 +81,17 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
     startup.hStdError = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     Outcome o;
-    if (CreateProcessW(platform::widen(argv[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       0, nullptr, nullptr, &startup, &process)) {
+    // Under Wine on a busy machine a start now and then fails for no reason of the program's;
+    // it is tried again rather than taken for the program's failure.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(platform::widen(argv[0]).c_str(), commandLine.data(), nullptr,
+                                 nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != 0;
+        if (!started) {
+            Sleep(200);
+        }
+    }
+    if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
