@@ -12,6 +12,17 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// Whether `bytes` are the first bytes of a UTF-8 character of more bytes than these.
+bool startsCharacter(std::string_view bytes) {
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC2 || lead > 0xF4 || bytes.size() >= length) {
+        return false;
+    }
+    return std::all_of(bytes.begin() + 1, bytes.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+}
+
 // Whether `bytes` reads as UTF-8 where it may end in the middle of a character (the first
 // bytes of a longer file).
 bool readsAsUtf8(std::string_view bytes, bool cutShort) {
@@ -19,8 +30,8 @@ bool readsAsUtf8(std::string_view bytes, bool cutShort) {
         const std::size_t n = utf8SequenceLength(bytes);
         if (n == 0) {
             // A character cut off by the end of the bytes read so far goes on in the file; it
-            // is checked with its row.
-            return cutShort && bytes.size() < 4;
+            // is checked whole with its row.
+            return cutShort && startsCharacter(bytes);
         }
         bytes.remove_prefix(n);
     }

@@ -36,16 +36,25 @@ class Page {
 // A title over a list of what could not be computed, or of warnings, each in its colour.
 enum class Listing { Failures, Warnings };
 
-template <typename Item>
-void titledList(Page& p, Listing listing, std::string_view title, const std::vector<Item>& items,
-                std::string (*word)(const Item&)) {
+void titledList(Page& p, Listing listing, std::string_view title,
+                const std::vector<std::string>& items) {
     const bool failures = listing == Listing::Failures;
     p << (failures ? "<p class=\"fail\">"_html : "<p class=\"warn\">"_html) << title
       << (failures ? "</p><ul class=\"fail\">"_html : "</p><ul class=\"warn\">"_html);
-    for (const Item& item : items) {
-        p << "<li>"_html << word(item) << "</li>"_html;
+    for (const std::string& item : items) {
+        p << "<li>"_html << item << "</li>"_html;
     }
     p << "</ul>\n"_html;
+}
+
+// Each of `items` in words.
+template <typename Item>
+std::vector<std::string> worded(const std::vector<Item>& items, std::string (*word)(const Item&)) {
+    std::vector<std::string> words;
+    for (const Item& item : items) {
+        words.push_back(word(item));
+    }
+    return words;
 }
 
 // The book's sections in their order; each is numbered by its place.
@@ -139,8 +148,8 @@ void conditions(Page& p, const Evaluation& ev) {
         inputsTable(p, ev);
     }
     if (!ev.failures.empty()) {
-        titledList(p, Listing::Failures, "以下工况未能计算，未列入计算与汇总：", ev.failures,
-                   failureZh);
+        titledList(p, Listing::Failures, "以下工况未能计算，未列入计算与汇总：",
+                   worded(ev.failures, failureZh));
     }
 }
 
@@ -201,7 +210,7 @@ void conditionSection(Page& p, const Result& r, int n) {
     }
     p << "</table>\n"_html;
     if (!r.warnings.empty()) {
-        titledList(p, Listing::Warnings, "警告：", r.warnings, warningZh);
+        titledList(p, Listing::Warnings, "警告：", worded(r.warnings, warningZh));
     }
     p << "</section>\n"_html;
 }

@@ -87,6 +87,9 @@ class TableReader {
     // Reads the header at once. `known` lists the columns a header may name. Raises
     // TableError.
     TableReader(CsvReader::Source source, std::span<const std::string_view> known);
+    // The record reader reads through this object: it stays where it was made.
+    TableReader(const TableReader&) = delete;
+    TableReader& operator=(const TableReader&) = delete;
 
     // The header: for each of its columns, the index into `known`.
     const std::vector<std::size_t>& columns() const { return columns_; }
