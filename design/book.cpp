@@ -6,9 +6,11 @@
 #include "book_css.h"
 #include "book_steps.h"
 #include "figures.h"
+#include "kelnor/design/drawing.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/words.h"
 #include "markup.h"
+#include "svg.h"
 
 namespace kelnor::design {
 
@@ -153,7 +155,23 @@ void conditions(Page& p, const Evaluation& ev) {
     }
 }
 
-void summary(Page& p, const Evaluation& ev) {
+// The sketch's size in CSS pixels: the width of the A4 page inside its margins.
+constexpr double kPictureWidth = 640;
+constexpr double kPictureHeight = 250;
+
+void picture(Page& p, const Evaluation& ev) {
+    const Drawing d = freeboardDrawing(ev);
+    if (d.empty()) {
+        return;
+    }
+    p << "<p class=\"keep\">"_html << svgMarkup(d, kPictureWidth, kPictureHeight, false)
+      << "<br>"_html
+      << "控制工况 " << conditionNameZh(ev.results[*ev.governing].condition)
+      << " 的坝顶超高示意，高程与尺寸以 m 计。"
+      << "</p>\n"_html;
+}
+
+void summary(Page& p, const Evaluation& ev, bool withPicture) {
     p << heading(Section::Summary)
       << "<table class=\"keep\"><tr><th>工况</th><th>公式</th><th>hm（m）</th><th>Lm（m）</th>"
          "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th><th>y（m）</th><th>静水位（m）</th>"
@@ -187,6 +205,9 @@ void summary(Page& p, const Evaluation& ev) {
         }
         p << "。"
           << "</p>\n"_html;
+        if (withPicture) {
+            picture(p, ev);
+        }
     }
 }
 
@@ -285,7 +306,7 @@ std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
       << "</p>\n"_html;
     method(p);
     conditions(p, ev);
-    summary(p, ev);
+    summary(p, ev, options.picture);
     calculations(p, ev);
     // The warnings and the sources close the book in one section.
     p << "<section>"_html;

@@ -72,6 +72,16 @@ constexpr double kAllowance[3][4] = {
     {1.00, 0.70, 0.50, 0.30},
 };
 
+// KΔ by the surface of the upstream slope; a range where the table gives one.
+constexpr std::array<SlopeSurface, 6> kRoughness = {{
+    {"光滑不透水护面（沥青混凝土）", 1.00, 1.00, X},
+    {"混凝土板护面", 0.90, 0.90, X},
+    {"草皮护面", 0.85, 0.90, X},
+    {"砌石护面", 0.75, 0.80, X},
+    {"抛填两层块石（不透水基础）", 0.60, 0.65, X},
+    {"抛填两层块石（透水基础）", 0.50, 0.55, X},
+}};
+
 const TableSource* const kSources[] = {&kAllowanceSource, &kRatioSource, &kKwSource,
                                        &kR0Source,        &kKpSource,    &kKbetaSource};
 
@@ -144,6 +154,15 @@ const TableSource kAllowanceSource = {
     "SL 274, safety allowance by grade and operation. Grades 4-5 confirmed [C]; grades 1-3 "
     "commonly quoted, not confirmed [M].",
     "SL 274 坝顶安全加高表：4、5 级坝之值经核实 [C]；1～3 级为常见转引值，未能核实 [M]。",
+};
+
+const TableSource kRoughnessSource = {
+    "KΔ",
+    "斜坡的糙率及渗透性系数 KΔ",
+    "SL 274 Appendix A, roughness and permeability coefficient of the slope surface by "
+    "revetment, as quoted by public pages; corroborated [X]. A range where the table gives one.",
+    "SL 274 附录 A 斜坡的糙率及渗透性系数 KΔ（按护面类型），据公开网页转引，间接印证 [X]；"
+    "表中给出范围者列其上下限。",
 };
 
 std::span<const TableSource* const> allSources() {
@@ -262,6 +281,11 @@ AllowanceLookup lookUpAllowance(int grade, Operation operation, Region region) {
     const int row = operation == Operation::Normal ? 0 : region == Region::Mountain ? 1 : 2;
     const int col = std::min(grade, 4) - 1;
     return {kAllowance[row][col], grade >= 4 ? C : M};
+}
+
+// The slope surfaces, looked up by the window by name rather than interpolated.
+std::span<const SlopeSurface> roughnessTable() {
+    return kRoughness;
 }
 
 }  // namespace kelnor::design

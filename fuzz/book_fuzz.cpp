@@ -1,7 +1,8 @@
 // The calculation book of conditions made of arbitrary texts: case names, cells and so
 // whatever warnings and failures they lead to. The HTML stays well-formed (every tag one the
 // book writes, every element closed in order, every "&" a character reference) and nothing
-// typed appears unescaped.
+// typed appears unescaped, with the freeboard sketch and without it; the sketch, where its
+// texts fit the box at all, lies inside it.
 //
 // Input: split at line feeds into cells, filled column by column into rows of the columns a
 // condition has; a text that is not UTF-8 is left out, as the table reader would refuse it.
@@ -15,6 +16,7 @@
 
 #include "fuzz_check.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
 #include "kelnor/text.h"
 
@@ -84,6 +86,32 @@ void checkWellFormed(const std::string& html) {
     require(open.empty(), "every element is closed");
 }
 
+void checkInside(const design::Drawing& d, double width, double height) {
+    const design::Scale s = design::fit(d, width, height);
+    if (!s.fits()) {
+        return;
+    }
+    const double slack = 1e-6 * (width + height);
+    const auto inside = [&](design::Point p) {
+        require(p.x >= -slack && p.x <= width + slack && p.y >= -slack && p.y <= height + slack,
+                "the sketch lies inside its box");
+    };
+    for (const design::Line& l : d.lines) {
+        inside(s.map(l.from));
+        inside(s.map(l.to));
+    }
+    for (const design::Mark& m : d.marks) {
+        for (const design::Point& p : s.markOutline(m)) {
+            inside(p);
+        }
+    }
+    for (const design::Text& t : d.texts) {
+        const design::Box b = s.textBox(t);
+        inside({b.left, b.top});
+        inside({b.left + b.width, b.top + b.height});
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -107,8 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rows.push_back(std::move(cells));
     }
     const design::Evaluation ev = design::evaluateRows(rows);
-    const std::string html = design::calculationBook(ev);
-    require(isUtf8(html), "the book is UTF-8");
-    checkWellFormed(html);
+    for (const bool picture : {false, true}) {
+        const std::string html = design::calculationBook(ev, {"", picture});
+        require(isUtf8(html), "the book is UTF-8");
+        checkWellFormed(html);
+    }
+    checkInside(design::freeboardDrawing(ev), 640, 250);
     return 0;
 }

@@ -260,7 +260,7 @@ TEST(Book, EveryLessThanStartsATagAndEveryAmpersandAReference) {
     for (const char* depth : {"2", "0.4"}) {
         ev.results.push_back(compute(waves(WaveFormula::Putian, 18, 4, std::stod(depth))));
     }
-    const std::string html = calculationBook(ev, {"<&\"'>"});
+    const std::string html = calculationBook(ev, {"<&\"'>", true});
     const std::regex stray("<[^a-zA-Z/!]|&(?![a-z]+;|#[0-9]+;)");
     std::smatch m;
     if (std::regex_search(html, m, stray)) {
@@ -315,6 +315,30 @@ TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
     }
     EXPECT_EQ(columnZh("case"), "工况名称");
     EXPECT_EQ(columnZh("colour"), "");
+}
+
+TEST(Book, ThePictureIsOneSvgUnderTheSummaryAndChangesNothingElse) {
+    const Evaluation ev = threeConditions();
+    const std::string plainBook = calculationBook(ev, {"某水库"});
+    const std::string pictured = calculationBook(ev, {"某水库", true});
+    EXPECT_EQ(plainBook, calculationBook(ev, {"某水库", false}));
+    EXPECT_EQ(plainBook.find("<svg"), std::string::npos);
+    const auto svg = pictured.find("<svg");
+    ASSERT_NE(svg, std::string::npos);
+    EXPECT_EQ(pictured.find("<svg", svg + 1), std::string::npos) << "exactly one picture";
+    // It follows the governing sentence of the summary, before the calculations; taken out
+    // again, what is left is the book without it.
+    const auto summary = pictured.find("控制工况：设计洪水位");
+    const auto calculations = pictured.find("<h2 class=\"newpage\">");
+    EXPECT_LT(summary, svg);
+    EXPECT_LT(svg, calculations);
+    const auto start = pictured.rfind("<p class=\"keep\">", svg);
+    const auto end = pictured.find("</p>\n", svg) + 5;
+    EXPECT_EQ(start + 16, svg);
+    EXPECT_EQ(pictured.substr(0, start) + pictured.substr(end), plainBook);
+    EXPECT_NE(pictured.find("控制工况 设计洪水位 的坝顶超高示意"), std::string::npos);
+    // Nothing computed: no picture.
+    EXPECT_EQ(calculationBook(evaluate({}), {"", true}).find("<svg"), std::string::npos);
 }
 
 // Prints the book to PDF with headless Chromium: it must load as A4 pages without a network.

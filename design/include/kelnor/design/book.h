@@ -11,6 +11,9 @@ namespace kelnor::design {
 
 struct BookOptions {
     std::string project;  // the project's name for the title; may be empty
+    // The freeboard sketch of the governing condition (kelnor/design/drawing.h) as inline SVG
+    // under the summary; off for the command line's book.
+    bool picture = false;
 };
 
 // The whole book for an evaluation: inputs per condition, every step of every condition with

@@ -134,6 +134,18 @@ extern const TableSource kAllowanceSource;
 // Grade 1 to 5.
 AllowanceLookup lookUpAllowance(int grade, Operation operation, Region region);
 
+// --- KΔ, the roughness and permeability coefficient of the slope surface, by revetment -------
+// Offered to the user by name; the method itself reads the KΔ typed for each condition.
+struct SlopeSurface {
+    std::string_view nameZh;  // the revetment, in Chinese: "混凝土板护面"
+    double low;               // the table's value, or the lower end of its range
+    double high;              // the upper end of the range; equal to `low` for a single value
+    Standing standing;
+};
+
+extern const TableSource kRoughnessSource;
+std::span<const SlopeSurface> roughnessTable();
+
 // --- Limits the method checks ---------------------------------------------------------------
 struct Limits {
     static constexpr double hediWind = 26.5;          // m/s, Hedi formula below this

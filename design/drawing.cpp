@@ -1,0 +1,331 @@
+#include "kelnor/design/drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "figures.h"
+#include "kelnor/design/wording.h"
+
+namespace kelnor::design {
+
+namespace {
+
+// The sketch's proportions, as shares of its drawn height (in horizontal metres, the
+// exaggeration included): room below the lowest water for the slope's foot; under the crest,
+// downstream of its upstream edge, the dimension chain and the whole y beside it; the crest's
+// length; where the ▽ sits from a line's start.
+constexpr double kFootRoom = 0.25;
+constexpr double kChain = 0.5;
+constexpr double kTotal = 0.8;
+constexpr double kCrestLength = 1.3;
+constexpr double kMarkInset = 0.12;
+
+// Device sizes in em of the font: a text's gap from its anchor, its line height, the ▽ and the
+// tick.
+constexpr double kGapAcross = 0.4;
+constexpr double kGapAlong = 0.2;
+constexpr double kLineHeight = 1.2;
+constexpr double kTriangleHalfWidth = 0.35;
+constexpr double kTriangleHeight = 0.7;
+constexpr double kTickHalf = 0.3;
+
+// The first of 1, 2, 5, 10, 20, 50, ... that brings a slope of 1:m within 1:kMaxSlopeRun.
+double exaggerationFor(double m) {
+    double k = 1;
+    for (int step = 0; m / k > kMaxSlopeRun && std::isfinite(k); ++step) {
+        k *= step % 3 == 1 ? 2.5 : 2;
+    }
+    return k;
+}
+
+bool finite(const Point& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+bool allFinite(const Drawing& d) {
+    const auto lineFinite = [](const Line& l) { return finite(l.from) && finite(l.to); };
+    const auto markFinite = [](const Mark& m) { return finite(m.at); };
+    const auto textFinite = [](const Text& t) { return finite(t.at); };
+    return std::all_of(d.lines.begin(), d.lines.end(), lineFinite) &&
+           std::all_of(d.marks.begin(), d.marks.end(), markFinite) &&
+           std::all_of(d.texts.begin(), d.texts.end(), textFinite);
+}
+
+// A still-water line to draw: its level and whose it is.
+struct Water {
+    double level;
+    std::string name;
+};
+
+}  // namespace
+
+Drawing freeboardDrawing(const Evaluation& ev) {
+    if (!ev.governing) {
+        return {};
+    }
+    const Result& g = ev.results[*ev.governing];
+    const bool levels = g.condition.level.has_value();
+    // Without any level the governing still water is at 0 and only heights are labelled.
+    const double still = g.condition.level.value_or(0);
+    const double crest = g.crest.value_or(still + g.y);
+    std::vector<Water> waters;
+    for (const Result& r : ev.results) {
+        if (r.condition.level) {
+            waters.push_back({*r.condition.level, conditionNameZh(r.condition)});
+        } else if (!levels && r.governs) {
+            waters.push_back({still, conditionNameZh(r.condition)});
+        }
+    }
+    double lowest = still;
+    for (const Water& w : waters) {
+        lowest = std::min(lowest, w.level);
+    }
+    const double m = g.condition.slope;
+    const double span = crest - lowest;
+    if (!(span > 0)) {
+        return {};
+    }
+    const double bottom = lowest - kFootRoom * span;
+
+    Drawing d;
+    d.exaggeration = exaggerationFor(m);
+    const double unit = (crest - bottom) * d.exaggeration;  // the drawn height, in metres across
+    const auto onSlope = [&](double z) { return Point{-(crest - z) * m, z}; };
+    const Point foot = onSlope(bottom);
+    const double chainX = kChain * unit;
+    const double totalX = kTotal * unit;
+
+    // The upstream face and the crest, its elevation at the upstream end, its name at the
+    // other.
+    d.lines.push_back({foot, {0, crest}, LineStyle::Slope});
+    d.lines.push_back({{0, crest}, {kCrestLength * unit, crest}, LineStyle::Crest});
+    const Point crestMark{kMarkInset * unit, crest};
+    if (levels) {
+        d.marks.push_back({crestMark, MarkKind::StillWater});
+        d.texts.push_back(
+            {crestMark, HAlign::Left, VAlign::Bottom, fx(crest, 3), TextRole::Elevation});
+    }
+    d.texts.push_back(
+        {{kCrestLength * unit, crest}, HAlign::Right, VAlign::Bottom, "坝顶", TextRole::Note});
+    const Point slopeLabel = onSlope(bottom + (lowest - bottom) / 2);
+    d.texts.push_back({slopeLabel, HAlign::Left, VAlign::Top, "1:" + plain(m), TextRole::Slope});
+
+    // Every still water over the reservoir, from above the slope's foot to the slope; its name
+    // before it, its ▽ and elevation on it.
+    for (const Water& w : waters) {
+        const Point start{foot.x, w.level};
+        d.lines.push_back({start, onSlope(w.level), LineStyle::Water});
+        const Point mark{foot.x + kMarkInset * unit, w.level};
+        d.marks.push_back({mark, MarkKind::StillWater});
+        d.texts.push_back({mark, HAlign::Left, VAlign::Bottom,
+                           levels ? fx(w.level, 2) : std::string("静水位"),
+                           levels ? TextRole::Elevation : TextRole::Note});
+        d.texts.push_back({start, HAlign::Right, VAlign::Middle, w.name, TextRole::Condition});
+    }
+
+    // The governing condition's heights stacked from its still water: the set-up raises the
+    // water, the run-up reaches above it, then the allowance and any extra height. Each level
+    // is carried from the slope to the chain by a leader; the chain ends on the crest line.
+    std::vector<std::pair<std::string, double>> heights = {
+        {"e = " + fx(g.e, 3), g.e},
+        {"Rp = " + fx(g.runUp.Rp, 3), g.runUp.Rp},
+        {"A = " + fx(g.A, 2), g.A}};
+    if (g.condition.extra != 0) {
+        heights.emplace_back("附加高度 = " + fx(g.condition.extra, 2), g.condition.extra);
+    }
+    d.lines.push_back({onSlope(still), {totalX, still}, LineStyle::Leader});
+    double from = still;
+    d.marks.push_back({{chainX, still}, MarkKind::Tick});
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        const double to = i + 1 == heights.size() ? crest : from + heights[i].second;
+        d.lines.push_back({{chainX, from}, {chainX, to}, LineStyle::Dimension});
+        d.marks.push_back({{chainX, to}, MarkKind::Tick});
+        // The set-up is a few centimetres: its figure goes under the still water, the others
+        // beside their middles.
+        d.texts.push_back(i == 0 ? Text{{chainX, from},
+                                        HAlign::Right,
+                                        VAlign::Top,
+                                        heights[i].first,
+                                        TextRole::Dimension}
+                                 : Text{{chainX, from + (to - from) / 2},
+                                        HAlign::Right,
+                                        VAlign::Middle,
+                                        heights[i].first,
+                                        TextRole::Dimension});
+        if (i + 1 < heights.size()) {
+            d.lines.push_back({onSlope(to), {chainX, to}, LineStyle::Leader});
+        }
+        from = to;
+    }
+    d.lines.push_back({{totalX, still}, {totalX, crest}, LineStyle::Dimension});
+    d.marks.push_back({{totalX, still}, MarkKind::Tick});
+    d.marks.push_back({{totalX, crest}, MarkKind::Tick});
+    d.texts.push_back({{totalX, still + (crest - still) / 2},
+                       HAlign::Left,
+                       VAlign::Middle,
+                       "y = " + fx(g.y, 3),
+                       TextRole::Dimension});
+
+    const Point notes{kCrestLength * unit, bottom};
+    std::string note;
+    if (!levels) {
+        note = "各工况均未给静水位，图中只标高度";
+    }
+    if (d.exaggeration != 1) {
+        note += (note.empty() ? "" : "；") + std::string("竖向比例放大 ") + plain(d.exaggeration) +
+                " 倍";
+    }
+    if (!note.empty()) {
+        d.texts.push_back({notes, HAlign::Right, VAlign::Top, note, TextRole::Note});
+    }
+    return allFinite(d) ? d : Drawing{};
+}
+
+Scale::Scale(double perMetre, double exaggeration, Point origin, const FitOptions& options)
+    : perMetre_(perMetre), exaggeration_(exaggeration), origin_(origin), options_(options) {}
+
+Point Scale::map(Point p) const {
+    return {origin_.x + p.x * perMetre_, origin_.y - p.y * perMetre_ * exaggeration_};
+}
+
+double Scale::textWidth(std::string_view text) const {
+    if (options_.measure) {
+        return options_.measure(text);
+    }
+    double ems = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            ems += 0.6;
+        } else if (byte >= 0xC0) {
+            ems += 1;  // the lead byte of a character beyond ASCII
+        }
+    }
+    return ems * options_.fontSize;
+}
+
+namespace {
+
+// A text's box relative to its anchor's device point. The anchor lies on the box's left, centre
+// or right (top, middle or bottom): the box starts a gap beyond it, half its size before it, or
+// a gap and its whole size before it.
+Box offsetBox(HAlign h, VAlign v, double width, double em) {
+    constexpr double kGaps[] = {1, 0, -1};
+    constexpr double kShares[] = {0, -0.5, -1};
+    const double height = kLineHeight * em;
+    const auto across = static_cast<std::size_t>(h);
+    const auto along = static_cast<std::size_t>(v);
+    return Box{kGaps[across] * kGapAcross * em + kShares[across] * width,
+               kGaps[along] * kGapAlong * em + kShares[along] * height, width, height};
+}
+
+std::vector<Point> markOffsets(MarkKind kind, double em) {
+    if (kind == MarkKind::StillWater) {
+        return {{0, 0},
+                {-kTriangleHalfWidth * em, -kTriangleHeight * em},
+                {kTriangleHalfWidth * em, -kTriangleHeight * em}};
+    }
+    return {{-kTickHalf * em, kTickHalf * em}, {kTickHalf * em, -kTickHalf * em}};
+}
+
+// Something to fit on one axis: its device position is origin + a·s + [low, high].
+struct Extent {
+    double a;
+    double low;
+    double high;
+};
+
+// The spread of the extents at scale s: from the lowest low to the highest high.
+std::pair<double, double> spread(const std::vector<Extent>& items, double s) {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const Extent& e : items) {
+        low = std::min(low, e.a * s + e.low);
+        high = std::max(high, e.a * s + e.high);
+    }
+    return {low, high};
+}
+
+// The largest s at which the extents spread over no more than `room`: each pair whose
+// distance grows with s bounds it. Infinite when nothing grows with s.
+double largestScale(const std::vector<Extent>& items, double room) {
+    double best = std::numeric_limits<double>::infinity();
+    for (const Extent& i : items) {
+        for (const Extent& j : items) {
+            if (i.a > j.a) {
+                best = std::min(best, (room - i.high + j.low) / (i.a - j.a));
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+Box Scale::textBox(const Text& text) const {
+    const Point p = map(text.at);
+    Box b = offsetBox(text.h, text.v, textWidth(text.text), options_.fontSize);
+    b.left += p.x;
+    b.top += p.y;
+    return b;
+}
+
+std::vector<Point> Scale::markOutline(const Mark& mark) const {
+    const Point p = map(mark.at);
+    std::vector<Point> outline = markOffsets(mark.kind, options_.fontSize);
+    for (Point& q : outline) {
+        q = {p.x + q.x, p.y + q.y};
+    }
+    return outline;
+}
+
+Scale fit(const Drawing& d, double width, double height, const FitOptions& options) {
+    const double em = options.fontSize;
+    const double k = d.exaggeration;
+    Scale measuring(1, k, {}, options);
+    // Horizontally a point is at x·s; vertically, y down, at −y·s·k: fitted as s·k.
+    std::vector<Extent> across;
+    std::vector<Extent> down;
+    const auto point = [&](Point p, Point offset = {}) {
+        across.push_back({p.x, offset.x, offset.x});
+        down.push_back({-p.y, offset.y, offset.y});
+    };
+    for (const Line& l : d.lines) {
+        point(l.from);
+        point(l.to);
+    }
+    for (const Mark& m : d.marks) {
+        for (const Point& offset : markOffsets(m.kind, em)) {
+            point(m.at, offset);
+        }
+    }
+    for (const Text& t : d.texts) {
+        const Box b = offsetBox(t.h, t.v, measuring.textWidth(t.text), em);
+        across.push_back({t.at.x, b.left, b.left + b.width});
+        down.push_back({-t.at.y, b.top, b.top + b.height});
+    }
+    const double roomAcross = width - 2 * options.margin;
+    const double roomDown = height - 2 * options.margin;
+    double s = std::min(largestScale(across, roomAcross), largestScale(down, roomDown) / k);
+    if (!std::isfinite(s)) {
+        s = 1;  // a sketch without extent: any scale
+    }
+    bool fits = s > 0;
+    if (!fits) {
+        s = std::numeric_limits<double>::min();
+    }
+    const auto [left, right] = spread(across, s);
+    const auto [top, bottom] = spread(down, s * k);
+    fits =
+        fits && right - left <= roomAcross * (1 + 1e-12) && bottom - top <= roomDown * (1 + 1e-12);
+    // Centred in the room left over.
+    const Point origin{options.margin + (roomAcross - (right - left)) / 2 - left,
+                       options.margin + (roomDown - (bottom - top)) / 2 - top};
+    Scale scale(s, k, origin, options);
+    scale.fits_ = fits;
+    return scale;
+}
+
+}  // namespace kelnor::design

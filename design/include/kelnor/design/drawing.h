@@ -1,0 +1,146 @@
+#pragma once
+
+// The freeboard sketch as an engineer draws it by hand, free of any toolkit: the upstream slope
+// near the crest at 1:m, each condition's still-water level (▽ and its elevation), and for the
+// governing condition the wind set-up e, the design run-up Rp, the safety allowance A and any
+// extra height stacked as dimensions from its still water up to the crest. The sketch is a list
+// of primitives in metres (x along the slope's run, upstream to the left, y elevation); a Scale
+// fitted to a box maps them to device units (pixels or SVG user units, y down), and each window
+// paints them with its own pen. The calculation book writes the same sketch as SVG.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kelnor/design/method.h"
+
+namespace kelnor::design {
+
+struct Point {
+    double x = 0;
+    double y = 0;
+};
+
+enum class LineStyle {
+    Slope,      // the upstream face 1:m
+    Water,      // a still-water level
+    Crest,      // the crest
+    Dimension,  // a dimension line, from one height to the next
+    Leader,     // an extension line from the slope to a dimension
+};
+
+struct Line {
+    Point from;
+    Point to;
+    LineStyle style;
+};
+
+enum class MarkKind {
+    StillWater,  // ▽ with its apex on the water line
+    Tick,        // the end of a dimension: a short oblique stroke
+};
+
+// A symbol of a fixed device size at a point of the sketch.
+struct Mark {
+    Point at;
+    MarkKind kind;
+};
+
+// Which side of the text the anchor lies on: Left puts the text to the right of its anchor,
+// Bottom puts it above.
+enum class HAlign { Left, Centre, Right };
+enum class VAlign { Top, Middle, Bottom };
+
+enum class TextRole {
+    Elevation,  // a level's or the crest's elevation, m
+    Condition,  // a condition's name
+    Dimension,  // "e = 0.010"
+    Slope,      // "1:3"
+    Note,       // the vertical exaggeration; heights only, when no condition gives a level
+};
+
+struct Text {
+    Point at;
+    HAlign h;
+    VAlign v;
+    std::string text;  // UTF-8
+    TextRole role;
+};
+
+struct Drawing {
+    std::vector<Line> lines;
+    std::vector<Mark> marks;
+    std::vector<Text> texts;
+    // Device units per metre vertically over those horizontally: 1 keeps the slope true; above
+    // 1 the heights are drawn larger, and a Note says so.
+    double exaggeration = 1;
+
+    bool empty() const { return lines.empty(); }
+};
+
+// On a slope gentler than 1:kMaxSlopeRun the sketch would be a long thin strip: its heights
+// are exaggerated by the first of 2, 5, 10, 20, 50, ... that brings the slope's run within
+// kMaxSlopeRun times its height.
+inline constexpr double kMaxSlopeRun = 4;
+
+// The sketch of the governing condition; empty when nothing was computed. Levels are drawn for
+// every condition that gives one; when none does, the governing still water is at 0 and only
+// heights are labelled.
+Drawing freeboardDrawing(const Evaluation& evaluation);
+
+// How texts and marks are sized on the device.
+struct FitOptions {
+    double margin = 8;     // device units kept clear on every side
+    double fontSize = 12;  // the text's em, device units
+    // The width of a text in device units; empty: estimated from the font size (an ASCII
+    // character 0.6 em, any other 1 em), which is wide enough for the usual fonts.
+    std::function<double(std::string_view)> measure;
+};
+
+// A device rectangle, y down.
+struct Box {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
+// The sketch's metres on a device: x' = originX + x·perMetre, y' = originY − y·perMetre·k.
+class Scale {
+  public:
+    Scale(double perMetre, double exaggeration, Point origin, const FitOptions& options);
+
+    double perMetre() const { return perMetre_; }  // horizontally
+    Point map(Point model) const;
+    // Where a text lies: its box beside its anchor, a small gap away.
+    Box textBox(const Text& text) const;
+    double textWidth(std::string_view text) const;
+    double fontSize() const { return options_.fontSize; }
+    // A mark's outline in device units: the ▽'s three corners, or the tick's two ends.
+    std::vector<Point> markOutline(const Mark& mark) const;
+    // Whether everything lies inside the box it was fitted to; false only where the texts
+    // alone are wider or taller than the box.
+    bool fits() const { return fits_; }
+
+  private:
+    friend Scale fit(const Drawing&, double, double, const FitOptions&);
+
+    double perMetre_;
+    double exaggeration_;
+    Point origin_;
+    FitOptions options_;
+    bool fits_ = true;
+};
+
+// The largest scale at which every line, mark and text lies inside width × height less the
+// margin, the sketch centred; the drawing's exaggeration kept.
+Scale fit(const Drawing& drawing, double width, double height, const FitOptions& options = {});
+
+// The sketch as one self-contained <svg> element of width × height user units: no script, no
+// external font or resource, texts escaped. `standalone` adds the SVG namespace, for a file of
+// its own; inside an HTML page it is not needed.
+std::string drawingSvg(const Drawing& drawing, double width, double height,
+                       bool standalone = false);
+
+}  // namespace kelnor::design

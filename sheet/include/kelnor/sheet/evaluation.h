@@ -1,0 +1,49 @@
+#pragma once
+
+// The sheet's conditions read and computed by the design code's method, one result slot per
+// condition: a condition that cannot be read or computed keeps its failure (kind, column, text)
+// in its slot while the others compute, and the governing condition is chosen among those that
+// did.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kelnor/design/method.h"
+#include "kelnor/sheet/sheet.h"
+
+namespace kelnor::sheet {
+
+struct Outcome {
+    std::optional<design::Result> result;           // the condition computed
+    std::optional<design::ConditionError> failure;  // or why it could not be
+    // Neither: every cell is empty, the condition is not yet typed.
+
+    // The column of the cell at fault, to mark it; none for a failure of the calculation
+    // itself or for no failure.
+    std::optional<std::size_t> failedColumn() const;
+    // The failure in Chinese ("第 2 行（设计洪水位）：depth 的 “-2” 应大于 0。"); empty without.
+    std::string failureZh() const;
+    // The warnings in Chinese, one per warning.
+    std::vector<std::string> warningsZh() const;
+};
+
+struct SheetEvaluation {
+    std::vector<Outcome> outcomes;         // one per condition of the sheet, in its order
+    std::optional<std::size_t> governing;  // index into outcomes
+    design::GoverningRule rule = design::GoverningRule::None;
+
+    // The design in one line: "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m";
+    // without a level the crest part is left out; empty when nothing computed.
+    std::string summaryZh() const;
+};
+
+// Reads and computes every condition of `rows`; condition i is row i + 1 of the conditions.
+SheetEvaluation evaluate(const Rows& rows);
+
+// A number rounded as the book prints it: `decimals` places, no negative zero, "-" as the
+// minus sign (so a spreadsheet reads a copied number as one).
+std::string fixed(double value, int decimals);
+
+}  // namespace kelnor::sheet

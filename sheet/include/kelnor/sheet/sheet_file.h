@@ -1,0 +1,67 @@
+#pragma once
+
+// The sheet as a CSV file: opened through the table reader (UTF-8 with or without its
+// byte-order mark, or GBK as Excel saves it), saved in UTF-8 with a byte-order mark, so Excel
+// on a Chinese Windows shows the Chinese, and replaced whole and flushed. The same file
+// `kelnor-calc --conditions` reads.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kelnor/csv/table.h"
+#include "kelnor/sheet/sheet.h"
+
+namespace kelnor::sheet {
+
+// A row of the file that did not read as a whole row; the rest of the file is still read.
+struct RowIssue {
+    int row = 0;  // 1 for the first row after the header
+    csv::RowProblem problem = csv::RowProblem::None;
+    bool kept = false;  // its cells are in the sheet (padded or cut); false: left out
+};
+
+struct OpenedSheet {
+    Rows rows;
+    std::vector<RowIssue> issues;
+    csv::Encoding encoding = csv::Encoding::Utf8;
+};
+
+// Reads a table of conditions from `source`. Raises csv::TableError (an unknown or repeated
+// column, no header, no rows, a row neither UTF-8 nor GBK, a failed read).
+OpenedSheet readSheet(csv::CsvReader::Source source);
+
+// Opens the file named in UTF-8. Raises std::system_error when it cannot be opened, and
+// csv::TableError as readSheet.
+OpenedSheet openSheet(const std::string& path);
+
+// The conditions as CSV: the UTF-8 byte-order mark, the header of every column, one line per
+// condition (a condition with every cell empty left out), CR LF line ends.
+std::string sheetCsv(const Rows& rows);
+
+// Replaces the file named in UTF-8 with sheetCsv(rows), flushed to the disk before it replaces
+// the old one. Raises platform::WriteFailure naming the file and the system's reason.
+void saveSheet(const std::string& path, const Rows& rows);
+
+// The conditions of a first start: the normal storage, design flood and check flood levels of
+// one grade-2 dam.
+Rows firstStartRows();
+
+// --- autosave ---------------------------------------------------------------------------------
+// The autosave file in `folder`: design-autosave.csv.
+std::filesystem::path autosavePath(const std::filesystem::path& folder);
+
+// Writes the sheet to the autosave file of `folder` (which must exist), replaced whole, and
+// marks the sheet autosaved. Raises platform::WriteFailure.
+void autosave(Sheet& sheet, const std::filesystem::path& folder);
+
+// The conditions of the autosave file of `folder`; nothing when there is none. Raises
+// csv::TableError or std::system_error where one is there but cannot be read.
+std::optional<Rows> restoreAutosave(const std::filesystem::path& folder);
+
+// A path as the UTF-8 text the platform layer takes.
+std::string utf8Path(const std::filesystem::path& path);
+
+}  // namespace kelnor::sheet

@@ -1,0 +1,144 @@
+#include "kelnor/sheet/sheet_file.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "kelnor/csv/writing.h"
+#include "kelnor/design/condition.h"
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/input_file.h"
+#include "kelnor/sheet/fields.h"
+#include "kelnor/text.h"
+
+namespace kelnor::sheet {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kAutosaveName = "design-autosave.csv";
+
+// A condition not yet typed, left out of the file as the evaluation leaves it out.
+bool isEmpty(const Row& row) {
+    return std::all_of(row.begin(), row.end(), [](const std::string& t) { return isBlank(t); });
+}
+
+}  // namespace
+
+OpenedSheet readSheet(csv::CsvReader::Source source) {
+    const auto& known = design::conditionColumns();
+    csv::TableReader table(std::move(source), known);
+    OpenedSheet out;
+    out.encoding = table.encoding();
+    csv::TableRow tableRow;
+    while (table.next(tableRow)) {
+        // A row too long to keep has lost its cells; one with too few or too many cells, or an
+        // unclosed quote, is kept as read, for the user to put right.
+        const bool keep = tableRow.problem != csv::RowProblem::TooLong;
+        if (tableRow.problem != csv::RowProblem::None) {
+            out.issues.push_back({tableRow.number, tableRow.problem, keep});
+        }
+        if (!keep) {
+            continue;
+        }
+        Row row = emptyRow();
+        for (std::size_t i = 0; i < table.columns().size(); ++i) {
+            row[table.columns()[i]] = std::move(tableRow.cells[i]);
+        }
+        out.rows.push_back(std::move(row));
+    }
+    return out;
+}
+
+OpenedSheet openSheet(const std::string& path) {
+    platform::InputFile file(path);
+    return readSheet(file.source());
+}
+
+std::string sheetCsv(const Rows& rows) {
+    std::string out(kByteOrderMark);
+    const auto& columns = design::conditionColumns();
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        out += c > 0 ? "," : "";
+        out += columns[c];
+    }
+    out += "\r\n";
+    for (const Row& row : rows) {
+        if (isEmpty(row)) {
+            continue;
+        }
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (c > 0) {
+                out += ',';
+            }
+            csv::appendCsvCell(out, c < row.size() ? std::string_view(row[c]) : "");
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void saveSheet(const std::string& path, const Rows& rows) {
+    platform::replaceFile(path, sheetCsv(rows), platform::Flush::Now);
+}
+
+Rows firstStartRows() {
+    // The three usual conditions of one grade-2 dam: normal storage level, design flood level
+    // and check flood level, the last in abnormal operation.
+    struct Example {
+        std::string_view column;
+        std::string_view normal, design, check;
+    };
+    static constexpr Example kExample[] = {
+        {"case", "正常蓄水位", "设计洪水位", "校核洪水位"},
+        {"level", "100.00", "101.50", "102.30"},
+        {"depth", "30.0", "31.5", "32.3"},
+        {"mean_depth", "24.0", "25.5", "26.3"},
+        {"wind", "21.0", "21.0", "14.0"},
+        {"fetch", "3.0", "3.2", "3.3"},
+        {"slope", "3", "3", "3"},
+        {"roughness", "0.80", "0.80", "0.80"},
+        {"grade", "2", "2", "2"},
+        {"operation", "normal", "normal", "abnormal"},
+        {"region", "mountain", "mountain", "mountain"},
+    };
+    Rows rows(3, emptyRow());
+    for (const Example& e : kExample) {
+        const std::size_t c = *columnIndex(e.column);
+        rows[0][c] = e.normal;
+        rows[1][c] = e.design;
+        rows[2][c] = e.check;
+    }
+    return rows;
+}
+
+std::filesystem::path autosavePath(const std::filesystem::path& folder) {
+    return folder / kAutosaveName;
+}
+
+void autosave(Sheet& sheet, const std::filesystem::path& folder) {
+    saveSheet(utf8Path(autosavePath(folder)), sheet.rows());
+    sheet.markAutosaved();
+}
+
+std::optional<Rows> restoreAutosave(const std::filesystem::path& folder) {
+    const std::filesystem::path file = autosavePath(folder);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return std::nullopt;
+    }
+    try {
+        return openSheet(utf8Path(file)).rows;
+    } catch (const csv::TableError& e) {
+        if (e.kind() == csv::TableErrorKind::NoRows) {
+            return Rows{};  // the autosave of an empty sheet: its header alone
+        }
+        throw;
+    }
+}
+
+std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace kelnor::sheet
