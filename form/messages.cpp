@@ -1,23 +1,18 @@
 #include "kelnor/form/messages.h"
 
 #include "kelnor/text.h"
+#include "kelnor/words.h"
 
 namespace kelnor::form {
 
 namespace {
 
 std::string_view kindName(FailureKind kind) {
-    switch (kind) {
-        case FailureKind::TypeMismatch:
-            return "类型不匹配";
-        case FailureKind::DivisionByZero:
-            return "除数为零";
-        case FailureKind::Overflow:
-            return "溢出";
-        case FailureKind::InvalidArgument:
-            return "无效的参数";
-    }
-    return "计算失败";
+    static constexpr Word<FailureKind> kKinds[] = {{FailureKind::TypeMismatch, "类型不匹配"},
+                                                   {FailureKind::DivisionByZero, "除数为零"},
+                                                   {FailureKind::Overflow, "溢出"},
+                                                   {FailureKind::InvalidArgument, "无效的参数"}};
+    return wordFor(kind, kKinds);
 }
 
 // A pasted page of text would make the message as wide as the screen; its first 40

@@ -120,7 +120,7 @@ class SavedSheetInCalc : public testing_support::KelnorCalcTest {};
 TEST_F(SavedSheetInCalc, KelnorCalcComputesTheSavedConditions) {
     // The file as the window saves it, byte-order mark and every column, is what
     // `kelnor-calc --conditions` reads: the design flood governs with the crest the README gives.
-    const std::string path = utf8Path(dir / "工况.csv");
+    const std::string path = utf8Path(dir / std::filesystem::path(u8"工况.csv"));
     saveSheet(path, firstStartRows());
     const testing_support::Outcome o = run({"--conditions", path});
     EXPECT_EQ(o.status, 0) << o.err;

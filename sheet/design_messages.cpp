@@ -1,0 +1,134 @@
+#include "design_messages.h"
+
+#include "kelnor/design/condition.h"
+#include "kelnor/platform/error_text.h"
+#include "kelnor/text.h"
+
+namespace kelnor::sheet::messages {
+
+namespace {
+
+// Said after every failure to open: the sheet in the window is the one the user had.
+constexpr std::string_view kSheetKept = "\n\n工况表没有改动。";
+
+std::string columnList() {
+    std::string out;
+    for (std::string_view column : design::conditionColumns()) {
+        if (!out.empty()) {
+            out += "、";
+        }
+        out += column;
+    }
+    return out;
+}
+
+std::string rowProblem(const RowIssue& issue) {
+    std::string what;
+    switch (issue.problem) {
+        case csv::RowProblem::None:
+            break;
+        case csv::RowProblem::TooLong:
+            what = "这一行太长";
+            break;
+        case csv::RowProblem::UnclosedQuote:
+            what = "引号没有配对，文件在引号内结束";
+            break;
+        case csv::RowProblem::CellCount:
+            what = "格数与表头的列数不同";
+            break;
+    }
+    return fillIn("第 {row} 行：{what}，{done}。",
+                  {{"row", std::to_string(issue.row)},
+                   {"what", what},
+                   {"done", issue.kept ? "已读入能读的格" : "没有读入"}});
+}
+
+}  // namespace
+
+std::string tableProblem(const csv::TableError& e, std::string_view file) {
+    switch (e.kind()) {
+        case csv::TableErrorKind::ReadFailed:
+            return fillIn("读取时出错：{reason}",
+                          {{"reason", escapeControls(platform::reasonText(e.reason()))}});
+        case csv::TableErrorKind::NoHeader:
+            return "文件是空的，没有表头。";
+        case csv::TableErrorKind::HeaderNotCsv:
+            return "第一行不是用逗号分隔的列名。";
+        case csv::TableErrorKind::EmptyColumnName:
+            return fillIn(e.lastColumn() ? "表头第 {col} 列没有列名（行末多了一个逗号？）。"
+                                         : "表头第 {col} 列没有列名（两个逗号连在一起？）。",
+                          {{"col", std::to_string(e.column())}});
+        case csv::TableErrorKind::UnknownColumn:
+            return fillIn("表头中的“{name}”不是工况表的列；工况表的列有 {list}。",
+                          {{"name", escapeControls(e.name())}, {"list", columnList()}});
+        case csv::TableErrorKind::RepeatedColumn:
+            return fillIn("表头中“{name}”出现了两次。", {{"name", escapeControls(e.name())}});
+        case csv::TableErrorKind::NoRows:
+            return "只有表头，没有工况。";
+        case csv::TableErrorKind::NotText:
+            if (e.row() == 0) {
+                return "表头既不是 UTF-8 也不是 GBK 文字。";
+            }
+            return fillIn("第 {row} 行既不是 UTF-8 也不是 GBK 文字。",
+                          {{"row", std::to_string(e.row())}});
+    }
+    return fillIn("无法读取“{file}”。", {{"file", file}});
+}
+
+std::string cannotOpen(std::string_view file, std::string_view reason) {
+    return fillIn("无法打开文件“{file}”：{reason}", {{"file", file}, {"reason", reason}}) +
+           std::string(kSheetKept);
+}
+
+std::string notConditions(std::string_view file, std::string_view problem) {
+    return fillIn("文件“{file}”不能作为工况表打开：{problem}",
+                  {{"file", file}, {"problem", problem}}) +
+           std::string(kSheetKept);
+}
+
+std::string rowIssues(std::string_view file, const std::vector<RowIssue>& issues) {
+    std::string out = fillIn("文件“{file}”中有的行不完整：", {{"file", file}});
+    for (const RowIssue& issue : issues) {
+        out += '\n';
+        out += rowProblem(issue);
+    }
+    out += "\n\n请检查这些工况。";
+    return out;
+}
+
+std::string autosaveUnreadable(std::string_view file, std::string_view problem) {
+    return fillIn("自动保存的工况“{file}”无法读取：{problem}\n\n将显示示例工况。",
+                  {{"file", file}, {"problem", problem}});
+}
+
+std::string cannotSave(std::string_view file, std::string_view reason) {
+    return fillIn("无法保存文件“{file}”：{reason}\n\n工况表尚未保存。",
+                  {{"file", file}, {"reason", reason}});
+}
+
+std::string cannotWriteBook(std::string_view file, std::string_view reason) {
+    return fillIn("无法写入计算书“{file}”：{reason}", {{"file", file}, {"reason", reason}});
+}
+
+std::string cannotShowBook(std::string_view file, std::string_view reason) {
+    return fillIn("计算书已写入“{file}”，但无法打开它：{reason}",
+                  {{"file", file}, {"reason", reason}});
+}
+
+std::string askSave(std::string_view name) {
+    return fillIn("工况表“{name}”已修改，是否保存？", {{"name", name}});
+}
+
+std::string askReplaceBook(std::string_view file) {
+    return fillIn("计算书“{file}”已存在，是否替换？", {{"file", file}});
+}
+
+std::string outOfMemory() {
+    return "内存不足，操作未完成。";
+}
+
+std::string unexpected(std::string_view what) {
+    return fillIn("操作未完成：发生了意外错误（{what}）。", {{"what", escapeControls(what)}});
+}
+
+}  // namespace kelnor::sheet::messages

@@ -1,0 +1,37 @@
+#pragma once
+
+// The design-conditions window's Chinese messages: files that cannot be opened or written, a
+// table that is not a conditions table, rows not read whole, and the questions asked before
+// changes are lost or a book replaced. Every text from outside (file names, column names, the
+// system's reasons) comes in already escaped where it may hold control characters.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kelnor/csv/table.h"
+#include "kelnor/sheet/sheet_file.h"
+
+namespace kelnor::sheet::messages {
+
+// What stops the table in `file` from being read, in Chinese, without the file's name where
+// the sentence does not need it: "表头中的列“abc”不是工况表的列……".
+std::string tableProblem(const csv::TableError& error, std::string_view file);
+
+std::string cannotOpen(std::string_view file, std::string_view reason);
+std::string notConditions(std::string_view file, std::string_view problem);
+// The rows of `file` that did not read whole, one line each, and what became of them.
+std::string rowIssues(std::string_view file, const std::vector<RowIssue>& issues);
+std::string autosaveUnreadable(std::string_view file, std::string_view problem);
+
+std::string cannotSave(std::string_view file, std::string_view reason);
+std::string cannotWriteBook(std::string_view file, std::string_view reason);
+std::string cannotShowBook(std::string_view file, std::string_view reason);
+
+std::string askSave(std::string_view name);
+std::string askReplaceBook(std::string_view file);
+
+std::string outOfMemory();
+std::string unexpected(std::string_view what);
+
+}  // namespace kelnor::sheet::messages

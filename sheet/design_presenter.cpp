@@ -1,0 +1,434 @@
+#include "kelnor/sheet/design_presenter.h"
+
+#include <functional>
+
+#include <new>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "design_messages.h"
+#include "kelnor/design/book.h"
+#include "kelnor/platform/error_text.h"
+#include "kelnor/platform/file_replacement.h"
+#include "kelnor/sheet/sheet_file.h"
+#include "kelnor/text.h"
+#include "kelnor/words.h"
+
+namespace kelnor::sheet {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string shownPath(const fs::path& path) {
+    return escapeControls(utf8Path(path));
+}
+
+std::string reasonOf(const std::error_code& reason) {
+    return escapeControls(platform::reasonText(reason));
+}
+
+// Whether `name` ends in `ending`, ASCII letters in any case.
+bool endsWithNoCase(std::string_view name, std::string_view ending) {
+    if (name.size() < ending.size()) {
+        return false;
+    }
+    const std::string_view tail = name.substr(name.size() - ending.size());
+    for (std::size_t i = 0; i < ending.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(tail[i]) != lower(ending[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string_view answerCaption(Answer answer) {
+    static constexpr Word<Answer> kCaptions[] = {{Answer::Save, "保存"},
+                                                 {Answer::Discard, "不保存"},
+                                                 {Answer::Replace, "替换"},
+                                                 {Answer::Cancel, "取消"}};
+    return wordFor(answer, kCaptions);
+}
+
+design::Evaluation designEvaluation(const SheetEvaluation& evaluation) {
+    design::Evaluation out;
+    out.rule = evaluation.rule;
+    for (std::size_t i = 0; i < evaluation.outcomes.size(); ++i) {
+        const Outcome& outcome = evaluation.outcomes[i];
+        if (outcome.result) {
+            if (evaluation.governing == i) {
+                out.governing = out.results.size();
+            }
+            out.results.push_back(*outcome.result);
+        } else if (outcome.failure) {
+            out.failures.push_back(*outcome.failure);
+        }
+    }
+    return out;
+}
+
+fs::path bookPathFor(const fs::path& conditions) {
+    std::string name = utf8Path(conditions.filename());
+    if (endsWithNoCase(name, ".csv")) {
+        name.resize(name.size() - 4);
+    }
+    name += kBookSuffix;
+    const std::u8string name8(name.begin(), name.end());
+    return conditions.parent_path() / fs::path(name8);
+}
+
+DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder)
+    : view_(view), dataFolder_(std::move(dataFolder)) {}
+
+template <typename Command>
+bool DesignPresenter::guarded(Command&& command) {
+    // Nothing the window asks for may end the program: whatever a command meets that it does
+    // not word itself is told, and the sheet stays as the command left it.
+    try {
+        return command();
+    } catch (const std::bad_alloc&) {
+        view_.tell(messages::outOfMemory());
+    } catch (const std::exception& e) {
+        view_.tell(messages::unexpected(e.what()));
+    }
+    return false;
+}
+
+std::string DesignPresenter::title() const {
+    std::string out(kDesignTitle);
+    out += " - ";
+    out += file_ ? escapeControls(utf8Path(file_->filename())) : std::string(kUntitled);
+    if (sheet_.modified()) {
+        out += kUnsavedMark;
+    }
+    return out;
+}
+
+void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
+    guarded([&] {
+        if (commandLineFile && load(*commandLineFile)) {
+            return true;
+        }
+        try {
+            if (std::optional<Rows> rows = restoreAutosave(dataFolder_)) {
+                // The restored sheet has changes never saved: as one step it is the sheet,
+                // with nothing before it to undo to.
+                Sheet restored;
+                restored.replaceAll(std::move(*rows));
+                restored.clearHistory();
+                restored.markAutosaved();
+                autosaveOurs_ = true;
+                show(std::move(restored), std::nullopt);
+                return true;
+            }
+        } catch (const csv::TableError& e) {
+            view_.tell(messages::autosaveUnreadable(
+                shownPath(autosavePath(dataFolder_)),
+                messages::tableProblem(e, shownPath(autosavePath(dataFolder_)))));
+        } catch (const std::system_error& e) {
+            view_.tell(messages::autosaveUnreadable(shownPath(autosavePath(dataFolder_)),
+                                                    reasonOf(e.code())));
+        }
+        show(Sheet(firstStartRows()), std::nullopt);
+        return true;
+    });
+}
+
+bool DesignPresenter::mayLeave() {
+    if (!sheet_.modified()) {
+        return true;
+    }
+    const std::string name = file_ ? shownPath(file_->filename()) : std::string(kUntitled);
+    const Answer answer = view_.ask({messages::askSave(name),
+                                     {Answer::Save, Answer::Discard, Answer::Cancel},
+                                     Answer::Save,
+                                     Answer::Cancel});
+    switch (answer) {
+        case Answer::Save:
+            return save();
+        case Answer::Discard:
+            return true;
+        case Answer::Replace:
+        case Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
+void DesignPresenter::newSheet() {
+    guarded([&] {
+        if (!mayLeave()) {
+            return false;
+        }
+        removeAutosave();
+        show(Sheet(Rows{emptyRow()}), std::nullopt);
+        return true;
+    });
+}
+
+void DesignPresenter::open() {
+    guarded([&] {
+        if (!mayLeave()) {
+            return false;
+        }
+        const std::optional<fs::path> file = view_.chooseFileToOpen();
+        return file && load(*file);
+    });
+}
+
+bool DesignPresenter::openFile(const fs::path& file) {
+    return guarded([&] { return mayLeave() && load(file); });
+}
+
+bool DesignPresenter::load(const fs::path& file) {
+    // The file is read whole before the sheet is touched, so a file that cannot be read
+    // leaves the sheet as it was.
+    const std::string shown = shownPath(file);
+    OpenedSheet opened;
+    try {
+        opened = openSheet(utf8Path(file));
+    } catch (const std::system_error& e) {
+        view_.tell(messages::cannotOpen(shown, reasonOf(e.code())));
+        return false;
+    } catch (const csv::TableError& e) {
+        if (e.kind() == csv::TableErrorKind::ReadFailed) {
+            view_.tell(messages::cannotOpen(shown, reasonOf(e.reason())));
+            return false;
+        }
+        if (e.kind() != csv::TableErrorKind::NoRows) {
+            view_.tell(messages::notConditions(shown, messages::tableProblem(e, shown)));
+            return false;
+        }
+        // A header alone: the table of a sheet saved empty.
+    }
+    removeAutosave();
+    show(Sheet(std::move(opened.rows)), file);
+    if (!opened.issues.empty()) {
+        view_.tell(messages::rowIssues(shown, opened.issues));
+    }
+    return true;
+}
+
+void DesignPresenter::show(Sheet sheet, std::optional<fs::path> file) {
+    sheet_ = std::move(sheet);
+    file_ = std::move(file);
+    changed();
+}
+
+bool DesignPresenter::save() {
+    return guarded([&] { return file_ ? saveTo(*file_) : saveAs(); });
+}
+
+bool DesignPresenter::saveAs() {
+    return guarded([&] {
+        const fs::path suggested = file_ ? *file_ : fs::path(std::u8string(u8"未命名.csv"));
+        std::optional<fs::path> file = view_.chooseFileToSave(FileKind::Conditions, suggested);
+        if (!file) {
+            return false;
+        }
+        if (!file->has_extension()) {
+            file->replace_extension(".csv");
+        }
+        return saveTo(*file);
+    });
+}
+
+bool DesignPresenter::saveTo(const fs::path& file) {
+    try {
+        saveSheet(utf8Path(file), sheet_.rows());
+    } catch (const platform::WriteFailure& f) {
+        view_.tell(messages::cannotSave(escapeControls(f.path()), reasonOf(f.reason())));
+        return false;
+    }
+    sheet_.markSaved();
+    file_ = file;
+    // The saved file holds the work now: the autosave is no longer needed.
+    removeAutosave();
+    sheet_.markAutosaved();
+    view_.setTitle(title());
+    return true;
+}
+
+void DesignPresenter::writeBook() {
+    guarded([&] {
+        std::optional<fs::path> book;
+        if (file_) {
+            book = bookPathFor(*file_);
+            std::error_code error;
+            if (fs::exists(*book, error)) {
+                const Answer answer = view_.ask({messages::askReplaceBook(shownPath(*book)),
+                                                 {Answer::Replace, Answer::Cancel},
+                                                 Answer::Replace,
+                                                 Answer::Cancel});
+                if (answer != Answer::Replace) {
+                    return false;
+                }
+            }
+        } else {
+            book = view_.chooseFileToSave(FileKind::Book,
+                                          fs::path(std::u8string(u8"未命名-计算书.html")));
+            if (!book) {
+                return false;
+            }
+        }
+        design::BookOptions options;
+        options.picture = true;
+        const std::string html = design::calculationBook(designEvaluation(evaluation_), options);
+        try {
+            platform::replaceFile(utf8Path(*book), html);
+        } catch (const platform::WriteFailure& f) {
+            view_.tell(messages::cannotWriteBook(escapeControls(f.path()), reasonOf(f.reason())));
+            return false;
+        }
+        if (const std::error_code error = view_.openDocument(*book)) {
+            view_.tell(messages::cannotShowBook(shownPath(*book), reasonOf(error)));
+        }
+        return true;
+    });
+}
+
+bool DesignPresenter::mayClose() {
+    return guarded([&] {
+        if (!mayLeave()) {
+            return false;
+        }
+        removeAutosave();
+        return true;
+    });
+}
+
+void DesignPresenter::exit() {
+    if (mayClose()) {
+        view_.closeWindow();
+    }
+}
+
+void DesignPresenter::undo() {
+    guarded([&] {
+        undone(sheet_.undo());
+        return true;
+    });
+}
+
+void DesignPresenter::redo() {
+    guarded([&] {
+        undone(sheet_.redo());
+        return true;
+    });
+}
+
+void DesignPresenter::undone(const std::optional<Place>& place) {
+    if (place) {
+        changed();
+        view_.showPlace(*place);
+    }
+}
+
+void DesignPresenter::copy(const CellRange& range) {
+    guarded([&] {
+        view_.setClipboardText(copyCells(sheet_, range));
+        return true;
+    });
+}
+
+void DesignPresenter::copyResults() {
+    guarded([&] {
+        view_.setClipboardText(sheet::copyResults(sheet_.rows(), evaluation_));
+        return true;
+    });
+}
+
+void DesignPresenter::paste(std::size_t row, std::size_t column) {
+    guarded([&] {
+        const std::string text = view_.clipboardText();
+        if (text.empty()) {
+            return false;
+        }
+        sheet::paste(sheet_, row, column, text);
+        changed();
+        return true;
+    });
+}
+
+void DesignPresenter::edit(const std::function<void()>& change) {
+    guarded([&] {
+        change();
+        changed();
+        return true;
+    });
+}
+
+void DesignPresenter::insertCondition(std::size_t at) {
+    edit([&] { sheet_.insertConditions(at); });
+}
+
+void DesignPresenter::removeConditions(std::size_t first, std::size_t count) {
+    edit([&] { sheet_.removeConditions(first, count); });
+}
+
+void DesignPresenter::duplicateCondition(std::size_t row) {
+    edit([&] { sheet_.duplicateCondition(row); });
+}
+
+void DesignPresenter::moveCondition(std::size_t from, std::size_t to) {
+    edit([&] { sheet_.moveCondition(from, to); });
+}
+
+void DesignPresenter::setCell(std::size_t row, std::size_t column, const std::string& text) {
+    guarded([&] {
+        const std::uint64_t before = sheet_.revision();
+        sheet_.setCell(row, column, text);
+        if (sheet_.revision() != before) {
+            changed();
+        }
+        return true;
+    });
+}
+
+void DesignPresenter::endTyping() {
+    sheet_.endTyping();
+}
+
+void DesignPresenter::changed() {
+    evaluation_ = evaluate(sheet_.rows());
+    picture_ = design::freeboardDrawing(designEvaluation(evaluation_));
+    view_.showSheet();
+    view_.showResults();
+    view_.showPicture();
+    view_.setTitle(title());
+}
+
+bool DesignPresenter::autosaveNow() {
+    // Called from a timer: nothing here may be told or thrown.
+    try {
+        if (!sheet_.dirtySinceAutosave()) {
+            return true;
+        }
+        if (!sheet_.modified()) {
+            removeAutosave();
+            sheet_.markAutosaved();
+            return true;
+        }
+        std::error_code error;
+        fs::create_directories(dataFolder_, error);
+        autosave(sheet_, dataFolder_);
+        autosaveOurs_ = true;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void DesignPresenter::removeAutosave() {
+    if (autosaveOurs_) {
+        std::error_code error;
+        fs::remove(autosavePath(dataFolder_), error);
+        autosaveOurs_ = false;
+    }
+}
+
+}  // namespace kelnor::sheet

@@ -1,0 +1,181 @@
+#pragma once
+
+// What the design-conditions window does, once for every toolkit: the title, the 文件 and 编辑
+// commands, the questions before changes are lost, the calculation book written beside the
+// conditions file and opened, the autosave and what is shown at start, and every failure told
+// in Chinese. A window only maps its widgets to a DesignView and its menus to the commands.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "kelnor/design/drawing.h"
+#include "kelnor/design/method.h"
+#include "kelnor/sheet/clipboard.h"
+#include "kelnor/sheet/evaluation.h"
+#include "kelnor/sheet/sheet.h"
+
+namespace kelnor::sheet {
+
+// The window's name, before " - " and the file name.
+inline constexpr std::string_view kDesignTitle = "坝顶高程计算（规范方法）";
+// The file name of a sheet that has none yet.
+inline constexpr std::string_view kUntitled = "未命名";
+// Follows the file name while the sheet has changes not saved.
+inline constexpr std::string_view kUnsavedMark = "*";
+// Ends the book's file name: dam.csv gives dam-计算书.html.
+inline constexpr std::string_view kBookSuffix = "-计算书.html";
+
+// An answer to a question, each a button of the question's box.
+enum class Answer { Save, Discard, Replace, Cancel };
+
+// The button's caption: 保存, 不保存, 替换, 取消.
+std::string_view answerCaption(Answer answer);
+
+struct Question {
+    std::string text;
+    std::vector<Answer> answers;  // the buttons, in order
+    Answer byDefault;             // what Enter chooses
+    Answer onEscape;              // what Escape and the box's close button choose
+};
+
+// The kind of file a file box asks for, for its filter: "*.csv" or "*.html".
+enum class FileKind { Conditions, Book };
+
+// A window as the presenter sees it; texts and paths' names in UTF-8.
+class DesignView {
+  public:
+    virtual ~DesignView() = default;
+
+    virtual void setTitle(const std::string& title) = 0;
+    // Shows the presenter's sheet() again: the cells, the rows and their count.
+    virtual void showSheet() = 0;
+    // Shows the presenter's evaluation() again: each condition's results, failure and
+    // warnings, the governing one and the summary line.
+    virtual void showResults() = 0;
+    // Draws the presenter's picture() again.
+    virtual void showPicture() = 0;
+    // Brings the cell or the condition where an undo or redo changed the sheet into view.
+    virtual void showPlace(const Place& place) = 0;
+
+    // Shows `message` titled as the window and returns once the user has dismissed it.
+    virtual void tell(const std::string& message) = 0;
+    // Asks `question` and returns the button chosen.
+    virtual Answer ask(const Question& question) = 0;
+    // The file the user chose to open; nothing when the box was cancelled.
+    virtual std::optional<std::filesystem::path> chooseFileToOpen() = 0;
+    // Where the user chose to write a file of `kind`, the box proposing `suggested` (a name,
+    // or a path beside the conditions file); nothing when cancelled. The box itself asks
+    // before an existing file is replaced.
+    virtual std::optional<std::filesystem::path> chooseFileToSave(
+        FileKind kind, const std::filesystem::path& suggested) = 0;
+    // Hands `file` to the viewer the user has chosen for it, without waiting; the system's
+    // reason when none could be started.
+    virtual std::error_code openDocument(const std::filesystem::path& file) = 0;
+
+    virtual void setClipboardText(const std::string& text) = 0;
+    // The clipboard's text; empty when it holds none.
+    virtual std::string clipboardText() = 0;
+
+    // Closes the window, which ends the program.
+    virtual void closeWindow() = 0;
+};
+
+// The conditions of `evaluation` as the design method gives them to the book and the
+// drawing: the computed ones in the sheet's order, the failures, the governing one.
+design::Evaluation designEvaluation(const SheetEvaluation& evaluation);
+
+// The book written for the conditions file `conditions`: beside it, its name without ".csv"
+// (in any case) followed by kBookSuffix.
+std::filesystem::path bookPathFor(const std::filesystem::path& conditions);
+
+class DesignPresenter {
+  public:
+    // `dataFolder` is the user's data folder, where the autosave lies; it is made when first
+    // written to.
+    DesignPresenter(DesignView& view, std::filesystem::path dataFolder);
+
+    // Fills the window at start. The file the user named on the command line comes first: it
+    // is what was asked for, and an autosave left by an earlier session is then not read and
+    // stays as it is until this session's own changes are autosaved. Without one (or where it
+    // cannot be read) the autosaved sheet is restored, untitled and marked unsaved, so closing
+    // asks to save it; without that the first-start sheet is shown.
+    void start(const std::optional<std::filesystem::path>& commandLineFile);
+
+    const Sheet& sheet() const { return sheet_; }
+    const SheetEvaluation& evaluation() const { return evaluation_; }
+    // The freeboard sketch of the governing condition.
+    const design::Drawing& picture() const { return picture_; }
+    // The conditions file; nothing for a sheet never saved.
+    const std::optional<std::filesystem::path>& file() const { return file_; }
+    std::string title() const;
+
+    // --- 文件 -------------------------------------------------------------------------------
+    // Each asks first whether to save a changed sheet; 取消 keeps everything as it is.
+    void newSheet();
+    void open();
+    // Opens `file` without asking for it (a file dropped on the window): true when opened.
+    bool openFile(const std::filesystem::path& file);
+    // True when the sheet was saved; false when the user cancelled or the write failed.
+    bool save();
+    bool saveAs();
+    // Writes the calculation book beside the conditions file and opens it.
+    void writeBook();
+    // Whether the window may close (the window's close button): asks 保存/不保存/取消 for a
+    // changed sheet. When it may, the session's autosave is no longer needed and is removed.
+    bool mayClose();
+    // 退出: mayClose, then the window closes.
+    void exit();
+
+    // --- 编辑 -------------------------------------------------------------------------------
+    void undo();
+    void redo();
+    void copy(const CellRange& range);
+    void copyResults();
+    // Pastes the clipboard's text with its first cell at (row, column).
+    void paste(std::size_t row, std::size_t column);
+    void insertCondition(std::size_t at);
+    void removeConditions(std::size_t first, std::size_t count);
+    void duplicateCondition(std::size_t row);
+    void moveCondition(std::size_t from, std::size_t to);
+    void setCell(std::size_t row, std::size_t column, const std::string& text);
+    void endTyping();
+
+    // Writes the autosave when the sheet changed since the last one (the window's timer calls
+    // it). A sheet with nothing unsaved needs none: the session's autosave is removed. Never
+    // tells anything: a failed autosave is tried again next time. True when the autosave is
+    // up to date.
+    bool autosaveNow();
+
+  private:
+    template <typename Command>
+    bool guarded(Command&& command);
+    // Whether the current sheet may be left: asked to save when it has changes.
+    bool mayLeave();
+    bool saveTo(const std::filesystem::path& file);
+    bool load(const std::filesystem::path& file);
+    void show(Sheet sheet, std::optional<std::filesystem::path> file);
+    // Computes the sheet again and shows it, its results, the picture and the title.
+    void changed();
+    // Carries out a change to the sheet as one guarded command, then re-evaluates.
+    void edit(const std::function<void()>& change);
+    void undone(const std::optional<Place>& place);
+    void removeAutosave();
+
+    DesignView& view_;
+    std::filesystem::path dataFolder_;
+    Sheet sheet_;
+    std::optional<std::filesystem::path> file_;
+    SheetEvaluation evaluation_;
+    design::Drawing picture_;
+    // The autosave file holds this session's sheet (written or restored by it), so it may be
+    // removed once no longer needed; an earlier session's is left alone.
+    bool autosaveOurs_ = false;
+};
+
+}  // namespace kelnor::sheet

@@ -1,0 +1,377 @@
+// What the design-conditions window does, through a view that records what it is asked: the
+// behaviour the Qt window and the Win32 window lend their widgets to.
+
+#include "kelnor/sheet/design_presenter.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/sheet_file.h"
+#include "test_files.h"
+
+namespace kelnor::sheet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::slurp;
+
+std::size_t col(std::string_view column) {
+    return *columnIndex(column);
+}
+
+fs::path u8path(std::string_view name) {
+    return fs::path(std::u8string(name.begin(), name.end()));
+}
+
+const std::string kTitle(kDesignTitle);
+const std::string kBom = "\xEF\xBB\xBF";
+
+// A window that answers from queues and records what the presenter does with it.
+class RecordingView : public DesignView {
+  public:
+    std::deque<Answer> answers;
+    std::vector<Question> asked;
+    std::optional<fs::path> toOpen;
+    std::optional<fs::path> toSave;
+    std::vector<FileKind> saveBoxes;
+    std::vector<fs::path> opened;
+    std::vector<std::string> told;
+    std::vector<Place> places;
+    std::string clipboard;
+    std::string title;
+    int sheetShown = 0;
+    bool closed = false;
+
+    void setTitle(const std::string& t) override { title = t; }
+    void showSheet() override { ++sheetShown; }
+    void showResults() override {}
+    void showPicture() override {}
+    void showPlace(const Place& place) override { places.push_back(place); }
+    void tell(const std::string& message) override { told.push_back(message); }
+    Answer ask(const Question& question) override {
+        asked.push_back(question);
+        const Answer a = answers.empty() ? question.byDefault : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return a;
+    }
+    std::optional<fs::path> chooseFileToOpen() override { return toOpen; }
+    std::optional<fs::path> chooseFileToSave(FileKind kind, const fs::path&) override {
+        saveBoxes.push_back(kind);
+        return toSave;
+    }
+    std::error_code openDocument(const fs::path& file) override {
+        opened.push_back(file);
+        return {};
+    }
+    void setClipboardText(const std::string& text) override { clipboard = text; }
+    std::string clipboardText() override { return clipboard; }
+    void closeWindow() override { closed = true; }
+};
+
+class DesignPresenterTest : public testing_support::TemporaryFolderTest {
+  protected:
+    void SetUp() override {
+        TemporaryFolderTest::SetUp();
+        data = dir / "data";
+        presenter = std::make_unique<DesignPresenter>(view, data);
+    }
+
+    // A conditions file of two conditions, saved as the program saves them.
+    fs::path conditionsFile(std::string_view name) {
+        const fs::path path = dir / u8path(name);
+        Rows rows = firstStartRows();
+        rows.resize(2);
+        saveSheet(utf8Path(path), rows);
+        return path;
+    }
+
+    // A presenter started again on the same data folder, as the program's next start.
+    std::unique_ptr<DesignPresenter> restart(const std::optional<fs::path>& file) {
+        auto next = std::make_unique<DesignPresenter>(view, data);
+        next->start(file);
+        return next;
+    }
+
+    fs::path data;
+    RecordingView view;
+    std::unique_ptr<DesignPresenter> presenter;
+};
+
+TEST_F(DesignPresenterTest, TitleNamesTheFileAndMarksChanges) {
+    presenter->start(std::nullopt);
+    EXPECT_EQ(view.title, kTitle + " - 未命名");
+    presenter->setCell(0, col("wind"), "22");
+    EXPECT_EQ(view.title, kTitle + " - 未命名*");
+    presenter->undo();
+    EXPECT_EQ(view.title, kTitle + " - 未命名");
+
+    ASSERT_TRUE(presenter->openFile(conditionsFile("坝.csv")));
+    EXPECT_EQ(view.title, kTitle + " - 坝.csv");
+    EXPECT_EQ(view.title, presenter->title());
+}
+
+TEST_F(DesignPresenterTest, OpensExcelsGbkFile) {
+    const fs::path file = dir / "gbk.csv";
+    std::ofstream(file, std::ios::binary)
+        << "depth,case,wind,fetch,slope,roughness,grade\r\n"
+           "31.5,\xC9\xE8\xBC\xC6\xBA\xE9\xCB\xAE\xCE\xBB,21,3.2,3,0.8,2\r\n";  // 设计洪水位
+    presenter->start(file);
+    ASSERT_EQ(presenter->sheet().size(), 1u);
+    EXPECT_EQ(presenter->sheet().cell(0, col("case")), "设计洪水位");
+    EXPECT_TRUE(view.told.empty());
+    ASSERT_TRUE(presenter->evaluation().governing);  // computed on opening
+    EXPECT_FALSE(presenter->picture().empty());
+}
+
+TEST_F(DesignPresenterTest, RowsNotWholeAreToldAfterOpening) {
+    const fs::path file = dir / "short.csv";
+    std::ofstream(file, std::ios::binary) << "case,depth\nA,30\nB\n";
+    presenter->start(file);
+    EXPECT_EQ(presenter->sheet().size(), 2u);
+    ASSERT_EQ(view.told.size(), 1u);
+    EXPECT_NE(view.told[0].find("第 2 行"), std::string::npos) << view.told[0];
+}
+
+TEST_F(DesignPresenterTest, FileThatCannotBeOpenedLeavesTheSheet) {
+    const struct {
+        const char* name;
+        std::string file;
+        std::string bytes;  // none: the file is missing
+        std::vector<std::string> said;
+    } rows[] = {
+        {"missing", "none.csv", "", {"无法打开文件", "none.csv", "工况表没有改动"}},
+        {"a line break in the missing file's name", "a\nb.csv", "", {"a\\nb.csv"}},
+        {"unknown column, escaped",
+         "x.csv",
+         "case,wi\x1bnd\n甲\n",
+         {"不能作为工况表", "wi\\x1bnd"}},
+        {"repeated column", "r.csv", "case,case\n甲,乙\n", {"“case”出现了两次"}},
+        {"a row neither UTF-8 nor GBK",
+         "t.csv",
+         kBom + "case,depth\nA,30\nB,\xFF\xFF\n",
+         {"第 2 行既不是 UTF-8 也不是 GBK"}},
+    };
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    const Rows before = presenter->sheet().rows();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path file = dir / u8path(row.file);
+        if (!row.bytes.empty()) {
+            std::ofstream(file, std::ios::binary) << row.bytes;
+        }
+        view.told.clear();
+        view.answers = {Answer::Discard};
+        view.toOpen = file;
+        presenter->open();
+        ASSERT_EQ(view.told.size(), 1u);
+        for (const std::string& piece : row.said) {
+            EXPECT_NE(view.told[0].find(piece), std::string::npos) << view.told[0];
+        }
+        EXPECT_EQ(presenter->sheet().rows(), before);
+        EXPECT_EQ(view.title, kTitle + " - 未命名*");
+    }
+}
+
+TEST_F(DesignPresenterTest, SaveWritesUtf8WithBomAndClearsTheMark) {
+    const fs::path file = conditionsFile("dam.csv");
+    presenter->start(file);
+    presenter->setCell(1, col("case"), "校核");
+    EXPECT_TRUE(presenter->save());
+    EXPECT_EQ(view.title, kTitle + " - dam.csv");
+    const std::string bytes = slurp(file);
+    EXPECT_EQ(bytes.substr(0, 3), kBom);
+    EXPECT_NE(bytes.find("校核"), std::string::npos);
+    EXPECT_TRUE(view.saveBoxes.empty());
+}
+
+TEST_F(DesignPresenterTest, UntitledSheetIsSavedWhereTheUserChooses) {
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    EXPECT_FALSE(presenter->save());  // the box cancelled
+    EXPECT_EQ(view.title, kTitle + " - 未命名*");
+    view.toSave = dir / u8path("新");
+    EXPECT_TRUE(presenter->save());
+    EXPECT_EQ(view.title, kTitle + " - 新.csv");
+    EXPECT_TRUE(fs::exists(dir / u8path("新.csv")));
+}
+
+TEST_F(DesignPresenterTest, FailedSaveKeepsTheMarkAndTells) {
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    view.toSave = dir / "no folder" / "x.csv";
+    EXPECT_FALSE(presenter->save());
+    ASSERT_EQ(view.told.size(), 1u);
+    EXPECT_NE(view.told[0].find("无法保存文件"), std::string::npos);
+    EXPECT_NE(view.told[0].find(utf8Path(*view.toSave)), std::string::npos);
+    EXPECT_EQ(view.title, kTitle + " - 未命名*");
+    EXPECT_FALSE(presenter->file());
+}
+
+TEST_F(DesignPresenterTest, BookFileNameBesideTheConditions) {
+    const struct {
+        const char* conditions;
+        const char* book;
+    } rows[] = {
+        {"dam.csv", "dam-计算书.html"},
+        {"dam.CSV", "dam-计算书.html"},
+        {"a.b.csv", "a.b-计算书.html"},
+        {"dam.txt", "dam.txt-计算书.html"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(bookPathFor(dir / row.conditions), dir / u8path(row.book)) << row.conditions;
+    }
+}
+
+TEST_F(DesignPresenterTest, BookAsksOnlyBeforeReplacingAndOpensOnce) {
+    const fs::path book = dir / u8path("坝-计算书.html");
+    const struct {
+        const char* name;
+        bool exists;
+        std::deque<Answer> answers;
+        bool written;
+    } rows[] = {
+        {"new book", false, {}, true},
+        {"replaced, Enter's answer", true, {}, true},
+        {"kept", true, {Answer::Cancel}, false},
+    };
+    presenter->start(conditionsFile("坝.csv"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove(book);
+        if (row.exists) {
+            std::ofstream(book) << "old";
+        }
+        view.asked.clear();
+        view.opened.clear();
+        view.answers = row.answers;
+        presenter->writeBook();
+        ASSERT_EQ(view.asked.size(), row.exists ? 1u : 0u);
+        if (row.exists) {
+            EXPECT_EQ(view.asked[0].byDefault, Answer::Replace);
+        }
+        EXPECT_EQ(view.opened, row.written ? std::vector<fs::path>{book} : std::vector<fs::path>{});
+        EXPECT_EQ(slurp(book).find("<svg") != std::string::npos, row.written);
+    }
+    EXPECT_TRUE(view.told.empty());
+    EXPECT_TRUE(view.saveBoxes.empty());
+}
+
+TEST_F(DesignPresenterTest, BookOfAnUntitledSheetGoesWhereTheUserChooses) {
+    presenter->start(std::nullopt);
+    presenter->writeBook();  // the box cancelled
+    EXPECT_TRUE(view.opened.empty());
+    view.toSave = dir / "book.html";
+    presenter->writeBook();
+    EXPECT_EQ(view.saveBoxes, (std::vector<FileKind>{FileKind::Book, FileKind::Book}));
+    EXPECT_EQ(view.opened, std::vector<fs::path>{*view.toSave});
+    EXPECT_TRUE(fs::exists(*view.toSave));
+}
+
+TEST_F(DesignPresenterTest, ClosingWithChangesAsks) {
+    const struct {
+        const char* name;
+        Answer answer;
+        bool closes;
+    } rows[] = {
+        {"取消 keeps the window", Answer::Cancel, false},
+        {"不保存 closes", Answer::Discard, true},
+        {"保存 saves and closes", Answer::Save, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path file = conditionsFile("dam.csv");
+        const std::string saved = slurp(file);
+        view = RecordingView();
+        view.answers = {row.answer};
+        presenter->start(file);
+        presenter->setCell(0, col("wind"), "23");
+        presenter->exit();
+        ASSERT_EQ(view.asked.size(), 1u);
+        EXPECT_EQ(view.asked[0].answers,
+                  (std::vector<Answer>{Answer::Save, Answer::Discard, Answer::Cancel}));
+        EXPECT_EQ(view.closed, row.closes);
+        EXPECT_EQ(presenter->sheet().modified(), row.answer != Answer::Save);
+        EXPECT_EQ(slurp(file) != saved, row.answer == Answer::Save);
+    }
+}
+
+TEST_F(DesignPresenterTest, UndoTakesBackTypingAndShowsWhere) {
+    presenter->start(std::nullopt);
+    const std::string wind = presenter->sheet().cell(1, col("wind"));
+    presenter->setCell(1, col("wind"), "2");
+    presenter->setCell(1, col("wind"), "25");  // the same typing
+    presenter->endTyping();
+    presenter->undo();
+    EXPECT_EQ(presenter->sheet().cell(1, col("wind")), wind);
+    ASSERT_EQ(view.places.size(), 1u);
+    EXPECT_EQ(view.places[0].row, 1u);
+    EXPECT_EQ(view.places[0].column, col("wind"));
+    EXPECT_EQ(presenter->evaluation().summaryZh(), evaluate(firstStartRows()).summaryZh());
+    presenter->redo();
+    EXPECT_EQ(presenter->sheet().cell(1, col("wind")), "25");
+    EXPECT_NE(presenter->evaluation().summaryZh(), evaluate(firstStartRows()).summaryZh());
+}
+
+TEST_F(DesignPresenterTest, CommandsOutsideTheSheetAreToldNotThrown) {
+    presenter->start(std::nullopt);
+    EXPECT_NO_THROW(presenter->setCell(99, 0, "x"));
+    EXPECT_NO_THROW(presenter->moveCondition(0, 99));
+    EXPECT_EQ(view.told.size(), 2u);
+    EXPECT_EQ(presenter->sheet().rows(), firstStartRows());
+}
+
+TEST_F(DesignPresenterTest, AutosaveIsRestoredAtTheNextStart) {
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    EXPECT_TRUE(presenter->autosaveNow());
+    ASSERT_TRUE(fs::exists(autosavePath(data)));
+
+    const auto next = restart(std::nullopt);
+    EXPECT_EQ(next->sheet().cell(0, col("wind")), "22");
+    EXPECT_EQ(view.title, kTitle + " - 未命名*");  // still to be saved
+    EXPECT_FALSE(next->sheet().canUndo());
+
+    // Saved, the autosave is no longer needed: the next start shows no stale copy.
+    view.toSave = dir / "saved.csv";
+    EXPECT_TRUE(next->save());
+    EXPECT_FALSE(fs::exists(autosavePath(data)));
+}
+
+TEST_F(DesignPresenterTest, FailedAutosaveIsSilentAndTriedAgain) {
+    std::ofstream(data) << "a file where the folder should be";
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    EXPECT_FALSE(presenter->autosaveNow());
+    EXPECT_TRUE(view.told.empty());
+    fs::remove(data);
+    EXPECT_TRUE(presenter->autosaveNow());
+    EXPECT_TRUE(fs::exists(autosavePath(data)));
+}
+
+TEST_F(DesignPresenterTest, CommandLineFileWinsOverTheAutosave) {
+    presenter->start(std::nullopt);
+    presenter->setCell(0, col("wind"), "22");
+    ASSERT_TRUE(presenter->autosaveNow());
+    const std::string autosaved = slurp(autosavePath(data));
+
+    const fs::path file = conditionsFile("dam.csv");
+    const auto next = restart(file);
+    EXPECT_EQ(next->file(), file);
+    EXPECT_EQ(next->sheet().size(), 2u);
+    EXPECT_TRUE(next->autosaveNow());
+    EXPECT_TRUE(next->mayClose());
+    EXPECT_EQ(slurp(autosavePath(data)), autosaved);  // an earlier session's, left alone
+}
+
+}  // namespace
+}  // namespace kelnor::sheet
