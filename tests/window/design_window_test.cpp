@@ -1,0 +1,374 @@
+// The design-conditions window on the offscreen platform: typing into the grid, a condition at
+// fault, saving, the calculation book and closing. Each test gets a fresh window over a
+// conditions file in its own temporary folder; the opener, the message and the question are
+// recorded instead of starting a viewer or a modal box, and a watchdog fails a test that
+// opens a modal dialog all the same.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "design_window.h"
+#include "freeboard_view.h"
+#include "kelnor/design/wording.h"
+#include "kelnor/sheet/design_presenter.h"
+#include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/sheet_file.h"
+
+using kelnor::sheet::Answer;
+using kelnor::sheet::Question;
+namespace fs = std::filesystem;
+
+namespace {
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The grid's row of a field.
+int rowOf(const char* column) {
+    return static_cast<int>(*kelnor::sheet::columnIndex(column));
+}
+
+// The results' rows read here.
+constexpr int kYRow = 9;
+constexpr int kCrestRow = 10;
+
+}  // namespace
+
+class DesignWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<DesignWindow> window;
+    std::vector<fs::path> opened;
+    QStringList told;
+    std::vector<Question> asked;
+    Answer answer = Answer::Cancel;
+    QTimer watchdog;
+    QStringList dialogs;  // "title|text" of every modal dialog the watchdog closed
+
+    QString conditionsPath() const { return dir->filePath("dam.csv"); }
+    fs::path dataFolder() const { return fs::path(dir->filePath("data").toStdString()); }
+
+    QTableView* grid() const { return window->findChild<QTableView*>("conditions"); }
+    QAbstractItemModel* results() const {
+        return window->findChild<QTableView*>("results")->model();
+    }
+    QString result(int row, int condition) const {
+        return results()->index(row, condition).data().toString();
+    }
+    QModelIndex cell(const char* column, int condition) const {
+        return grid()->model()->index(rowOf(column), condition);
+    }
+
+    // Types `typed` over a cell as the user does: the cell made current, F2, the text, Enter.
+    void type(const char* column, int condition, const QString& typed) {
+        grid()->setFocus();
+        grid()->setCurrentIndex(cell(column, condition));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY2(editor != nullptr, "F2 opens no line editor");
+        editor->selectAll();
+        // QTest types only Latin-1 keys; other text comes as an input method commits it.
+        bool latin1 = true;
+        for (const QChar c : typed) {
+            latin1 = latin1 && c.unicode() < 0x80;
+        }
+        if (latin1) {
+            QTest::keyClicks(editor, typed);
+        } else {
+            editor->insert(typed);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The delegate commits the editor on the next turn of the event loop.
+        QTRY_VERIFY(grid()->indexWidget(grid()->currentIndex()) == nullptr);
+    }
+
+    void trigger(const QString& caption) {
+        for (QAction* action : window->findChildren<QAction*>()) {
+            if (action->text() == caption) {
+                action->trigger();
+                return;
+            }
+        }
+        QFAIL(qPrintable(caption + QStringLiteral(": no such command")));
+    }
+
+    void command(QKeyCombination keys) {
+        QTest::keyClick(grid(), keys.key(), keys.keyboardModifiers());
+    }
+
+  private slots:
+    void initTestCase() {
+        connect(&watchdog, &QTimer::timeout, this, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                const auto* box = qobject_cast<QMessageBox*>(modal);
+                dialogs << modal->windowTitle() + u'|' + (box ? box->text() : QString());
+                modal->close();
+            }
+        });
+        watchdog.start(50);
+    }
+
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        kelnor::sheet::saveSheet(conditionsPath().toStdString(), kelnor::sheet::firstStartRows());
+        opened.clear();
+        told.clear();
+        asked.clear();
+        dialogs.clear();
+        answer = Answer::Cancel;
+        DesignDesktop desktop{
+            [this](const fs::path& file) {
+                opened.push_back(file);
+                return std::error_code();
+            },
+            [this](QWidget*, const QString&, const QString& text) { told << text; },
+            [this](QWidget*, const QString&, const Question& question) {
+                asked.push_back(question);
+                return answer;
+            }};
+        window = std::make_unique<DesignWindow>(dataFolder(), dir->path(), desktop);
+        window->start(fs::path(conditionsPath().toStdString()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void cleanup() {
+        QCOMPARE(dialogs, QStringList());
+        if (window) {
+            answer = Answer::Discard;  // whatever a test left unsaved
+            window->close();
+        }
+        window.reset();
+    }
+
+    void showsOneColumnPerConditionAndOneRowPerField() {
+        QCOMPARE(grid()->model()->columnCount(), 3);
+        QCOMPARE(grid()->model()->rowCount(), int(kelnor::sheet::fields().size()));
+        QCOMPARE(grid()->model()->headerData(rowOf("depth"), Qt::Vertical).toString(),
+                 QString::fromUtf8(kelnor::design::columnZh("depth")));
+        QCOMPARE(cell("depth", 1).data().toString(), QStringLiteral("31.5"));
+        // A choice by its Chinese name, an empty cell by its greyed default.
+        QCOMPARE(
+            cell("operation", 2).data().toString(),
+            QString::fromUtf8(kelnor::design::operationZh(kelnor::design::Operation::Abnormal)));
+        QCOMPARE(cell("mean_depth", 0).data(Qt::EditRole).toString(), QStringLiteral("24.0"));
+        QCOMPARE(cell("angle", 0).data(Qt::EditRole).toString(), QString());
+        QCOMPARE(cell("angle", 0).data().toString(), QStringLiteral("0"));
+        QVERIFY(cell("angle", 0).data(Qt::ForegroundRole).isValid());
+        QVERIFY(!cell("depth", 0).data(Qt::ForegroundRole).isValid());
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral("dam.csv")));
+        // Every condition computes; the highest crest governs and is marked.
+        for (int c = 0; c < 3; ++c) {
+            bool number = false;
+            result(kCrestRow, c).toDouble(&number);
+            QVERIFY(number);
+        }
+        int highest = 0;
+        for (int c = 1; c < 3; ++c) {
+            if (result(kCrestRow, c).toDouble() > result(kCrestRow, highest).toDouble()) {
+                highest = c;
+            }
+        }
+        for (int c = 0; c < 3; ++c) {
+            QCOMPARE(results()->headerData(c, Qt::Horizontal).toString().contains(u'★'),
+                     c == highest);
+        }
+        QVERIFY(!window->findChild<QLabel*>("summary")->text().isEmpty());
+    }
+
+    void typingIntoACellChangesTheResults() {
+        const QString before = result(kYRow, 0);
+        type("wind", 0, QStringLiteral("30"));
+        QCOMPARE(cell("wind", 0).data(Qt::EditRole).toString(), QStringLiteral("30"));
+        QVERIFY(result(kYRow, 0) != before);
+        QVERIFY(window->windowTitle().endsWith(u'*'));
+        // Ctrl+Z takes the typing back, results and all.
+        command(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(cell("wind", 0).data(Qt::EditRole).toString(), QStringLiteral("21.0"));
+        QCOMPARE(result(kYRow, 0), before);
+        QVERIFY(!window->windowTitle().endsWith(u'*'));
+        command(Qt::CTRL | Qt::Key_Y);
+        QCOMPARE(cell("wind", 0).data(Qt::EditRole).toString(), QStringLiteral("30"));
+    }
+
+    void eachTypingIsAStepOfUndo() {
+        type("wind", 0, QStringLiteral("25"));
+        type("wind", 0, QStringLiteral("26"));
+        command(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(cell("wind", 0).data(Qt::EditRole).toString(), QStringLiteral("25"));
+    }
+
+    void copyAndPasteFollowTheSheetsRows() {
+        // The rectangle from the depth of the first condition to the wind of the second; on
+        // the clipboard a line per condition, as a spreadsheet holds the conditions file.
+        grid()->setFocus();
+        grid()->selectionModel()->select(QItemSelection(cell("depth", 0), cell("wind", 1)),
+                                         QItemSelectionModel::ClearAndSelect);
+        command(Qt::CTRL | Qt::Key_C);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("30.0\t24.0\t21.0\r\n31.5\t25.5\t21.0\r\n"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("9\t8\r\n"));
+        grid()->setCurrentIndex(cell("depth", 2));
+        command(Qt::CTRL | Qt::Key_V);
+        QCOMPARE(cell("depth", 2).data(Qt::EditRole).toString(), QStringLiteral("9"));
+        QCOMPARE(cell("mean_depth", 2).data(Qt::EditRole).toString(), QStringLiteral("8"));
+        QCOMPARE(cell("depth", 1).data(Qt::EditRole).toString(), QStringLiteral("31.5"));
+    }
+
+    void conditionsAreAddedMovedAndRemoved() {
+        grid()->setCurrentIndex(cell("depth", 0));
+        trigger(QStringLiteral("右移"));
+        QCOMPARE(cell("depth", 1).data(Qt::EditRole).toString(), QStringLiteral("30.0"));
+        QCOMPARE(grid()->currentIndex(), cell("depth", 1));
+        trigger(QStringLiteral("添加工况"));
+        QCOMPARE(grid()->model()->columnCount(), 4);
+        QCOMPARE(cell("depth", 2).data(Qt::EditRole).toString(), QString());
+        QCOMPARE(results()->columnCount(), 4);
+        grid()->setCurrentIndex(cell("depth", 2));
+        trigger(QStringLiteral("删除工况"));
+        QCOMPARE(grid()->model()->columnCount(), 3);
+        QCOMPARE(cell("depth", 2).data(Qt::EditRole).toString(), QStringLiteral("32.3"));
+    }
+
+    void aBadCellIsMarkedWhileTheOthersCompute() {
+        const QString first = result(kCrestRow, 0);
+        type("depth", 1, QStringLiteral("-2"));
+        QVERIFY(cell("depth", 1).data(Qt::BackgroundRole).isValid());
+        QVERIFY(cell("depth", 1).data(Qt::ToolTipRole).toString().contains(QStringLiteral("-2")));
+        QVERIFY(!cell("wind", 1).data(Qt::BackgroundRole).isValid());
+        QVERIFY(!cell("depth", 0).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(result(kCrestRow, 1), QStringLiteral("—"));
+        QVERIFY(!results()->index(kCrestRow, 1).data(Qt::ToolTipRole).toString().isEmpty());
+        QCOMPARE(result(kCrestRow, 0), first);
+        bool number = false;
+        result(kCrestRow, 2).toDouble(&number);
+        QVERIFY(number);
+        QVERIFY(told.isEmpty());
+    }
+
+    void aChoiceIsPickedFromItsList() {
+        grid()->setFocus();
+        grid()->setCurrentIndex(cell("formula", 0));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QVERIFY(box != nullptr);
+        QVERIFY(!box->isEditable());
+        const QString hedi =
+            QString::fromUtf8(kelnor::design::formulaZh(kelnor::design::WaveFormula::Hedi));
+        const int at = box->findText(hedi);
+        QVERIFY(at > 0);
+        box->setCurrentIndex(at);
+        emit box->activated(at);
+        QCOMPARE(cell("formula", 0).data(Qt::EditRole).toString(), QStringLiteral("hedi"));
+        QCOMPARE(cell("formula", 0).data().toString(), hedi);
+    }
+
+    void roughnessOffersTheSlopeSurfaces() {
+        grid()->setFocus();
+        grid()->setCurrentIndex(cell("roughness", 1));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QVERIFY(box != nullptr);
+        QVERIFY(box->isEditable());
+        QCOMPARE(box->count(), int(kelnor::sheet::roughnessOffers().size()));
+        QCOMPARE(box->currentText(), QStringLiteral("0.80"));
+        const auto& offer = kelnor::sheet::roughnessOffers().back();
+        box->setCurrentIndex(box->count() - 1);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(grid()->indexWidget(cell("roughness", 1)) == nullptr);
+        QCOMPARE(cell("roughness", 1).data(Qt::EditRole).toString(),
+                 QString::fromStdString(offer.text));
+    }
+
+    void ctrlSSavesToTheFile() {
+        type("case", 0, QStringLiteral("汛限水位"));
+        command(Qt::CTRL | Qt::Key_S);
+        QVERIFY(contents(conditionsPath()).contains(QStringLiteral("汛限水位").toUtf8()));
+        QVERIFY(!window->windowTitle().endsWith(u'*'));
+        QVERIFY(asked.empty());
+        QVERIFY(told.isEmpty());
+    }
+
+    void ctrlBWritesTheBookAndOpensIt() {
+        command(Qt::CTRL | Qt::Key_B);
+        const fs::path book = kelnor::sheet::bookPathFor(fs::path(conditionsPath().toStdString()));
+        QCOMPARE(opened.size(), std::size_t(1));
+        QCOMPARE(opened.front(), book);
+        QVERIFY(contents(QString::fromStdString(book.string())).contains("<svg"));
+        QVERIFY(told.isEmpty());
+    }
+
+    void f1OpensTheHelpBesideTheProgram() {
+        command(Qt::Key_F1);
+        QCOMPARE(opened.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(opened.front().string()),
+                 dir->filePath(QStringLiteral("帮助文件.txt")));
+    }
+
+    void closingWithChangesAsks() {
+        // Unchanged: closes without a question.
+        type("wind", 2, QStringLiteral("14.0"));
+        QVERIFY(asked.empty());
+        type("wind", 2, QStringLiteral("15"));
+        answer = Answer::Cancel;
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked.front().answers,
+                 (std::vector<Answer>{Answer::Save, Answer::Discard, Answer::Cancel}));
+        QCOMPARE(asked.front().onEscape, Answer::Cancel);
+        answer = Answer::Discard;
+        QVERIFY(window->close());
+        QCOMPARE(asked.size(), std::size_t(2));
+        // Discarded: the file is as it was.
+        QVERIFY(!contents(conditionsPath()).contains(",15,"));
+    }
+
+    void closingUnchangedAsksNothing() {
+        QVERIFY(window->close());
+        QVERIFY(asked.empty());
+    }
+
+    void changesAreAutosavedAfterAPause() {
+        const fs::path autosave = kelnor::sheet::autosavePath(dataFolder());
+        type("fetch", 0, QStringLiteral("4"));
+        QVERIFY(!fs::exists(autosave));
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(autosave), 5 * DesignWindow::kAutosaveDelayMs);
+    }
+
+    void theSketchIsPainted() {
+        auto* picture = window->findChild<FreeboardView*>("picture");
+        QVERIFY(!picture->drawing().empty());
+        const QImage image = picture->grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                inked += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        QVERIFY(inked > 100);
+    }
+};
+
+QTEST_MAIN(DesignWindowTest)
+#include "design_window_test.moc"

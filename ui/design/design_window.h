@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include "desktop.h"
+#include "kelnor/sheet/design_presenter.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTableView;
+class QTimer;
+class FreeboardView;
+class ResultsModel;
+class SheetModel;
+
+// What the design window asks of the desktop, apart so the window tests run offscreen without
+// a viewer or a modal box.
+struct DesignDesktop {
+    // Hands `file` to its viewer without waiting; the system's reason when none was started.
+    std::function<std::error_code(const std::filesystem::path& file)> open;
+    // Shows a message titled as the window; returns once it is dismissed.
+    Notifier tell;
+    // Asks a question in a box titled as the window; the answer chosen.
+    std::function<kelnor::sheet::Answer(QWidget* window, const QString& title,
+                                        const kelnor::sheet::Question& question)>
+        ask;
+};
+
+// The desktop's viewer, the warning box and the question box.
+DesignDesktop realDesktop();
+
+// The design-conditions window: the conditions grid, the results, the summary line and the
+// freeboard sketch, with the 文件, 编辑 and 帮助 menus. The sheet's presenter decides what every
+// command does; the window lends it its widgets and the desktop.
+class DesignWindow final : public QMainWindow {
+  public:
+    // `dataFolder` is where the autosave lies; `programDir` where the help text is opened from.
+    DesignWindow(std::filesystem::path dataFolder, QString programDir,
+                 DesignDesktop desktop = realDesktop(), QWidget* parent = nullptr);
+    ~DesignWindow() override;
+
+    // Fills the window: the file named on the command line, else the autosave, else the first
+    // start's conditions.
+    void start(const std::optional<std::filesystem::path>& commandLineFile);
+
+    // How long after the last change the autosave is written.
+    static constexpr int kAutosaveDelayMs = 1000;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    class View;  // the window as the presenter sees it
+
+    void createWidgets();
+    void createMenus();
+    QAction* command(QMenu* menu, const QString& caption, const QKeySequence& keys,
+                     std::function<void()> handler);
+    // The condition of the grid's current cell; nothing without one.
+    std::optional<std::size_t> currentCondition() const;
+    void moveCurrentCondition(int by);
+    void removeSelectedConditions();
+    void copySelection();
+    void pasteAtCurrent();
+    void openHelp();
+
+    QString programDir_;
+    DesignDesktop desktop_;
+    std::unique_ptr<View> view_;
+    kelnor::sheet::DesignPresenter presenter_;
+    SheetModel* sheetModel_ = nullptr;
+    ResultsModel* resultsModel_ = nullptr;
+    QTableView* grid_ = nullptr;
+    QTableView* results_ = nullptr;
+    QLabel* summary_ = nullptr;
+    FreeboardView* picture_ = nullptr;
+    QTimer* autosave_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    // The presenter itself closes the window (退出): it has asked already.
+    bool closing_ = false;
+};
