@@ -1,5 +1,6 @@
 #include "kelnor/sheet/design_presenter.h"
 
+#include <algorithm>
 #include <functional>
 
 #include <new>
@@ -11,6 +12,7 @@
 #include "kelnor/design/book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
@@ -332,6 +334,20 @@ void DesignPresenter::copy(const CellRange& range) {
     guarded([&] {
         view_.setClipboardText(copyCells(sheet_, range));
         return true;
+    });
+}
+
+void DesignPresenter::clearCells(const CellRange& range) {
+    const std::size_t rows =
+        std::min(range.rowCount, sheet_.size() - std::min(range.firstRow, sheet_.size()));
+    const std::size_t columns =
+        std::min(range.columnCount, columnCount() - std::min(range.firstColumn, columnCount()));
+    if (rows == 0 || columns == 0) {
+        return;
+    }
+    edit([&] {
+        sheet_.setBlock(range.firstRow, range.firstColumn,
+                        Block(rows, std::vector<std::string>(columns)));
     });
 }
 

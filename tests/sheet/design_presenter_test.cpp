@@ -194,6 +194,26 @@ TEST_F(DesignPresenterTest, SaveWritesUtf8WithBomAndClearsTheMark) {
     EXPECT_TRUE(view.saveBoxes.empty());
 }
 
+TEST_F(DesignPresenterTest, DeleteEmptiesTheSelectedCellsAsOneStep) {
+    presenter->start(std::nullopt);  // the three usual conditions
+    // The depths of the first two conditions and their mean depths.
+    presenter->clearCells({0, col("depth"), 2, 2});
+    EXPECT_EQ(presenter->sheet().cell(0, col("depth")), "");
+    EXPECT_EQ(presenter->sheet().cell(1, col("mean_depth")), "");
+    EXPECT_EQ(presenter->sheet().cell(2, col("depth")), "32.3");
+    // Without a depth the two fail on that cell; the third still computes.
+    const auto& outcomes = presenter->evaluation().outcomes;
+    EXPECT_EQ(outcomes[0].failedColumn(), col("depth"));
+    EXPECT_EQ(outcomes[1].failedColumn(), col("depth"));
+    EXPECT_TRUE(outcomes[2].result.has_value());
+    presenter->undo();
+    EXPECT_EQ(presenter->sheet().cell(0, col("depth")), "30.0");
+    EXPECT_EQ(presenter->sheet().cell(1, col("mean_depth")), "25.5");
+    // A range beyond the sheet is no edit: the cleared cells can still be redone.
+    presenter->clearCells({7, 0, 1, 1});
+    EXPECT_TRUE(presenter->sheet().canRedo());
+}
+
 TEST_F(DesignPresenterTest, UntitledSheetIsSavedWhereTheUserChooses) {
     presenter->start(std::nullopt);
     presenter->setCell(0, col("wind"), "22");

@@ -235,6 +235,18 @@ class DesignWindowTest : public QObject {
         QCOMPARE(cell("depth", 1).data(Qt::EditRole).toString(), QStringLiteral("31.5"));
     }
 
+    void deleteEmptiesTheSelectedCells() {
+        grid()->setFocus();
+        grid()->selectionModel()->select(QItemSelection(cell("depth", 0), cell("depth", 1)),
+                                         QItemSelectionModel::ClearAndSelect);
+        command(Qt::Key_Delete);
+        QCOMPARE(cell("depth", 0).data(Qt::EditRole).toString(), QString());
+        QCOMPARE(cell("depth", 1).data(Qt::EditRole).toString(), QString());
+        QCOMPARE(cell("depth", 2).data(Qt::EditRole).toString(), QStringLiteral("32.3"));
+        command(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(cell("depth", 0).data(Qt::EditRole).toString(), QStringLiteral("30.0"));
+    }
+
     void conditionsAreAddedMovedAndRemoved() {
         grid()->setCurrentIndex(cell("depth", 0));
         trigger(QStringLiteral("右移"));

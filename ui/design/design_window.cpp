@@ -298,6 +298,8 @@ void DesignWindow::createMenus() {
     command(edit, QStringLiteral("复制(&C)"), QKeySequence::Copy, [this] { copySelection(); });
     command(edit, QStringLiteral("复制成果"), {}, [this] { presenter_.copyResults(); });
     command(edit, QStringLiteral("粘贴(&P)"), QKeySequence::Paste, [this] { pasteAtCurrent(); });
+    // Delete empties the selected cells; an open cell editor takes the key itself first.
+    command(edit, QStringLiteral("清除(&D)"), QKeySequence::Delete, [this] { clearSelection(); });
     edit->addSeparator();
     command(edit, QStringLiteral("添加工况"), {}, [this] {
         // After the current condition, else at the end.
@@ -358,11 +360,11 @@ void DesignWindow::removeSelectedConditions() {
     presenter_.removeConditions(std::size_t(first), std::size_t(last - first + 1));
 }
 
-void DesignWindow::copySelection() {
+std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {
     // The rectangle around the selected cells, in the sheet's places: conditions by fields.
     const QModelIndexList selected = grid_->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) {
-        return;
+        return std::nullopt;
     }
     int top = selected.front().row(), bottom = top;
     int left = selected.front().column(), right = left;
@@ -372,8 +374,20 @@ void DesignWindow::copySelection() {
         left = std::min(left, i.column());
         right = std::max(right, i.column());
     }
-    presenter_.copy({std::size_t(left), std::size_t(top), std::size_t(right - left + 1),
-                     std::size_t(bottom - top + 1)});
+    return kelnor::sheet::CellRange{std::size_t(left), std::size_t(top),
+                                    std::size_t(right - left + 1), std::size_t(bottom - top + 1)};
+}
+
+void DesignWindow::copySelection() {
+    if (const auto range = selectedRange()) {
+        presenter_.copy(*range);
+    }
+}
+
+void DesignWindow::clearSelection() {
+    if (const auto range = selectedRange()) {
+        presenter_.clearCells(*range);
+    }
 }
 
 void DesignWindow::pasteAtCurrent() {

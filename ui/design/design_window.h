@@ -68,7 +68,9 @@ class DesignWindow final : public QMainWindow {
     std::optional<std::size_t> currentCondition() const;
     void moveCurrentCondition(int by);
     void removeSelectedConditions();
+    std::optional<kelnor::sheet::CellRange> selectedRange() const;
     void copySelection();
+    void clearSelection();
     void pasteAtCurrent();
     void openHelp();
 

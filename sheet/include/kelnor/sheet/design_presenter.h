@@ -136,6 +136,8 @@ class DesignPresenter {
     void undo();
     void redo();
     void copy(const CellRange& range);
+    // Empties the cells of `range` (cut to the sheet), as one step of undo: the Delete key.
+    void clearCells(const CellRange& range);
     void copyResults();
     // Pastes the clipboard's text with its first cell at (row, column).
     void paste(std::size_t row, std::size_t column);
