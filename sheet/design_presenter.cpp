@@ -49,10 +49,9 @@ bool endsWithNoCase(std::string_view name, std::string_view ending) {
 }  // namespace
 
 std::string_view answerCaption(Answer answer) {
-    static constexpr Word<Answer> kCaptions[] = {{Answer::Save, "保存"},
-                                                 {Answer::Discard, "不保存"},
-                                                 {Answer::Replace, "替换"},
-                                                 {Answer::Cancel, "取消"}};
+    using enum Answer;
+    static constexpr Word<Answer> kCaptions[] = {
+        {Save, "保存"}, {Discard, "不保存"}, {Replace, "替换"}, {Cancel, "取消"}};
     return wordFor(answer, kCaptions);
 }
 

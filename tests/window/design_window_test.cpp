@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "design_window.h"
+#include "dialog_watchdog.h"
 #include "freeboard_view.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/design_presenter.h"
@@ -61,8 +62,8 @@ class DesignWindowTest : public QObject {
     QStringList told;
     std::vector<Question> asked;
     Answer answer = Answer::Cancel;
-    QTimer watchdog;
-    QStringList dialogs;  // "title|text" of every modal dialog the watchdog closed
+    DialogWatchdog watchdog;
+    QStringList& dialogs = watchdog.dialogs;  // "title|text" of every dialog it closed
 
     QString conditionsPath() const { return dir->filePath("dam.csv"); }
     fs::path dataFolder() const { return fs::path(dir->filePath("data").toStdString()); }
@@ -111,21 +112,20 @@ class DesignWindowTest : public QObject {
         QFAIL(qPrintable(caption + QStringLiteral(": no such command")));
     }
 
+    // Opens the editor of a cell from the keyboard (F2): the list of a choice, if it is one.
+    QComboBox* openEditor(const char* column, int condition) {
+        grid()->setFocus();
+        grid()->setCurrentIndex(cell(column, condition));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        return qobject_cast<QComboBox*>(QApplication::focusWidget());
+    }
+
     void command(QKeyCombination keys) {
         QTest::keyClick(grid(), keys.key(), keys.keyboardModifiers());
     }
 
   private slots:
-    void initTestCase() {
-        connect(&watchdog, &QTimer::timeout, this, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                const auto* box = qobject_cast<QMessageBox*>(modal);
-                dialogs << modal->windowTitle() + u'|' + (box ? box->text() : QString());
-                modal->close();
-            }
-        });
-        watchdog.start(50);
-    }
+    void initTestCase() { watchdog.start(); }
 
     void init() {
         dir = std::make_unique<QTemporaryDir>();
@@ -279,10 +279,7 @@ class DesignWindowTest : public QObject {
     }
 
     void aChoiceIsPickedFromItsList() {
-        grid()->setFocus();
-        grid()->setCurrentIndex(cell("formula", 0));
-        QTest::keyClick(grid(), Qt::Key_F2);
-        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QComboBox* box = openEditor("formula", 0);
         QVERIFY(box != nullptr);
         QVERIFY(!box->isEditable());
         const QString hedi =
@@ -296,10 +293,7 @@ class DesignWindowTest : public QObject {
     }
 
     void roughnessOffersTheSlopeSurfaces() {
-        grid()->setFocus();
-        grid()->setCurrentIndex(cell("roughness", 1));
-        QTest::keyClick(grid(), Qt::Key_F2);
-        auto* box = qobject_cast<QComboBox*>(QApplication::focusWidget());
+        QComboBox* box = openEditor("roughness", 1);
         QVERIFY(box != nullptr);
         QVERIFY(box->isEditable());
         QCOMPARE(box->count(), int(kelnor::sheet::roughnessOffers().size()));

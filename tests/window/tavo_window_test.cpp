@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "captions.h"
+#include "dialog_watchdog.h"
 #include "form_controls.h"
 #include "kelnor/form/presenter.h"
 #include "kelnor/report.h"
@@ -56,9 +57,9 @@ class TavoWindowTest : public QObject {
     std::unique_ptr<TavoWindow> window;
     QList<QStringList> opened;  // {directory, file name} per call of the opener
     QStringList titles, messages;
-    QTimer watchdog;
+    DialogWatchdog watchdog;
     bool dialogExpected = false;
-    QStringList dialogs;  // "title|text" of every modal dialog the watchdog closed
+    QStringList& dialogs = watchdog.dialogs;  // "title|text" of every dialog it closed
 
     QString reportPath() const { return dir->filePath("tavoout.txt"); }
 
@@ -98,14 +99,7 @@ class TavoWindowTest : public QObject {
   private slots:
     void initTestCase() {
         useChineseApplicationFont();
-        connect(&watchdog, &QTimer::timeout, this, [this] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                const auto* box = qobject_cast<QMessageBox*>(modal);
-                dialogs << modal->windowTitle() + u'|' + (box ? box->text() : QString());
-                modal->close();
-            }
-        });
-        watchdog.start(50);
+        watchdog.start();
     }
 
     void init() {

@@ -62,15 +62,9 @@ QColor colour(design::TextRole role) {
 }
 
 Qt::Alignment alignment(design::HAlign h) {
-    switch (h) {
-        case design::HAlign::Left:
-            return Qt::AlignLeft;
-        case design::HAlign::Right:
-            return Qt::AlignRight;
-        case design::HAlign::Centre:
-            break;
-    }
-    return Qt::AlignHCenter;
+    // By HAlign: the anchor on the text's left, centre or right.
+    constexpr Qt::AlignmentFlag kAlignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    return kAlignments[static_cast<std::size_t>(h)];
 }
 
 }  // namespace
