@@ -11,8 +11,6 @@
 #include "kelnor/failure.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
-#include "kelnor/platform/input_file.h"
-#include "kelnor/platform/standard_streams.h"
 #include "kelnor/report.h"
 #include "kelnor/text.h"
 #include "options.h"

@@ -10,10 +10,7 @@
 #include "kelnor/design/method.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
-#include "kelnor/platform/input_file.h"
-#include "kelnor/platform/standard_streams.h"
 #include "kelnor/text.h"
-#include "options.h"
 #include "tables.h"
 
 namespace kelnor::cli {

@@ -67,7 +67,7 @@ TableReader::TableReader(CsvReader::Source source, std::span<const std::string_v
     encoding_ = utf8 ? Encoding::Utf8 : Encoding::Gbk;
 
     do {
-        if (!nextRecord()) {
+        if (!reader_.next(record_)) {
             throw TableError(TableErrorKind::NoHeader);
         }
     } while (record_.blank);
@@ -119,10 +119,6 @@ std::size_t TableReader::readSource(char* buffer, std::size_t size) {
     }
 }
 
-bool TableReader::nextRecord() {
-    return reader_.next(record_);
-}
-
 void TableReader::decode(int row) {
     for (std::string& cell : record_.cells) {
         if (encoding_ == Encoding::Utf8) {
@@ -139,7 +135,7 @@ void TableReader::decode(int row) {
 
 bool TableReader::next(TableRow& row) {
     do {
-        if (!nextRecord()) {
+        if (!reader_.next(record_)) {
             if (rows_ == 0) {
                 throw TableError(TableErrorKind::NoRows);
             }

@@ -106,7 +106,6 @@ class TableReader {
     // The next bytes: the first ones again from `prefix_`, then the rest from the source.
     std::size_t read(char* buffer, std::size_t size);
     std::size_t readSource(char* buffer, std::size_t size);
-    bool nextRecord();
     // The record's cells as UTF-8; raises NotText naming `row`.
     void decode(int row);
 
