@@ -61,6 +61,48 @@ struct Water {
 
 }  // namespace
 
+namespace {
+
+constexpr Rgb kInk{0x11, 0x11, 0x11};
+constexpr Rgb kWater{0x1f, 0x5f, 0xa8};
+constexpr Rgb kGrey{0x66, 0x66, 0x66};
+constexpr Rgb kNote{0x44, 0x44, 0x44};
+
+}  // namespace
+
+Pen penOf(LineStyle style) {
+    switch (style) {
+        case LineStyle::Slope:
+        case LineStyle::Crest:
+            return {kInk, 1.6, false, true};
+        case LineStyle::Water:
+            return {kWater, 1.0};
+        case LineStyle::Dimension:
+            break;
+        case LineStyle::Leader:
+            return {kGrey, 0.6, true};
+    }
+    return {kInk, 0.8};
+}
+
+Pen markPen() {
+    return {kInk, 0.8};
+}
+
+Rgb inkOf(TextRole role) {
+    switch (role) {
+        case TextRole::Condition:
+            return kWater;
+        case TextRole::Note:
+            return kNote;
+        case TextRole::Elevation:
+        case TextRole::Dimension:
+        case TextRole::Slope:
+            break;
+    }
+    return kInk;
+}
+
 Drawing freeboardDrawing(const Evaluation& ev) {
     if (!ev.governing) {
         return {};

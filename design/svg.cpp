@@ -27,34 +27,29 @@ std::string num(double v) {
     return s == "-0" ? "0" : s;
 }
 
-// Each line style's pen.
-Markup pen(LineStyle style) {
-    switch (style) {
-        case LineStyle::Slope:
-        case LineStyle::Crest:
-            return "<g stroke=\"#111\" stroke-width=\"1.6\" stroke-linecap=\"round\">\n"_html;
-        case LineStyle::Water:
-            return "<g stroke=\"#1f5fa8\" stroke-width=\"1\">\n"_html;
-        case LineStyle::Dimension:
-            return "<g stroke=\"#111\" stroke-width=\"0.8\">\n"_html;
-        case LineStyle::Leader:
-            break;
+// "#rgb" where each channel's two hex digits are the same, else "#rrggbb".
+std::string hex(Rgb c) {
+    char buf[8];
+    const bool shortForm = c.r % 17 == 0 && c.g % 17 == 0 && c.b % 17 == 0;
+    if (shortForm) {
+        std::snprintf(buf, sizeof buf, "#%x%x%x", c.r / 17, c.g / 17, c.b / 17);
+    } else {
+        std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.r, c.g, c.b);
     }
-    return "<g stroke=\"#666\" stroke-width=\"0.6\" stroke-dasharray=\"4 3\">\n"_html;
+    return buf;
 }
 
-Markup colour(TextRole role) {
-    switch (role) {
-        case TextRole::Condition:
-            return " fill=\"#1f5fa8\""_html;
-        case TextRole::Note:
-            return " fill=\"#444\""_html;
-        case TextRole::Elevation:
-        case TextRole::Dimension:
-        case TextRole::Slope:
-            break;
+// A group's stroke for `p`.
+Markup stroke(const Pen& p) {
+    Markup out =
+        "<g stroke=\""_html + hex(p.colour) + "\" stroke-width=\""_html + num(p.width) + "\""_html;
+    if (p.roundCap) {
+        out += " stroke-linecap=\"round\""_html;
     }
-    return " fill=\"#111\""_html;
+    if (p.dashed) {
+        out += " stroke-dasharray=\""_html + num(kDashLength) + " " + num(kDashGap) + "\""_html;
+    }
+    return out;
 }
 
 Markup points(const std::vector<Point>& outline) {
@@ -83,9 +78,8 @@ Markup svgMarkup(const Drawing& d, double width, double height, bool standalone)
     }
     out += ">\n"_html;
     const Scale scale = fit(d, width, height, options);
-    for (const LineStyle style : {LineStyle::Leader, LineStyle::Water, LineStyle::Dimension,
-                                  LineStyle::Slope, LineStyle::Crest}) {
-        out += pen(style);
+    for (const LineStyle style : kLineOrder) {
+        out += stroke(penOf(style)) + ">\n"_html;
         for (const Line& l : d.lines) {
             if (l.style == style) {
                 const Point a = scale.map(l.from);
@@ -96,7 +90,7 @@ Markup svgMarkup(const Drawing& d, double width, double height, bool standalone)
         }
         out += "</g>\n"_html;
     }
-    out += "<g stroke=\"#111\" stroke-width=\"0.8\" fill=\"none\">\n"_html;
+    out += stroke(markPen()) + " fill=\"none\">\n"_html;
     for (const Mark& m : d.marks) {
         out += (m.kind == MarkKind::StillWater ? "<polygon points=\""_html
                                                : "<polyline points=\""_html) +
@@ -113,7 +107,7 @@ Markup svgMarkup(const Drawing& d, double width, double height, bool standalone)
                                                      : "middle"_html;
         out += "<text x=\""_html + num(x) + "\" y=\""_html + num(b.top + b.height / 2) +
                "\" text-anchor=\""_html + anchor + "\" dominant-baseline=\"central\""_html +
-               colour(t.role) + ">"_html + t.text + "</text>\n"_html;
+               " fill=\""_html + hex(inkOf(t.role)) + "\">"_html + t.text + "</text>\n"_html;
     }
     out += "</svg>"_html;
     return out;

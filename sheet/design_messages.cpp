@@ -115,6 +115,14 @@ std::string cannotShowBook(std::string_view file, std::string_view reason) {
                   {{"file", file}, {"reason", reason}});
 }
 
+std::string missingHelp(std::string_view file) {
+    return fillIn("找不到帮助文件“{file}”。", {{"file", file}});
+}
+
+std::string cannotShowHelp(std::string_view file, std::string_view reason) {
+    return fillIn("无法打开帮助文件“{file}”：{reason}", {{"file", file}, {"reason", reason}});
+}
+
 std::string askSave(std::string_view name) {
     return fillIn("工况表“{name}”已修改，是否保存？", {{"name", name}});
 }

@@ -28,6 +28,9 @@ std::string cannotSave(std::string_view file, std::string_view reason);
 std::string cannotWriteBook(std::string_view file, std::string_view reason);
 std::string cannotShowBook(std::string_view file, std::string_view reason);
 
+std::string missingHelp(std::string_view file);
+std::string cannotShowHelp(std::string_view file, std::string_view reason);
+
 std::string askSave(std::string_view name);
 std::string askReplaceBook(std::string_view file);
 

@@ -12,6 +12,7 @@
 #include "kelnor/design/book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/program_folder.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 #include "kelnor/text.h"
@@ -82,8 +83,170 @@ fs::path bookPathFor(const fs::path& conditions) {
     return conditions.parent_path() / fs::path(name8);
 }
 
-DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder)
-    : view_(view), dataFolder_(std::move(dataFolder)) {}
+std::string_view keyText(Key key) {
+    using enum Key;
+    static constexpr Word<Key> kTexts[] = {{None, ""},        {CtrlN, "Ctrl+N"}, {CtrlO, "Ctrl+O"},
+                                           {CtrlS, "Ctrl+S"}, {CtrlB, "Ctrl+B"}, {CtrlZ, "Ctrl+Z"},
+                                           {CtrlY, "Ctrl+Y"}, {CtrlC, "Ctrl+C"}, {CtrlV, "Ctrl+V"},
+                                           {Delete, "Del"},   {F1, "F1"}};
+    return wordFor(key, kTexts);
+}
+
+const std::vector<Menu>& designMenus() {
+    using enum Command;
+    static const std::vector<Menu> kMenus = {
+        {"文件(&F)",
+         {{NewSheet, "新建(&N)", Key::CtrlN},
+          {Open, "打开(&O)…", Key::CtrlO},
+          {Save, "保存(&S)", Key::CtrlS},
+          {SaveAs, "另存为(&A)…"},
+          {Book, "计算书(&B)", Key::CtrlB, true},
+          {Exit, "退出(&X)", Key::None, true}}},
+        {"编辑(&E)",
+         {{Undo, "撤销(&U)", Key::CtrlZ},
+          {Redo, "重做(&R)", Key::CtrlY},
+          {Copy, "复制(&C)", Key::CtrlC, true},
+          {CopyResults, "复制成果"},
+          {Paste, "粘贴(&P)", Key::CtrlV},
+          {Clear, "清除(&D)", Key::Delete},
+          {AddCondition, "添加工况", Key::None, true},
+          {RemoveConditions, "删除工况"},
+          {DuplicateCondition, "复制工况"},
+          {MoveLeft, "左移"},
+          {MoveRight, "右移"}}},
+        {"帮助(&H)", {{Help, "参数说明", Key::F1}}},
+    };
+    return kMenus;
+}
+
+DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder, fs::path programFolder)
+    : view_(view), dataFolder_(std::move(dataFolder)), programFolder_(std::move(programFolder)) {}
+
+bool DesignPresenter::enabled(Command command) const {
+    switch (command) {
+        case Command::Undo:
+            return sheet_.canUndo();
+        case Command::Redo:
+            return sheet_.canRedo();
+        default:
+            return true;
+    }
+}
+
+std::optional<Place> DesignPresenter::perform(Command command, const GridSelection& selection) {
+    const std::optional<std::size_t> current =
+        selection.current ? std::optional(selection.current->row) : std::nullopt;
+    switch (command) {
+        case Command::NewSheet:
+            newSheet();
+            return Place{0, 0};
+        case Command::Open:
+            open();
+            return Place{0, 0};
+        case Command::Save:
+            save();
+            break;
+        case Command::SaveAs:
+            saveAs();
+            break;
+        case Command::Book:
+            writeBook();
+            break;
+        case Command::Exit:
+            exit();
+            break;
+        case Command::Undo:
+            undo();
+            break;
+        case Command::Redo:
+            redo();
+            break;
+        case Command::Copy:
+            if (selection.range) {
+                copy(*selection.range);
+            }
+            break;
+        case Command::CopyResults:
+            copyResults();
+            break;
+        case Command::Paste:
+            // At the current cell, else as conditions after the last.
+            if (selection.current) {
+                paste(selection.current->row, selection.current->column.value_or(0));
+            } else {
+                paste(sheet_.size(), 0);
+            }
+            break;
+        case Command::Clear:
+            if (selection.range) {
+                clearCells(*selection.range);
+            }
+            break;
+        case Command::AddCondition: {
+            // After the current condition, else at the end; its first cell is entered.
+            const std::size_t at = current ? *current + 1 : sheet_.size();
+            insertCondition(at);
+            return Place{at, 0};
+        }
+        case Command::RemoveConditions: {
+            // The conditions the selection spans, else the current one; the cell then stays
+            // where it was, on the condition that moved up into the place.
+            const bool spans = selection.range && selection.range->rowCount > 0;
+            if (!spans && !current) {
+                break;
+            }
+            const std::size_t first = spans ? selection.range->firstRow : *current;
+            removeConditions(first, spans ? selection.range->rowCount : 1);
+            if (sheet_.size() == 0) {
+                break;
+            }
+            const auto column = selection.current ? selection.current->column : std::nullopt;
+            return Place{std::min(first, sheet_.size() - 1), column};
+        }
+        case Command::DuplicateCondition:
+            if (current) {
+                duplicateCondition(*current);
+                return Place{*current + 1, selection.current->column};
+            }
+            break;
+        case Command::MoveLeft:
+        case Command::MoveRight: {
+            if (!selection.current) {
+                break;
+            }
+            const std::size_t from = selection.current->row;
+            const bool left = command == Command::MoveLeft;
+            if ((left && from == 0) || (!left && from + 1 >= sheet_.size())) {
+                break;
+            }
+            const std::size_t to = left ? from - 1 : from + 1;
+            moveCondition(from, to);
+            return Place{to, selection.current->column};
+        }
+        case Command::Help:
+            showHelp();
+            break;
+    }
+    return std::nullopt;
+}
+
+void DesignPresenter::showHelp() {
+    guarded([&] {
+        const std::u8string name(platform::kHelpFileName.begin(), platform::kHelpFileName.end());
+        const fs::path help = programFolder_ / fs::path(name);
+        // A folder of that name is no document: the viewer is not started on it.
+        std::error_code error;
+        if (!fs::is_regular_file(help, error)) {
+            view_.tell(messages::missingHelp(shownPath(help)));
+            return false;
+        }
+        if (const std::error_code failed = view_.openDocument(help)) {
+            view_.tell(messages::cannotShowHelp(shownPath(help), reasonOf(failed)));
+            return false;
+        }
+        return true;
+    });
+}
 
 template <typename Command>
 bool DesignPresenter::guarded(Command&& command) {

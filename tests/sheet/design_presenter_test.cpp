@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -340,6 +341,112 @@ TEST_F(DesignPresenterTest, UndoTakesBackTypingAndShowsWhere) {
     presenter->redo();
     EXPECT_EQ(presenter->sheet().cell(1, col("wind")), "25");
     EXPECT_NE(presenter->evaluation().summaryZh(), evaluate(firstStartRows()).summaryZh());
+}
+
+// The conditions by their names, in the sheet's order.
+std::vector<std::string> names(const Sheet& sheet) {
+    std::vector<std::string> out;
+    for (const Row& row : sheet.rows()) {
+        out.push_back(row[col("case")]);
+    }
+    return out;
+}
+
+TEST_F(DesignPresenterTest, ConditionCommandsFollowTheCurrentCell) {
+    const std::string a = "正常蓄水位", b = "设计洪水位", c = "校核洪水位";
+    const auto at = [](std::size_t row, std::size_t column) {
+        return GridSelection{Place{row, column}, CellRange{row, column, 1, 1}};
+    };
+    const GridSelection spanning{Place{0, 3}, CellRange{0, 3, 2, 1}};
+    struct Case {
+        std::string_view what;
+        Command command;
+        GridSelection selection;
+        std::vector<std::string> after;
+        std::optional<std::size_t> currentRow;  // nothing: the current cell stays
+    };
+    const std::vector<Case> cases = {
+        {"right", Command::MoveRight, at(0, 3), {b, a, c}, 1},
+        {"right of the last", Command::MoveRight, at(2, 3), {a, b, c}, std::nullopt},
+        {"left of the first", Command::MoveLeft, at(0, 3), {a, b, c}, std::nullopt},
+        {"left", Command::MoveLeft, at(2, 3), {a, c, b}, 1},
+        {"add after", Command::AddCondition, at(0, 3), {a, "", b, c}, 1},
+        {"add without a cell", Command::AddCondition, {}, {a, b, c, ""}, 3},
+        {"duplicate", Command::DuplicateCondition, at(1, 3), {a, b, b, c}, 2},
+        {"remove the span", Command::RemoveConditions, spanning, {c}, 0},
+        {"remove the last", Command::RemoveConditions, at(2, 3), {a, b}, 1},
+    };
+    for (const Case& k : cases) {
+        presenter = std::make_unique<DesignPresenter>(view, data);
+        presenter->start(std::nullopt);  // the first start's three conditions
+        const std::optional<Place> place = presenter->perform(k.command, k.selection);
+        EXPECT_EQ(names(presenter->sheet()), k.after) << k.what;
+        EXPECT_EQ(place ? std::optional(place->row) : std::nullopt, k.currentRow) << k.what;
+        if (place && k.selection.current) {
+            EXPECT_EQ(place->column.value_or(0), k.command == Command::AddCondition ? 0u : 3u)
+                << k.what;
+        }
+        // Each is one step of undo.
+        const bool changed = names(presenter->sheet()) != std::vector<std::string>{a, b, c};
+        EXPECT_EQ(presenter->enabled(Command::Undo), changed) << k.what;
+    }
+}
+
+TEST_F(DesignPresenterTest, EditCommandsTakeTheSelection) {
+    presenter->start(std::nullopt);
+    // Copy the names of the first two conditions, paste them over the third's.
+    presenter->perform(Command::Copy, {Place{0, 0}, CellRange{0, 0, 2, 1}});
+    EXPECT_EQ(view.clipboard, "正常蓄水位\r\n设计洪水位\r\n");
+    presenter->perform(Command::Paste, {Place{2, 0}, CellRange{2, 0, 1, 1}});
+    EXPECT_EQ(names(presenter->sheet()),
+              (std::vector<std::string>{"正常蓄水位", "设计洪水位", "正常蓄水位", "设计洪水位"}));
+    // Without a current cell the block goes after the last condition.
+    presenter->perform(Command::Paste, {});
+    EXPECT_EQ(presenter->sheet().size(), 6u);
+    presenter->perform(Command::Clear, {Place{0, 0}, CellRange{0, 0, 6, 1}});
+    EXPECT_EQ(names(presenter->sheet()), std::vector<std::string>(6));
+    presenter->perform(Command::Undo, {});
+    EXPECT_EQ(names(presenter->sheet())[0], "正常蓄水位");
+    EXPECT_TRUE(presenter->enabled(Command::Redo));
+    // Nothing selected: nothing copied or cleared.
+    view.clipboard.clear();
+    presenter->perform(Command::Copy, {});
+    presenter->perform(Command::Clear, {});
+    EXPECT_EQ(view.clipboard, "");
+    EXPECT_EQ(names(presenter->sheet())[0], "正常蓄水位");
+}
+
+TEST_F(DesignPresenterTest, HelpIsOpenedBesideTheProgramOrToldMissing) {
+    DesignPresenter withHelp(view, data, dir);
+    withHelp.perform(Command::Help, {});
+    ASSERT_EQ(view.told.size(), 1u);
+    EXPECT_NE(view.told[0].find("帮助文件.txt"), std::string::npos) << view.told[0];
+    EXPECT_TRUE(view.opened.empty());
+    // A folder of that name is no help text either.
+    fs::create_directory(dir / u8path("帮助文件.txt"));
+    withHelp.perform(Command::Help, {});
+    EXPECT_EQ(view.told.size(), 2u);
+    fs::remove(dir / u8path("帮助文件.txt"));
+    std::ofstream(dir / u8path("帮助文件.txt")) << "help";
+    withHelp.perform(Command::Help, {});
+    ASSERT_EQ(view.opened.size(), 1u);
+    EXPECT_EQ(view.opened[0], dir / u8path("帮助文件.txt"));
+}
+
+TEST(DesignMenusTest, EveryCommandOnceWithTheUsualKeys) {
+    std::map<Command, Key> seen;
+    for (const Menu& m : designMenus()) {
+        for (const MenuEntry& e : m.entries) {
+            EXPECT_TRUE(seen.emplace(e.command, e.key).second) << e.caption;
+        }
+    }
+    EXPECT_EQ(seen.size(), std::size_t(Command::Help) + 1);
+    EXPECT_EQ(keyText(seen[Command::NewSheet]), "Ctrl+N");
+    EXPECT_EQ(keyText(seen[Command::Book]), "Ctrl+B");
+    EXPECT_EQ(keyText(seen[Command::Redo]), "Ctrl+Y");
+    EXPECT_EQ(keyText(seen[Command::Clear]), "Del");
+    EXPECT_EQ(keyText(seen[Command::Help]), "F1");
+    EXPECT_EQ(seen[Command::SaveAs], Key::None);
 }
 
 TEST_F(DesignPresenterTest, CommandsOutsideTheSheetAreToldNotThrown) {

@@ -104,9 +104,6 @@ QIcon programIcon() {
     return icon;
 }
 
-// The name of the help text beside the program.
-const QString kHelpName = QStringLiteral("帮助文件.txt");
-
 }  // namespace
 
 DesignDesktop realDesktop() {
@@ -121,8 +118,7 @@ class DesignWindow::View final : public sheet::DesignView {
 
     void showSheet() override {
         window_.sheetModel_->refresh();
-        window_.undo_->setEnabled(window_.presenter_.sheet().canUndo());
-        window_.redo_->setEnabled(window_.presenter_.sheet().canRedo());
+        window_.showCommandsEnabled();
         // Every change of the sheet comes here: the autosave follows a second after the last.
         window_.autosave_->start();
     }
@@ -194,13 +190,12 @@ class DesignWindow::View final : public sheet::DesignView {
     DesignWindow& window_;
 };
 
-DesignWindow::DesignWindow(fs::path dataFolder, QString programDir, DesignDesktop desktop,
+DesignWindow::DesignWindow(fs::path dataFolder, const QString& programDir, DesignDesktop desktop,
                            QWidget* parent)
     : QMainWindow(parent),
-      programDir_(std::move(programDir)),
       desktop_(std::move(desktop)),
       view_(std::make_unique<View>(*this)),
-      presenter_(*view_, std::move(dataFolder)) {
+      presenter_(*view_, std::move(dataFolder), fileSystemPath(programDir)) {
     setWindowTitle(text(sheet::kDesignTitle));
     setWindowIcon(programIcon());
     autosave_ = new QTimer(this);
@@ -261,103 +256,55 @@ void DesignWindow::createWidgets() {
     setCentralWidget(central);
 }
 
-QAction* DesignWindow::command(QMenu* menu, const QString& caption, const QKeySequence& keys,
-                               std::function<void()> handler) {
-    QAction* action = menu->addAction(caption);
-    action->setShortcut(keys);
-    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-    return action;
-}
-
 void DesignWindow::createMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    command(file, QStringLiteral("新建(&N)"), QKeySequence::New, [this] { presenter_.newSheet(); });
-    command(file, QStringLiteral("打开(&O)…"), QKeySequence::Open, [this] { presenter_.open(); });
-    command(file, QStringLiteral("保存(&S)"), QKeySequence::Save, [this] { presenter_.save(); });
-    command(file, QStringLiteral("另存为(&A)…"), {}, [this] { presenter_.saveAs(); });
-    file->addSeparator();
-    command(file, QStringLiteral("计算书(&B)"), QKeySequence(Qt::CTRL | Qt::Key_B),
-            [this] { presenter_.writeBook(); });
-    file->addSeparator();
-    command(file, QStringLiteral("退出(&X)"), {}, [this] { presenter_.exit(); });
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
-    undo_ = command(edit, QStringLiteral("撤销(&U)"), QKeySequence::Undo,
-                    [this] { presenter_.undo(); });
-    redo_ = command(edit, QStringLiteral("重做(&R)"), QKeySequence(Qt::CTRL | Qt::Key_Y),
-                    [this] { presenter_.redo(); });
-    // Ctrl+Y as on Windows, and the desktop's own keys for redo where they differ.
-    QList<QKeySequence> redoKeys = {QKeySequence(Qt::CTRL | Qt::Key_Y)};
-    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Redo)) {
-        if (!redoKeys.contains(keys)) {
-            redoKeys << keys;
+    for (const sheet::Menu& m : sheet::designMenus()) {
+        QMenu* menu = menuBar()->addMenu(text(m.caption));
+        for (const sheet::MenuEntry& e : m.entries) {
+            if (e.separatorBefore) {
+                menu->addSeparator();
+            }
+            QAction* action = menu->addAction(text(e.caption));
+            QList<QKeySequence> keys;
+            if (e.key != sheet::Key::None) {
+                keys << QKeySequence(text(sheet::keyText(e.key)), QKeySequence::PortableText);
+            }
+            if (e.command == sheet::Command::Redo) {
+                // The desktop's own keys for redo too, where they differ from Ctrl+Y.
+                for (const QKeySequence& k : QKeySequence::keyBindings(QKeySequence::Redo)) {
+                    if (!keys.contains(k)) {
+                        keys << k;
+                    }
+                }
+            }
+            action->setShortcuts(keys);
+            const sheet::Command command = e.command;
+            connect(action, &QAction::triggered, this, [this, command] { perform(command); });
+            actions_[command] = action;
         }
     }
-    redo_->setShortcuts(redoKeys);
-    edit->addSeparator();
-    command(edit, QStringLiteral("复制(&C)"), QKeySequence::Copy, [this] { copySelection(); });
-    command(edit, QStringLiteral("复制成果"), {}, [this] { presenter_.copyResults(); });
-    command(edit, QStringLiteral("粘贴(&P)"), QKeySequence::Paste, [this] { pasteAtCurrent(); });
-    // Delete empties the selected cells; an open cell editor takes the key itself first.
-    command(edit, QStringLiteral("清除(&D)"), QKeySequence::Delete, [this] { clearSelection(); });
-    edit->addSeparator();
-    command(edit, QStringLiteral("添加工况"), {}, [this] {
-        // After the current condition, else at the end.
-        const auto condition = currentCondition();
-        presenter_.insertCondition(condition ? *condition + 1 : presenter_.sheet().size());
-    });
-    command(edit, QStringLiteral("删除工况"), {}, [this] { removeSelectedConditions(); });
-    command(edit, QStringLiteral("复制工况"), {}, [this] {
-        if (const auto condition = currentCondition()) {
-            presenter_.duplicateCondition(*condition);
-        }
-    });
-    command(edit, QStringLiteral("左移"), {}, [this] { moveCurrentCondition(-1); });
-    command(edit, QStringLiteral("右移"), {}, [this] { moveCurrentCondition(1); });
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    command(help, QStringLiteral("参数说明"), QKeySequence::HelpContents, [this] { openHelp(); });
 }
 
-std::optional<std::size_t> DesignWindow::currentCondition() const {
+void DesignWindow::perform(sheet::Command command) {
+    sheet::GridSelection selection;
     const QModelIndex current = grid_->currentIndex();
-    if (!current.isValid()) {
-        return std::nullopt;
+    if (current.isValid()) {
+        selection.current =
+            sheet::Place{SheetModel::conditionOf(current), SheetModel::fieldOf(current)};
     }
-    return SheetModel::conditionOf(current);
+    selection.range = selectedRange();
+    const std::optional<sheet::Place> place = presenter_.perform(command, selection);
+    if (place && std::size_t(sheetModel_->columnCount()) > place->row) {
+        const QModelIndex at = sheetModel_->index(static_cast<int>(place->column.value_or(0)),
+                                                  static_cast<int>(place->row));
+        grid_->setCurrentIndex(at);
+        grid_->scrollTo(at);
+    }
 }
 
-void DesignWindow::moveCurrentCondition(int by) {
-    const auto condition = currentCondition();
-    if (!condition) {
-        return;
+void DesignWindow::showCommandsEnabled() {
+    for (const auto& [command, action] : actions_) {
+        action->setEnabled(presenter_.enabled(command));
     }
-    const long to = static_cast<long>(*condition) + by;
-    if (to < 0 || static_cast<std::size_t>(to) >= presenter_.sheet().size()) {
-        return;
-    }
-    const int field = grid_->currentIndex().row();
-    presenter_.moveCondition(*condition, static_cast<std::size_t>(to));
-    // The cell goes along with its condition.
-    grid_->setCurrentIndex(sheetModel_->index(field, static_cast<int>(to)));
-}
-
-void DesignWindow::removeSelectedConditions() {
-    // The conditions from the first selected to the last, or the current one.
-    int first = -1;
-    int last = -1;
-    for (const QModelIndex& i : grid_->selectionModel()->selectedIndexes()) {
-        first = first < 0 ? i.column() : std::min(first, i.column());
-        last = std::max(last, i.column());
-    }
-    if (first < 0) {
-        const auto condition = currentCondition();
-        if (!condition) {
-            return;
-        }
-        first = last = static_cast<int>(*condition);
-    }
-    presenter_.removeConditions(std::size_t(first), std::size_t(last - first + 1));
 }
 
 std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {
@@ -376,32 +323,6 @@ std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {
     }
     return kelnor::sheet::CellRange{std::size_t(left), std::size_t(top),
                                     std::size_t(right - left + 1), std::size_t(bottom - top + 1)};
-}
-
-void DesignWindow::copySelection() {
-    if (const auto range = selectedRange()) {
-        presenter_.copy(*range);
-    }
-}
-
-void DesignWindow::clearSelection() {
-    if (const auto range = selectedRange()) {
-        presenter_.clearCells(*range);
-    }
-}
-
-void DesignWindow::pasteAtCurrent() {
-    const QModelIndex current = grid_->currentIndex();
-    if (current.isValid()) {
-        presenter_.paste(SheetModel::conditionOf(current), SheetModel::fieldOf(current));
-    } else {
-        presenter_.paste(presenter_.sheet().size(), 0);
-    }
-}
-
-void DesignWindow::openHelp() {
-    // Whether the desktop finds a viewer is its business: it shows its own message if not.
-    desktop_.open(fileSystemPath(QDir(programDir_).absoluteFilePath(kHelpName)));
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {

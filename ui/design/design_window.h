@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -43,7 +44,7 @@ DesignDesktop realDesktop();
 class DesignWindow final : public QMainWindow {
   public:
     // `dataFolder` is where the autosave lies; `programDir` where the help text is opened from.
-    DesignWindow(std::filesystem::path dataFolder, QString programDir,
+    DesignWindow(std::filesystem::path dataFolder, const QString& programDir,
                  DesignDesktop desktop = realDesktop(), QWidget* parent = nullptr);
     ~DesignWindow() override;
 
@@ -62,19 +63,13 @@ class DesignWindow final : public QMainWindow {
 
     void createWidgets();
     void createMenus();
-    QAction* command(QMenu* menu, const QString& caption, const QKeySequence& keys,
-                     std::function<void()> handler);
-    // The condition of the grid's current cell; nothing without one.
-    std::optional<std::size_t> currentCondition() const;
-    void moveCurrentCondition(int by);
-    void removeSelectedConditions();
+    // Hands a menu's command to the presenter with where the user is in the grid, and enters
+    // the cell it names afterwards.
+    void perform(kelnor::sheet::Command command);
+    // Undo and redo greyed while there is nothing to take back.
+    void showCommandsEnabled();
     std::optional<kelnor::sheet::CellRange> selectedRange() const;
-    void copySelection();
-    void clearSelection();
-    void pasteAtCurrent();
-    void openHelp();
 
-    QString programDir_;
     DesignDesktop desktop_;
     std::unique_ptr<View> view_;
     kelnor::sheet::DesignPresenter presenter_;
@@ -85,8 +80,7 @@ class DesignWindow final : public QMainWindow {
     QLabel* summary_ = nullptr;
     FreeboardView* picture_ = nullptr;
     QTimer* autosave_ = nullptr;
-    QAction* undo_ = nullptr;
-    QAction* redo_ = nullptr;
+    std::map<kelnor::sheet::Command, QAction*> actions_;
     // The presenter itself closes the window (退出): it has asked already.
     bool closing_ = false;
 };

@@ -21,44 +21,21 @@ QPointF qt(design::Point p) {
     return {p.x, p.y};
 }
 
-const QColor kInk(0x11, 0x11, 0x11);
-const QColor kWater(0x1f, 0x5f, 0xa8);
-const QColor kGrey(0x66, 0x66, 0x66);
-const QColor kNote(0x44, 0x44, 0x44);
-
-// Each line style's pen, as the book's SVG draws it.
-QPen pen(design::LineStyle style) {
-    switch (style) {
-        case design::LineStyle::Slope:
-        case design::LineStyle::Crest: {
-            QPen p(kInk, 1.6);
-            p.setCapStyle(Qt::RoundCap);
-            return p;
-        }
-        case design::LineStyle::Water:
-            return QPen(kWater, 1.0);
-        case design::LineStyle::Dimension:
-            return QPen(kInk, 0.8);
-        case design::LineStyle::Leader:
-            break;
-    }
-    QPen p(kGrey, 0.6);
-    p.setDashPattern({4 / 0.6, 3 / 0.6});  // in pen widths: dashes of 4, gaps of 3
-    return p;
+QColor qt(design::Rgb c) {
+    return {c.r, c.g, c.b};
 }
 
-QColor colour(design::TextRole role) {
-    switch (role) {
-        case design::TextRole::Condition:
-            return kWater;
-        case design::TextRole::Note:
-            return kNote;
-        case design::TextRole::Elevation:
-        case design::TextRole::Dimension:
-        case design::TextRole::Slope:
-            break;
+// The book's pen for `p`.
+QPen qt(const design::Pen& p) {
+    QPen out(qt(p.colour), p.width);
+    if (p.roundCap) {
+        out.setCapStyle(Qt::RoundCap);
     }
-    return kInk;
+    if (p.dashed) {
+        // Qt counts dashes in pen widths.
+        out.setDashPattern({design::kDashLength / p.width, design::kDashGap / p.width});
+    }
+    return out;
 }
 
 Qt::Alignment alignment(design::HAlign h) {
@@ -106,18 +83,15 @@ void FreeboardView::paintEvent(QPaintEvent* /*event*/) {
     const design::Scale& scale = *scale_;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Drawn in the book's order: extension lines under the water, the slope and crest on top.
-    for (const design::LineStyle style :
-         {design::LineStyle::Leader, design::LineStyle::Water, design::LineStyle::Dimension,
-          design::LineStyle::Slope, design::LineStyle::Crest}) {
-        painter.setPen(pen(style));
+    for (const design::LineStyle style : design::kLineOrder) {
+        painter.setPen(qt(design::penOf(style)));
         for (const design::Line& l : drawing_.lines) {
             if (l.style == style) {
                 painter.drawLine(qt(scale.map(l.from)), qt(scale.map(l.to)));
             }
         }
     }
-    painter.setPen(QPen(kInk, 0.8));
+    painter.setPen(qt(design::markPen()));
     painter.setBrush(Qt::NoBrush);
     for (const design::Mark& m : drawing_.marks) {
         QPolygonF outline;
@@ -132,7 +106,7 @@ void FreeboardView::paintEvent(QPaintEvent* /*event*/) {
     }
     for (const design::Text& t : drawing_.texts) {
         const design::Box b = scale.textBox(t);
-        painter.setPen(colour(t.role));
+        painter.setPen(qt(design::inkOf(t.role)));
         painter.drawText(QRectF(b.left, b.top, b.width, b.height),
                          alignment(t.h) | Qt::AlignVCenter | Qt::TextDontClip, text(t.text));
     }

@@ -13,6 +13,7 @@
 
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
 
 namespace {
 
@@ -23,50 +24,14 @@ QString text(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The colours of the calculation book: greyed defaults, a cell at fault, a warned result.
-const QColor kDefaultText(0x88, 0x88, 0x88);
-const QColor kFaultBackground(0xff, 0xc8, 0xc8);
-const QColor kWarnText(0x8a, 0x4b, 0x00);
-const QColor kFailText(0xa0, 0x00, 0x00);
-
-// The dash of a result the condition does not have.
-constexpr std::string_view kDash = "—";
-
-// One row of the results: its name with the unit, the value and its decimals as the book
-// rounds them.
-struct ResultRow {
-    std::string_view name;
-    std::optional<double> (*value)(const design::Result&);
-    int decimals;
-};
-
-const std::array<ResultRow, 11> kResultRows = {{
-    {"hm（m）", [](const design::Result& r) -> std::optional<double> { return r.waves.hm; }, 3},
-    {"Tm（s）", [](const design::Result& r) -> std::optional<double> { return r.waves.Tm; }, 3},
-    {"Lm（m）", [](const design::Result& r) -> std::optional<double> { return r.waves.Lm; }, 3},
-    {"e（m）", [](const design::Result& r) -> std::optional<double> { return r.e; }, 3},
-    {"Kw", [](const design::Result& r) -> std::optional<double> { return r.runUp.Kw; }, 3},
-    {"Kp", [](const design::Result& r) -> std::optional<double> { return r.runUp.kp.value; }, 3},
-    {"Rm（m）", [](const design::Result& r) -> std::optional<double> { return r.runUp.Rm; }, 3},
-    {"Rp（m）", [](const design::Result& r) -> std::optional<double> { return r.runUp.Rp; }, 3},
-    {"A（m）", [](const design::Result& r) -> std::optional<double> { return r.A; }, 2},
-    {"y（m）", [](const design::Result& r) -> std::optional<double> { return r.y; }, 3},
-    {"坝顶高程（m）", [](const design::Result& r) { return r.crest; }, 3},
-}};
-
-// The list entries of a choice field: its choices by their Chinese names, each holding the
-// value the cell takes, after an empty entry that clears the cell.
-void fillChoices(QComboBox& box, const sheet::Field& field) {
-    box.addItem(QString(), QString());
-    for (const sheet::Choice& c : field.choices) {
-        box.addItem(text(c.nameZh), text(c.value));
-    }
+QColor qt(kelnor::design::Rgb c) {
+    return {c.r, c.g, c.b};
 }
 
-// The roughness offers: "草皮护面 0.85", each writing its number.
-void fillRoughness(QComboBox& box) {
-    for (const sheet::RoughnessOffer& o : sheet::roughnessOffers()) {
-        box.addItem(text(o.surfaceZh) + u' ' + text(o.text), text(o.text));
+// An editor's entries, each holding the value the cell takes.
+void fillEntries(QComboBox& box, const sheet::CellEditor& editor) {
+    for (const sheet::EditorEntry& e : editor.entries) {
+        box.addItem(text(e.shown), text(e.value));
     }
 }
 
@@ -91,24 +56,20 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || conditionOf(index) >= presenter_.sheet().size()) {
         return {};
     }
-    const std::size_t field = fieldOf(index);
-    const std::size_t condition = conditionOf(index);
-    const std::string& cell = presenter_.sheet().cell(condition, field);
-    const auto& outcomes = presenter_.evaluation().outcomes;
-    const sheet::Outcome* outcome = condition < outcomes.size() ? &outcomes[condition] : nullptr;
-    const bool atFault = outcome != nullptr && outcome->failedColumn() == field;
+    if (role == Qt::EditRole) {
+        return text(presenter_.sheet().cell(conditionOf(index), fieldOf(index)));
+    }
+    const sheet::ConditionCell cell = sheet::conditionCell(
+        presenter_.sheet(), presenter_.evaluation(), conditionOf(index), fieldOf(index));
     switch (role) {
         case Qt::DisplayRole:
-            return cell.empty() ? text(sheet::fields()[field].placeholderZh)
-                                : text(sheet::shownText(field, cell));
-        case Qt::EditRole:
-            return text(cell);
+            return text(cell.text);
         case Qt::ForegroundRole:
-            return cell.empty() ? QVariant(QBrush(kDefaultText)) : QVariant();
+            return cell.isDefault ? QVariant(QBrush(qt(sheet::kDefaultTextColour))) : QVariant();
         case Qt::BackgroundRole:
-            return atFault ? QVariant(QBrush(kFaultBackground)) : QVariant();
+            return cell.atFault ? QVariant(QBrush(qt(sheet::kFaultBackground))) : QVariant();
         case Qt::ToolTipRole:
-            return atFault ? QVariant(text(outcome->failureZh())) : QVariant();
+            return cell.tip.empty() ? QVariant() : QVariant(text(cell.tip));
         default:
             return {};
     }
@@ -137,7 +98,7 @@ QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int ro
                    ? text(sheet::fields()[std::size_t(section)].nameZh)
                    : QVariant();
     }
-    return QString::number(section + 1);
+    return text(sheet::conditionHeader(presenter_.evaluation(), std::size_t(section)));
 }
 
 void SheetModel::refresh() {
@@ -159,7 +120,7 @@ ResultsModel::ResultsModel(const sheet::DesignPresenter& presenter, QObject* par
     : QAbstractTableModel(parent), presenter_(presenter) {}
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kResultRows.size());
+    return parent.isValid() ? 0 : static_cast<int>(sheet::resultRowCount());
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
@@ -167,47 +128,36 @@ int ResultsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
-    const auto& outcomes = presenter_.evaluation().outcomes;
-    if (!index.isValid() || std::size_t(index.column()) >= outcomes.size()) {
+    if (!index.isValid()) {
         return {};
     }
-    const sheet::Outcome& outcome = outcomes[std::size_t(index.column())];
-    const bool governs = presenter_.evaluation().governing == std::size_t(index.column());
+    const sheet::ResultCell cell = sheet::resultCell(
+        presenter_.evaluation(), std::size_t(index.column()), std::size_t(index.row()));
     switch (role) {
-        case Qt::DisplayRole: {
-            if (!outcome.result) {
-                return outcome.failure ? text(kDash) : QVariant();
-            }
-            const ResultRow& row = kResultRows[std::size_t(index.row())];
-            const std::optional<double> value = row.value(*outcome.result);
-            return value ? text(sheet::fixed(*value, row.decimals)) : text(kDash);
-        }
+        case Qt::DisplayRole:
+            return cell.text.empty() ? QVariant() : QVariant(text(cell.text));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         case Qt::ForegroundRole:
-            if (outcome.failure) {
-                return QBrush(kFailText);
+            switch (cell.tone) {
+                case sheet::ResultTone::Failed:
+                    return QBrush(qt(sheet::kFailedTextColour));
+                case sheet::ResultTone::Warned:
+                    return QBrush(qt(sheet::kWarnedTextColour));
+                case sheet::ResultTone::Plain:
+                    break;
             }
-            return outcome.result && !outcome.result->warnings.empty() ? QVariant(QBrush(kWarnText))
-                                                                       : QVariant();
+            return {};
         case Qt::FontRole: {
-            if (!governs) {
+            if (!cell.governing) {
                 return {};
             }
             QFont bold;
             bold.setBold(true);
             return bold;
         }
-        case Qt::ToolTipRole: {
-            if (outcome.failure) {
-                return text(outcome.failureZh());
-            }
-            QStringList warnings;
-            for (const std::string& w : outcome.warningsZh()) {
-                warnings << text(w);
-            }
-            return warnings.isEmpty() ? QVariant() : QVariant(warnings.join(u'\n'));
-        }
+        case Qt::ToolTipRole:
+            return cell.tip.empty() ? QVariant() : QVariant(text(cell.tip));
         default:
             return {};
     }
@@ -218,16 +168,11 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     }
     if (orientation == Qt::Vertical) {
-        return std::size_t(section) < kResultRows.size()
-                   ? text(kResultRows[std::size_t(section)].name)
+        return std::size_t(section) < sheet::resultRowCount()
+                   ? text(sheet::resultRowName(std::size_t(section)))
                    : QVariant();
     }
-    // The governing condition is marked as the book marks it.
-    QString header = QString::number(section + 1);
-    if (presenter_.evaluation().governing == std::size_t(section)) {
-        header += QStringLiteral(" ★");
-    }
-    return header;
+    return text(sheet::conditionHeader(presenter_.evaluation(), std::size_t(section)));
 }
 
 void ResultsModel::refresh() {
@@ -239,25 +184,28 @@ void ResultsModel::refresh() {
 
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
-    const std::size_t field = SheetModel::fieldOf(index);
-    const sheet::Field& f = sheet::fields().at(field);
-    if (f.isChoice()) {
-        auto* box = new QComboBox(parent);
-        fillChoices(*box, f);
-        // A choice made is the cell's new text at once.
-        connect(box, &QComboBox::activated, this, [this, box] {
-            auto* self = const_cast<CellDelegate*>(this);
-            emit self->commitData(box);
-            emit self->closeEditor(box);
-        });
-        return box;
-    }
-    if (field == sheet::roughnessColumn()) {
-        auto* box = new QComboBox(parent);
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
-        fillRoughness(*box);
-        return box;
+    const sheet::CellEditor editor = sheet::cellEditor(SheetModel::fieldOf(index));
+    switch (editor.kind) {
+        case sheet::EditorKind::List: {
+            auto* box = new QComboBox(parent);
+            fillEntries(*box, editor);
+            // A choice made is the cell's new text at once.
+            connect(box, &QComboBox::activated, this, [this, box] {
+                auto* self = const_cast<CellDelegate*>(this);
+                emit self->commitData(box);
+                emit self->closeEditor(box);
+            });
+            return box;
+        }
+        case sheet::EditorKind::Offers: {
+            auto* box = new QComboBox(parent);
+            box->setEditable(true);
+            box->setInsertPolicy(QComboBox::NoInsert);
+            fillEntries(*box, editor);
+            return box;
+        }
+        case sheet::EditorKind::Line:
+            break;
     }
     return QStyledItemDelegate::createEditor(parent, option, index);
 }
@@ -274,11 +222,9 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
         box->setEditText(cell);
         return;
     }
-    // The entry the grid shows for the cell: a value the field knows by its Chinese name.
-    const std::string shown =
-        kelnor::sheet::shownText(SheetModel::fieldOf(index), cell.toStdString());
-    const int at = cell.isEmpty() ? 0 : box->findText(text(shown));
-    box->setCurrentIndex(at);
+    const std::size_t field = SheetModel::fieldOf(index);
+    const auto entry = sheet::entryOf(sheet::cellEditor(field), field, cell.toStdString());
+    box->setCurrentIndex(entry ? static_cast<int>(*entry) : -1);
 }
 
 void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -296,7 +242,7 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         return;
     }
     // An offer chosen writes its number; anything typed is the cell's text as it is.
-    const int chosen = box->findText(box->currentText());
-    model->setData(index, chosen >= 0 ? box->itemData(chosen) : QVariant(box->currentText()),
+    const sheet::CellEditor offers = sheet::cellEditor(SheetModel::fieldOf(index));
+    model->setData(index, text(sheet::offeredText(offers, box->currentText().toStdString())),
                    Qt::EditRole);
 }

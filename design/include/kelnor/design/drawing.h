@@ -8,6 +8,7 @@
 // fitted to a box maps them to device units (pixels or SVG user units, y down), and each window
 // paints them with its own pen. The calculation book writes the same sketch as SVG.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,35 @@ struct Text {
     std::string text;  // UTF-8
     TextRole role;
 };
+
+// How the sketch looks wherever it is drawn (the book's SVG and both windows), so the three
+// agree: the colours and pens of the calculation book.
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+};
+
+struct Pen {
+    Rgb colour;
+    double width = 1;  // device units
+    bool dashed = false;
+    bool roundCap = false;
+};
+
+// A dashed pen's dashes and gaps, device units.
+inline constexpr double kDashLength = 4;
+inline constexpr double kDashGap = 3;
+
+Pen penOf(LineStyle style);
+// The outline of the marks: the ▽ and the dimension ticks.
+Pen markPen();
+Rgb inkOf(TextRole role);
+
+// The order the lines are drawn in: extension lines under the water, the slope and the crest
+// on top.
+inline constexpr LineStyle kLineOrder[] = {
+    LineStyle::Leader, LineStyle::Water, LineStyle::Dimension, LineStyle::Slope, LineStyle::Crest};
 
 struct Drawing {
     std::vector<Line> lines;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kelnor/inputs.h"
+#include "kelnor/platform/program_folder.h"
 
 // What the window does, once for every toolkit: which formula the options choose, what the
 // four buttons do, how a failure is told and where the user is taken back to, and which font
@@ -16,7 +17,7 @@
 namespace kelnor::form {
 
 // The parameter help text, which lies beside the program.
-inline constexpr std::string_view kHelpFileName = "帮助文件.txt";
+inline constexpr std::string_view kHelpFileName = platform::kHelpFileName;
 
 // The caption font sizes, in pixels at 96 dpi, tried from the largest down: the layout was
 // drawn for captions of about 12 pixels, and below 8 the Chinese characters lose their strokes.

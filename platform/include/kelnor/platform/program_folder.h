@@ -3,8 +3,12 @@
 // Where the program lies and where it may keep the user's files.
 
 #include <filesystem>
+#include <string_view>
 
 namespace kelnor::platform {
+
+// The parameter help text both windows open, beside the programs.
+inline constexpr std::string_view kHelpFileName = "帮助文件.txt";
 
 // The folder of the running program, from its full path name however long.
 std::filesystem::path programFolder();

@@ -47,6 +47,57 @@ struct Question {
 // The kind of file a file box asks for, for its filter: "*.csv" or "*.html".
 enum class FileKind { Conditions, Book };
 
+// The window's commands, each an entry of its menus.
+enum class Command {
+    NewSheet,
+    Open,
+    Save,
+    SaveAs,
+    Book,
+    Exit,
+    Undo,
+    Redo,
+    Copy,
+    CopyResults,
+    Paste,
+    Clear,
+    AddCondition,
+    RemoveConditions,
+    DuplicateCondition,
+    MoveLeft,
+    MoveRight,
+    Help,
+};
+
+// A command's keys, the same on both systems (the Qt window adds the desktop's own keys for
+// redo where they differ).
+enum class Key { None, CtrlN, CtrlO, CtrlS, CtrlB, CtrlZ, CtrlY, CtrlC, CtrlV, Delete, F1 };
+
+// How a menu shows `key`: "Ctrl+N", "Del", "F1"; empty for none.
+std::string_view keyText(Key key);
+
+struct MenuEntry {
+    Command command;
+    std::string_view caption;  // with its access key: "新建(&N)"; "…" where a box follows
+    Key key = Key::None;
+    bool separatorBefore = false;
+};
+
+struct Menu {
+    std::string_view caption;  // "文件(&F)"
+    std::vector<MenuEntry> entries;
+};
+
+// 文件, 编辑 and 帮助, in order.
+const std::vector<Menu>& designMenus();
+
+// Where the user is in the conditions grid when a command is given; places are the sheet's:
+// row a condition, column a field.
+struct GridSelection {
+    std::optional<Place> current;    // the current cell
+    std::optional<CellRange> range;  // the rectangle around the selected cells
+};
+
 // A window as the presenter sees it; texts and paths' names in UTF-8.
 class DesignView {
   public:
@@ -98,7 +149,9 @@ class DesignPresenter {
   public:
     // `dataFolder` is the user's data folder, where the autosave lies; it is made when first
     // written to.
-    DesignPresenter(DesignView& view, std::filesystem::path dataFolder);
+    // `programFolder` holds the help text.
+    DesignPresenter(DesignView& view, std::filesystem::path dataFolder,
+                    std::filesystem::path programFolder = {});
 
     // Fills the window at start. The file the user named on the command line comes first: it
     // is what was asked for, and an autosave left by an earlier session is then not read and
@@ -114,6 +167,15 @@ class DesignPresenter {
     // The conditions file; nothing for a sheet never saved.
     const std::optional<std::filesystem::path>& file() const { return file_; }
     std::string title() const;
+
+    // Carries out a menu's `command` where the user is in the grid. The cell to make current
+    // afterwards where it moved (a condition moved takes its cell along, one added is entered).
+    std::optional<Place> perform(Command command, const GridSelection& selection);
+    // Whether `command` can be given now: undo and redo need something to take back.
+    bool enabled(Command command) const;
+
+    // Opens the help text beside the program; tells where it is missing.
+    void showHelp();
 
     // --- 文件 -------------------------------------------------------------------------------
     // Each asks first whether to save a changed sheet; 取消 keeps everything as it is.
@@ -171,6 +233,7 @@ class DesignPresenter {
 
     DesignView& view_;
     std::filesystem::path dataFolder_;
+    std::filesystem::path programFolder_;
     Sheet sheet_;
     std::optional<std::filesystem::path> file_;
     SheetEvaluation evaluation_;
