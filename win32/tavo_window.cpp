@@ -11,6 +11,7 @@
 
 #include "kelnor/platform/document.h"
 #include "kelnor/platform/text_encoding.h"
+#include "window_support.h"
 
 namespace kelnor::win32 {
 
@@ -26,7 +27,6 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 // Control identifiers from here on, by the control's place in the form. They stay clear of
 // IDOK and IDCANCEL, which Enter and Esc would send.
 constexpr int kFirstId = 1000;
-constexpr int kIconId = 1;
 
 std::span<const form::Control> formControls() {
     return form::controls();
@@ -47,34 +47,8 @@ form::Pixels placeInWindow(const form::Control& control, UINT dpi) {
     return form::pixels(place, static_cast<int>(dpi));
 }
 
-int scaled(int pixelsAt96, UINT dpi) {
-    return MulDiv(pixelsAt96, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-}
-
-std::wstring textOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 bool checked(HWND option) {
     return SendMessageW(option, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-// The system's message font at `dpi`: what the user chose for dialogs, in their language's
-// face (Microsoft YaHei UI on Simplified Chinese Windows).
-LOGFONTW messageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
-        return metrics.lfMessageFont;
-    }
-    // Older systems give the metrics at the system's DPI only.
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                            static_cast<int>(GetDpiForSystem()));
-    return metrics.lfMessageFont;
 }
 
 }  // namespace
@@ -130,29 +104,12 @@ TavoWindow::~TavoWindow() {
 }
 
 bool TavoWindow::open(HINSTANCE instance, int showCommand) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
-                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
-    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (!registerWindowClass(instance, kClassName, procedure)) {
         return false;
     }
 
     // Made on the primary monitor, so it takes that monitor's DPI, and centred there.
-    HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoW(monitor, &info);
-    const RECT work = info.rcWork;
+    const RECT work = primaryWorkArea();
     if (CreateWindowExW(kExStyle, kClassName, widen(form::kWindowTitle).c_str(), kStyle, work.left,
                         work.top, 1, 1, nullptr, nullptr, instance, this) == nullptr) {
         return false;

@@ -18,30 +18,9 @@ if [ "${4:-}" != --on-display ]; then
         --on-display
 fi
 
-started=$SECONDS
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-finish() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap finish EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/kelnor.log" ] && cat "$work/kelnor.log" >&2
-    exit 1
-}
-# Waits up to `2` (default 10) seconds for command `1` to succeed.
-await() {
-    for _ in $(seq $((${2:-10} * 10))); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "$(realpath "$0")")/wine_desktop.sh"
 title='^土石坝Kelnor计算$'  # the window's and its messages' title
 windows() { xdotool search --name "$title" 2>/dev/null | wc -l; }
-keys() { xdotool key --delay 80 "$@"; }
 expect() {  # expect NAME OPTIONS…: the report equals kelnor-calc's for OPTIONS
     local name=$1
     shift
@@ -54,39 +33,12 @@ expect() {  # expect NAME OPTIONS…: the report equals kelnor-calc's for OPTION
         fail "$name: report differs from kelnor-calc $*"
 }
 
-# A fresh prefix: the Windows desktop 800 × 600 in one X window, and fonts with Chinese glyphs
-# for the dialog faces, which Wine's own fonts lack.
-wineboot -i >"$work/boot.log" 2>&1 || fail "wineboot: $(cat "$work/boot.log")"
-cat >"$work/setup.reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="800x600"
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Tahoma"="WenQuanYi Micro Hei"
-"MS Shell Dlg"="WenQuanYi Micro Hei"
-"MS Shell Dlg 2"="WenQuanYi Micro Hei"
-"Segoe UI"="WenQuanYi Micro Hei"
-
-[HKEY_CURRENT_USER\Control Panel\Colors]
-"Background"="58 110 165"
-REG
-wine regedit /S "$work/setup.reg"
-wineserver -k  # the desktop wineboot started ends: the next one is the 800 × 600 one
-# The title bar's buttons are drawn in Marlett.
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-echo "prefix ready after $((SECONDS - started)) s"
-
 # A folder of its own, without the help text, so the report lands there.
 mkdir "$work/app"
 cp "$exe" "$work/app/kelnor.exe"
 (
     cd "$work/app"
-    wine kelnor.exe >"$work/kelnor.log" 2>&1 && echo 0 >"$work/status" || echo $? >"$work/status"
+    wine kelnor.exe >"$work/program.log" 2>&1 && echo 0 >"$work/status" || echo $? >"$work/status"
 ) &
 await '[ "$(windows)" -ge 1 ]' 30 || fail "no window appeared"
 xdotool mousemove 0 0  # no button under the pointer, lit up

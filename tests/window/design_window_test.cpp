@@ -8,16 +8,20 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <filesystem>
 #include <memory>
@@ -312,6 +316,25 @@ class DesignWindowTest : public QObject {
         QVERIFY(contents(conditionsPath()).contains(QStringLiteral("汛限水位").toUtf8()));
         QVERIFY(!window->windowTitle().endsWith(u'*'));
         QVERIFY(asked.empty());
+        QVERIFY(told.isEmpty());
+    }
+
+    void aDroppedFileIsOpened() {
+        // Two conditions, in another file.
+        const QString other = dir->filePath(QStringLiteral("其他.csv"));
+        kelnor::sheet::Rows rows = kelnor::sheet::firstStartRows();
+        rows.resize(2);
+        kelnor::sheet::saveSheet(other.toStdString(), rows);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(other)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCOMPARE(grid()->model()->columnCount(), 2);
+        QVERIFY(window->windowTitle().contains(QStringLiteral("其他.csv")));
         QVERIFY(told.isEmpty());
     }
 

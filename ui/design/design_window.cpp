@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -204,6 +207,7 @@ DesignWindow::DesignWindow(fs::path dataFolder, const QString& programDir, Desig
     connect(autosave_, &QTimer::timeout, this, [this] { presenter_.autosaveNow(); });
     createWidgets();
     createMenus();
+    setAcceptDrops(true);
     resize(1000, 720);
 }
 
@@ -323,6 +327,25 @@ std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {
     }
     return kelnor::sheet::CellRange{std::size_t(left), std::size_t(top),
                                     std::size_t(right - left + 1), std::size_t(bottom - top + 1)};
+}
+
+void DesignWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // One local file: a conditions file dropped from the file manager.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void DesignWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (presenter_.openFile(fileSystemPath(urls.front().toLocalFile()))) {
+        grid_->setCurrentIndex(sheetModel_->index(0, 0));
+    }
 }
 
 void DesignWindow::closeEvent(QCloseEvent* event) {

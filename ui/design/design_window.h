@@ -57,6 +57,9 @@ class DesignWindow final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // A conditions file dropped on the window is opened, after asking to save.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     class View;  // the window as the presenter sees it

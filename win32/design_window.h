@@ -1,0 +1,76 @@
+#pragma once
+
+// The design-conditions window on Windows: the conditions grid as a list view with a cell
+// cursor and editors in place, the results grid, the summary line and the freeboard sketch,
+// with the 文件, 编辑 and 帮助 menus and their keys. The sheet's presenter decides what every
+// command does; the window lends it its controls and the desktop.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "kelnor/sheet/design_presenter.h"
+
+namespace kelnor::win32 {
+
+class DesignWindow {
+  public:
+    // `dataFolder` holds the autosave; `programFolder` the help text.
+    DesignWindow(std::filesystem::path dataFolder, std::filesystem::path programFolder);
+    ~DesignWindow();
+    DesignWindow(const DesignWindow&) = delete;
+    DesignWindow& operator=(const DesignWindow&) = delete;
+
+    // Makes the window where and as large as it was last closed (else centred on the primary
+    // monitor), fills it with `file`, the autosave or the first start's conditions, and shows
+    // it with the first condition's first cell current. False when the system refuses.
+    bool open(HINSTANCE instance, int showCommand,
+              const std::optional<std::filesystem::path>& file);
+
+    // The message loop's hook: the menus' keys, except while a cell is being edited, when the
+    // editor takes every key. True when the message was used up.
+    bool handleKey(MSG& message);
+
+    // How long after the last change the autosave is written.
+    static constexpr UINT kAutosaveDelayMs = 1000;
+
+  private:
+    class View;  // the window as the presenter sees it
+    class Grid;  // the conditions grid with its cell cursor and editor
+
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    static LRESULT CALLBACK pictureProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    LRESULT notified(const NMHDR& header);
+
+    void createControls(HINSTANCE instance);
+    void createMenus();
+    // Places the controls in the client area and takes the font and column widths of `dpi`.
+    void layOut();
+    void useDpi(UINT dpi);
+    void showResultColumns();
+    void perform(sheet::Command command);
+    void paintPicture(HWND picture);
+    void restorePlacement();
+    void savePlacement() const;
+
+    std::unique_ptr<View> view_;
+    sheet::DesignPresenter presenter_;
+    std::unique_ptr<Grid> grid_;
+    HWND hwnd_ = nullptr;
+    HWND results_ = nullptr;
+    HWND summary_ = nullptr;
+    HWND picture_ = nullptr;
+    HACCEL keys_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT bold_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    int resultColumns_ = 0;   // conditions the results grid has columns for
+    std::wstring shownText_;  // the text a list view asked for, kept while it draws it
+    bool closing_ = false;    // the presenter has asked already: close without asking
+};
+
+}  // namespace kelnor::win32

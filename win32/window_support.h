@@ -1,0 +1,32 @@
+#pragma once
+
+// What both Windows windows need of the desktop: sizes at a monitor's DPI, the system's
+// message font, their class with the program's icon, and a control's text.
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelnor::win32 {
+
+// The program's icon in the resources.
+inline constexpr int kIconId = 1;
+
+// `pixelsAt96` device pixels at `dpi`.
+int scaled(int pixelsAt96, UINT dpi);
+
+// The system's message font at `dpi`: what the user chose for dialogs, in their language's
+// face (Microsoft YaHei UI on Simplified Chinese Windows).
+LOGFONTW messageFont(UINT dpi);
+
+// Registers a top-level window class with the program's icon on the face colour; false when
+// the system refuses.
+bool registerWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure);
+
+// The work area of the primary monitor, where a window is first placed.
+RECT primaryWorkArea();
+
+// The text of a window or control, however long.
+std::wstring textOf(HWND window);
+
+}  // namespace kelnor::win32
