@@ -1,15 +1,22 @@
 // How long the design code's method takes over a sheet of conditions: the table read (UTF-8
-// and GBK), the conditions computed with the governing one, and the calculation book written.
+// and GBK), the conditions computed with the governing one, the calculation book written, and
+// the design window's work after one keystroke.
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "kelnor/csv/table.h"
 #include "kelnor/design/book.h"
 #include "kelnor/design/method.h"
 #include "kelnor/platform/text_encoding.h"
+#include "kelnor/sheet/design_presenter.h"
+#include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
 
 namespace {
 
@@ -69,6 +76,57 @@ void BM_CalculationBook(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CalculationBook)->Arg(4)->Arg(10)->Unit(benchmark::kMicrosecond);
+
+// A window that draws nothing: what the presenter itself costs.
+class NoView final : public sheet::DesignView {
+  public:
+    void setTitle(const std::string&) override {}
+    void showSheet() override {}
+    void showResults() override {}
+    void showPicture() override {}
+    void showPlace(const sheet::Place&) override {}
+    void tell(const std::string&) override {}
+    sheet::Answer ask(const sheet::Question& q) override { return q.onEscape; }
+    std::optional<std::filesystem::path> chooseFileToOpen() override { return std::nullopt; }
+    std::optional<std::filesystem::path> chooseFileToSave(sheet::FileKind,
+                                                          const std::filesystem::path&) override {
+        return std::nullopt;
+    }
+    std::error_code openDocument(const std::filesystem::path&) override { return {}; }
+    void setClipboardText(const std::string&) override {}
+    std::string clipboardText() override { return {}; }
+    void closeWindow() override {}
+};
+
+// One keystroke in the design window's grid with ten conditions: the cell set, the conditions
+// read and computed again, the governing one chosen, the sketch described, and every text of
+// both grids and the summary line formed as the windows then show them.
+void BM_Keystroke(benchmark::State& state) {
+    const std::size_t depth = *sheet::columnIndex("depth");
+    NoView view;
+    sheet::DesignPresenter presenter(view, std::filesystem::temp_directory_path() / "kelnor-bench");
+    presenter.start(std::nullopt);  // the first start's three conditions
+    while (presenter.sheet().size() < 10) {
+        presenter.duplicateCondition(presenter.sheet().size() - 1);
+    }
+    int key = 0;
+    for (auto _ : state) {
+        presenter.setCell(0, depth, (++key % 2) != 0 ? "30.5" : "30");
+        std::size_t shown = presenter.evaluation().summaryZh().size();
+        for (std::size_t c = 0; c < presenter.sheet().size(); ++c) {
+            for (std::size_t f = 0; f < sheet::columnCount(); ++f) {
+                shown += sheet::conditionCell(presenter.sheet(), presenter.evaluation(), c, f)
+                             .text.size();
+            }
+            for (std::size_t r = 0; r < sheet::resultRowCount(); ++r) {
+                shown += sheet::resultCell(presenter.evaluation(), c, r).text.size();
+            }
+        }
+        benchmark::DoNotOptimize(shown);
+        benchmark::DoNotOptimize(presenter.picture());
+    }
+}
+BENCHMARK(BM_Keystroke)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
