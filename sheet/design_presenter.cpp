@@ -138,16 +138,12 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
         selection.current ? std::optional(selection.current->row) : std::nullopt;
     switch (command) {
         case Command::NewSheet:
-            newSheet();
-            return Place{0, 0};
         case Command::Open:
-            open();
+            (command == Command::NewSheet ? newSheet() : open());
             return Place{0, 0};
         case Command::Save:
-            save();
-            break;
         case Command::SaveAs:
-            saveAs();
+            (command == Command::Save ? save() : saveAs());
             break;
         case Command::Book:
             writeBook();
@@ -156,10 +152,8 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             exit();
             break;
         case Command::Undo:
-            undo();
-            break;
         case Command::Redo:
-            redo();
+            (command == Command::Undo ? undo() : redo());
             break;
         case Command::Copy:
             if (selection.range) {

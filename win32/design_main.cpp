@@ -11,13 +11,10 @@
 
 #include "design_window.h"
 #include "kelnor/platform/program_folder.h"
+#include "window_support.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // The themed controls of common controls 6, which the manifest asks for.
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES;
-    InitCommonControlsEx(&controls);
+    kelnor::win32::initCommonControls(ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES);
 
     std::optional<std::filesystem::path> file;
     int count = 0;
@@ -33,12 +30,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!window.open(instance, showCommand, file)) {
         return 1;
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!window.handleKey(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
+    return kelnor::win32::runMessages(window);
 }

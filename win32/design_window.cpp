@@ -87,12 +87,24 @@ std::optional<ACCEL> acceleratorOf(sheet::Key key, WORD id) {
     return std::nullopt;
 }
 
-// Copies `text` into a list view's buffer for the item it asked about.
-void lend(const std::wstring& text, LVITEMW& item) {
-    if (item.cchTextMax > 0) {
-        const std::size_t n = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-        std::wmemcpy(item.pszText, text.data(), n);
-        item.pszText[n] = L'\0';
+// Where a list view's custom drawing stands: before the whole, before a row, before a cell.
+// The row stage drops the list view's own row highlight and focus rectangle, which are not the
+// grid's cursor; only the cell stage needs more of the window, with the cell's plain colours
+// set (the names' column on the face colour, as a header).
+std::optional<LRESULT> beforeCell(NMLVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+            return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+            draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+            draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+            draw.clrTextBk = GetSysColor(draw.iSubItem == 0 ? COLOR_BTNFACE : COLOR_WINDOW);
+            return std::nullopt;
+        default:
+            return CDRF_DODEFAULT;
     }
 }
 
@@ -293,24 +305,11 @@ class DesignWindow::Grid {
 
     // The colours of a cell as the list view is about to draw it.
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const {
-        switch (draw.nmcd.dwDrawStage) {
-            case CDDS_PREPAINT:
-                return CDRF_NOTIFYITEMDRAW;
-            case CDDS_ITEMPREPAINT:
-                // The list view's own row highlight and focus rectangle are not the cursor.
-                draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-                return CDRF_NOTIFYSUBITEMDRAW;
-            case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-                break;
-            default:
-                return CDRF_DODEFAULT;
+        if (const auto done = beforeCell(draw)) {
+            return *done;
         }
-        draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
         const std::size_t field = draw.nmcd.dwItemSpec;
-        draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
-        draw.clrTextBk = GetSysColor(COLOR_WINDOW);
         if (draw.iSubItem == 0) {
-            draw.clrTextBk = GetSysColor(COLOR_BTNFACE);
             return CDRF_NEWFONT;
         }
         const std::size_t condition = static_cast<std::size_t>(draw.iSubItem - 1);
@@ -1087,7 +1086,7 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
                                             static_cast<std::size_t>(item.iSubItem - 1), row)
                               .text);
             }
-            lend(shownText_, item);
+            lend(shownText_, item.pszText, item.cchTextMax);
             return 0;
         }
         case LVN_GETINFOTIPW: {
@@ -1101,11 +1100,8 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
                                                static_cast<std::size_t>(tip.iSubItem - 1), row)
                                  .tip);
             }
-            if (!text.empty() && tip.cchTextMax > 0) {
-                const std::size_t n =
-                    std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
-                std::wmemcpy(tip.pszText, text.data(), n);
-                tip.pszText[n] = L'\0';
+            if (!text.empty()) {
+                lend(text, tip.pszText, tip.cchTextMax);
             }
             return 0;
         }
@@ -1114,20 +1110,9 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
             if (grid) {
                 return grid_->customDraw(draw);
             }
-            switch (draw.nmcd.dwDrawStage) {
-                case CDDS_PREPAINT:
-                    return CDRF_NOTIFYITEMDRAW;
-                case CDDS_ITEMPREPAINT:
-                    draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-                    return CDRF_NOTIFYSUBITEMDRAW;
-                case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-                    break;
-                default:
-                    return CDRF_DODEFAULT;
+            if (const auto done = beforeCell(draw)) {
+                return *done;
             }
-            draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-            draw.clrTextBk = GetSysColor(draw.iSubItem == 0 ? COLOR_BTNFACE : COLOR_WINDOW);
-            draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
             SelectObject(draw.nmcd.hdc, font_);
             if (draw.iSubItem > 0) {
                 const sheet::ResultCell cell = sheet::resultCell(
@@ -1200,16 +1185,12 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
             limits->ptMinTrackSize = {scaled(kMinWidth, dpi_), scaled(kMinHeight, dpi_)};
             return 0;
         }
-        case WM_DPICHANGED: {
+        case WM_DPICHANGED:
             // Moved to a monitor of another DPI: the size the system proposes, the font, the
             // columns and the layout at the new DPI.
-            const RECT* proposed = reinterpret_cast<const RECT*>(l);
-            SetWindowPos(hwnd_, nullptr, proposed->left, proposed->top,
-                         proposed->right - proposed->left, proposed->bottom - proposed->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            takeProposedPlace(hwnd_, l);
             useDpi(HIWORD(w));
             return 0;
-        }
         case WM_SETFOCUS:
             if (grid_ != nullptr) {
                 SetFocus(grid_->editing() ? grid_->editor() : grid_->list());
@@ -1222,12 +1203,8 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
                 return 0;
             }
             break;
-        case WM_CTLCOLORSTATIC: {
-            HDC dc = reinterpret_cast<HDC>(w);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        case WM_CTLCOLORSTATIC:
+            return faceColoured(w);  // the summary line on the window's face colour
         case WM_DROPFILES: {
             // A conditions file dropped on the window is opened, after asking to save.
             HDROP drop = reinterpret_cast<HDROP>(w);

@@ -9,13 +9,10 @@
 #include "kelnor/form/report_folder.h"
 #include "kelnor/platform/program_folder.h"
 #include "tavo_window.h"
+#include "window_support.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // The themed controls of common controls 6, which the manifest asks for.
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&controls);
+    kelnor::win32::initCommonControls(ICC_STANDARD_CLASSES);
 
     // The help text lives beside the program, and so does the report where the user may
     // write there; a program installed under Program Files writes it to the user's own folder.
@@ -27,12 +24,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!window.open(instance, showCommand)) {
         return 1;
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!window.handleKey(message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return static_cast<int>(message.wParam);
+    return kelnor::win32::runMessages(window);
 }

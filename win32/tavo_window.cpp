@@ -348,23 +348,15 @@ LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
                 return 0;
             }
             break;
-        case WM_CTLCOLORSTATIC: {
+        case WM_CTLCOLORSTATIC:
             // Labels, the frame and the options on the window's own face colour.
-            HDC dc = reinterpret_cast<HDC>(w);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
-        case WM_DPICHANGED: {
+            return faceColoured(w);
+        case WM_DPICHANGED:
             // Moved to a monitor of another DPI: the size the system proposes, the layout and
             // the font at the new DPI.
-            const RECT* proposed = reinterpret_cast<const RECT*>(l);
-            SetWindowPos(hwnd_, nullptr, proposed->left, proposed->top,
-                         proposed->right - proposed->left, proposed->bottom - proposed->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            takeProposedPlace(hwnd_, l);
             layOut(HIWORD(w));
             return 0;
-        }
         case WM_DESTROY:
             hwnd_ = nullptr;
             PostQuitMessage(0);

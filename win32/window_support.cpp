@@ -1,5 +1,10 @@
 #include "window_support.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
 namespace kelnor::win32 {
 
 int scaled(int pixelsAt96, UINT dpi) {
@@ -49,6 +54,35 @@ std::wstring textOf(HWND window) {
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+void lend(const std::wstring& text, wchar_t* buffer, int size) {
+    if (size <= 0) {
+        return;
+    }
+    const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::wmemcpy(buffer, text.data(), n);
+    buffer[n] = L'\0';
+}
+
+void takeProposedPlace(HWND window, LPARAM l) {
+    const RECT* proposed = reinterpret_cast<const RECT*>(l);
+    SetWindowPos(window, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                 proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT faceColoured(WPARAM dc) {
+    HDC device = reinterpret_cast<HDC>(dc);
+    SetBkColor(device, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(device, GetSysColor(COLOR_BTNTEXT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void initCommonControls(DWORD classes) {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = classes;
+    InitCommonControlsEx(&controls);
 }
 
 }  // namespace kelnor::win32

@@ -29,4 +29,30 @@ RECT primaryWorkArea();
 // The text of a window or control, however long.
 std::wstring textOf(HWND window);
 
+// Copies `text` into a control's buffer of `size` characters, cut to fit and ended by a NUL.
+void lend(const std::wstring& text, wchar_t* buffer, int size);
+
+// WM_DPICHANGED: takes the place and size the system proposes at the new DPI (`l`).
+void takeProposedPlace(HWND window, LPARAM l);
+
+// WM_CTLCOLORSTATIC: labels on the window's own face colour; the brush to return.
+LRESULT faceColoured(WPARAM dc);
+
+// The themed controls of common controls 6, which the manifest asks for.
+void initCommonControls(DWORD classes);
+
+// Runs the thread's messages through `window.handleKey` first, then to their windows, until the
+// window has ended; the exit status it posted.
+template <typename Window>
+int runMessages(Window& window) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!window.handleKey(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
 }  // namespace kelnor::win32
