@@ -208,6 +208,8 @@ DesignWindow::DesignWindow(fs::path dataFolder, const QString& programDir, Desig
     createWidgets();
     createMenus();
     setAcceptDrops(true);
+    // Room for the names, two conditions and the sketch; the Windows window keeps the same.
+    setMinimumSize(640, 480);
     resize(1000, 720);
 }
 
