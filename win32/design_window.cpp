@@ -38,6 +38,10 @@ constexpr int kEditorId = 102;
 // Menu commands: kFirstCommand + the presenter's command.
 constexpr int kFirstCommand = 1000;
 constexpr UINT_PTR kAutosaveTimer = 1;
+// Posted to the window by the cell editor: it lost the keyboard to another control, or a choice
+// was made in its list. Either ends the editing once the editor's own message is done.
+constexpr UINT kEditorLeft = WM_APP;
+constexpr UINT kChoiceMade = WM_APP + 1;
 
 // Device pixels at 96 dpi.
 constexpr int kNameColumnWidth = 190;
@@ -484,6 +488,14 @@ class DesignWindow::Grid {
                 // The list view's own row selection stays out of it.
                 grid->click(l, message == WM_LBUTTONDBLCLK);
                 return 0;
+            case WM_COMMAND:
+                // The editor is the list view's child: a choice made in its list is the cell's
+                // new text at once, once the list has closed.
+                if (LOWORD(w) == kEditorId && HIWORD(w) == CBN_SELENDOK) {
+                    PostMessageW(grid->window_.hwnd_, kChoiceMade, 0, 0);
+                    return 0;
+                }
+                break;
             case WM_SETFOCUS:
             case WM_KILLFOCUS:
                 InvalidateRect(hwnd, nullptr, FALSE);  // the cursor's colour follows the focus
@@ -535,7 +547,7 @@ class DesignWindow::Grid {
                                     (to == grid->editor_ || IsChild(grid->editor_, to));
                 const LRESULT result = DefSubclassProc(hwnd, message, w, l);
                 if (!within && grid->editor_ != nullptr) {
-                    PostMessageW(grid->window_.hwnd_, WM_APP, 0, 0);
+                    PostMessageW(grid->window_.hwnd_, kEditorLeft, 0, 0);
                 }
                 return result;
             }
@@ -1143,14 +1155,9 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
                 perform(static_cast<sheet::Command>(command));
                 return 0;
             }
-            // A choice made in a list is the cell's new text at once.
-            if (LOWORD(w) == kEditorId && HIWORD(w) == CBN_SELENDOK) {
-                PostMessageW(hwnd_, WM_APP + 1, 0, 0);
-                return 0;
-            }
             break;
         }
-        case WM_APP:  // the editor lost the keyboard to another control
+        case kEditorLeft:
             if (grid_ != nullptr && grid_->editing()) {
                 HWND focus = GetFocus();
                 if (focus == nullptr ||
@@ -1159,7 +1166,7 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
                 }
             }
             return 0;
-        case WM_APP + 1:  // a list's choice made
+        case kChoiceMade:
             if (grid_ != nullptr && grid_->editing()) {
                 grid_->endEdit(true);
             }

@@ -88,18 +88,19 @@ await "cmp -s '$book' '$WINEPREFIX/drive_c/opened.html'" 20 || fail "the book wa
 sleep 1
 xdotool mousemove 400 12 click 1 mousemove 0 0
 
-# A change, then Alt+F4: the question comes, Escape keeps the window; undoing the change
-# leaves nothing to save, and Alt+F4 closes without asking.
-keys Up
-xdotool type --delay 80 40
-keys Return
-await "named '\\*\$'" || fail "the second change is not marked"
+# A formula chosen from the cell's list (F2 opens it, Down and Enter choose), then Alt+F4: the
+# question comes, Escape keeps the window; undoing the choice leaves nothing to save, and Alt+F4
+# closes without asking.
+keys Down Down Down Down Down Down Down F2
+sleep 0.5
+keys Down Return
+await "named '\\*\$'" || fail "the formula chosen is not marked as a change"
 keys alt+F4
 await '[ "$(windows)" -ge 2 ]' || fail "closing with a change asked nothing"
 keys Escape
 await '[ "$(windows)" -eq 1 ]' || fail "Escape did not keep the window"
 keys ctrl+z
-await "! named '\\*\$'" || fail "undo did not take the change back"
+await "! named '\\*\$'" || fail "undo did not take the choice back"
 keys alt+F4
 await '[ -s "$work/status" ]' 20 || fail "the window did not close"
 [ "$(cat "$work/status")" -eq 0 ] || fail "kelnor-design.exe ended with status $(cat "$work/status")"
