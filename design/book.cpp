@@ -115,7 +115,17 @@ void inputsTable(Page& p, const Evaluation& ev) {
          [](const Condition& c) {
              return c.meanDepth ? fx(*c.meanDepth, 2) : fx(c.depth, 2) + "（取 H）";
          }},
-        {"wind", [](const Condition& c) { return fx(c.wind, 2); }},
+        {"wind",
+         [](const Condition& c) { return fx(c.wind, 2) + (c.windMax ? "（按年最大风速）" : ""); }},
+        {"wind_max", [&](const Condition& c) { return opt(c.windMax, 2, "—"); }},
+        {"wind_factor",
+         [](const Condition& c) {
+             if (!c.windMax) {
+                 return std::string("—");
+             }
+             return c.windFactor ? factor(*c.windFactor)
+                                 : factor(c.windFactorUsed()) + "（按运用条件）";
+         }},
         {"fetch", [](const Condition& c) { return fx(c.fetchKm, 3); }},
         {"angle", [](const Condition& c) { return fx(c.angle, 1); }},
         {"slope", [](const Condition& c) { return fx(c.slope, 2); }},

@@ -341,6 +341,53 @@ TEST(Book, ThePictureIsOneSvgUnderTheSummaryAndChangesNothingElse) {
     EXPECT_EQ(calculationBook(evaluate({}), {"", true}).find("<svg"), std::string::npos);
 }
 
+TEST(Book, TheDesignWindFromTheAnnualMaximumIsAStepWithItsFactorsSourceAndStanding) {
+    // Each condition with an annual maximum of 15 m/s: the step, the factor's rule for its
+    // grade and operation, and what the table of conditions shows.
+    struct Row {
+        const char* name;
+        testing_support::CellList cells;
+        std::vector<const char*> texts;
+    };
+    const std::vector<Row> rows = {
+        {"grade 4, normal",
+         {{"grade", "4"}},
+         {"<td>计算风速</td><td class=\"f\">W = 风速倍数 × 多年平均年最大风速</td>"
+          "<td class=\"f\">1.50 × 15.00</td><td class=\"num\">22.50 m/s</td>",
+          "按运用条件：规范正常运用 3～5 级坝取 1.50 倍 [M]", "22.50（按年最大风速）",
+          "1.50（按运用条件）"}},
+        {"grade 2, normal: the range and the factor used",
+         {{"grade", "2"}},
+         {"1.50 × 15.00", "规范正常运用 1、2 级坝取 1.50～2.00 倍，本计算取 1.50 倍 [M]"}},
+        {"abnormal",
+         {{"grade", "4"}, {"operation", "abnormal"}},
+         {"1.00 × 15.00", "15.00 m/s", "规范非常运用取 1.00 倍 [M]", "1.00（按运用条件）"}},
+        {"a factor given",
+         {{"grade", "1"}, {"wind_factor", "1.75"}},
+         {"1.75 × 15.00", "26.25 m/s", "倍数为输入值；规范正常运用 1、2 级坝取 1.50～2.00 倍 [M]",
+          "<td class=\"num\">1.75</td>"}},
+        {"a factor outside the range",
+         {{"grade", "3"}, {"wind_factor", "2.2"}},
+         {"<li>风速倍数 2.20 不在 1.00～2.00 之间（正常运用 1.50～2.00 倍，非常运用 1.00 倍），"
+          "请核对。</li>"}},
+    };
+    for (const auto& r : rows) {
+        testing_support::CellList cells = {
+            {"case", "甲"}, {"wind", ""}, {"wind_max", "15"}, {"depth", "30"}, {"fetch", "3"}};
+        cells.insert(cells.end(), r.cells.begin(), r.cells.end());
+        const std::string html = calculationBook(evaluateRows({row(1, cells)}));
+        for (const char* text : r.texts) {
+            EXPECT_NE(html.find(text), std::string::npos) << r.name << ": " << text;
+        }
+    }
+    // A W typed has no such step, and the maximum and factor rows show a dash.
+    const std::string typed = calculationBook(threeConditions());
+    EXPECT_EQ(typed.find("<td>计算风速</td>"), std::string::npos);
+    EXPECT_NE(typed.find("<tr><td>风速倍数</td><td class=\"num\">—</td>"), std::string::npos);
+    // The factor's source is among the sources.
+    EXPECT_NE(typed.find("<b>计算风速 W 与多年平均年最大风速之比</b>"), std::string::npos);
+}
+
 // Prints the book to PDF with headless Chromium: it must load as A4 pages without a network.
 class BookRendering : public kelnor::testing_support::TemporaryFolderTest {};
 
