@@ -32,7 +32,8 @@ class ScratchFolder {
         std::error_code error;
         const fs::path base = fs::temp_directory_path(error);
         if (error) {
-            throw WriteFailure(utf8Of(base), error);
+            // No path to name: the system's setting (TMPDIR, TEMP) names no folder.
+            throw WriteFailure("the system's temporary folder", error);
         }
         std::random_device entropy;
         for (int attempt = 0; attempt < 100; ++attempt) {
