@@ -49,9 +49,32 @@ std::string resultLine(const design::Result& r) {
     return line;
 }
 
+design::BookOptions bookOptions(const TitleBlock& title) {
+    design::BookOptions o;
+    o.project = title.project;
+    o.stage = title.stage;
+    o.by = title.by;
+    o.checkedBy = title.checkedBy;
+    o.reviewedBy = title.reviewedBy;
+    o.date = title.date.value_or("");
+    return o;
+}
+
 }  // namespace
 
-int runConditions(ConditionsIo& io, const std::optional<std::string>& book) {
+bool isPdfName(std::string_view path) {
+    if (path.size() < 4) {
+        return false;
+    }
+    std::string extension(path.substr(path.size() - 4));
+    for (char& c : extension) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return extension == ".pdf";
+}
+
+int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
+                  const TitleBlock& title) {
     std::vector<design::Cells> rows;
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
@@ -90,11 +113,19 @@ int runConditions(ConditionsIo& io, const std::optional<std::string>& book) {
     }
     int status = malformed.empty() && ev.failures.empty() ? 0 : 1;
     if (book) {
+        const std::string html = design::calculationBook(ev, bookOptions(title));
         try {
-            platform::replaceFile(*book, design::calculationBook(ev));
+            if (isPdfName(*book)) {
+                platform::printToPdf(html, *book);
+            } else {
+                platform::replaceFile(*book, html);
+            }
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
                       << platform::reasonText(f.reason()) << '\n';
+            status = 1;
+        } catch (const platform::PrintFailure& f) {
+            io.errors << "kelnor-calc: " << describe(f, *book) << '\n';
             status = 1;
         }
     }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "options.h"
 #include "tables.h"
 
 namespace kelnor::cli {
@@ -15,12 +16,18 @@ namespace kelnor::cli {
 // The header names columns among those of a condition (case, level, depth, mean_depth, wind,
 // fetch, angle, slope, roughness, kw, formula, grade, operation, region, frequency, allowance,
 // extra) in any order. A condition that fails is left out of the output and named in one line
-// on `io.errors`; the others still compute. With `book`, the calculation book (HTML) of all
-// conditions replaces that file whole.
+// on `io.errors`; the others still compute. With `book`, the calculation book of all
+// conditions with the title block `title` replaces that file whole: HTML, or a PDF printed by
+// a browser where the name ends in ".pdf" (any case). The title's date is printed as it is,
+// none when it has none: the caller puts today's in.
 //
 // Returns the exit status: 0 when every condition computed, 1 when any failed or the book
-// could not be written, 2 when the input cannot be read or its header is wrong.
+// could not be written or printed, 2 when the input cannot be read or its header is wrong.
 using ConditionsIo = TableIo;
-int runConditions(ConditionsIo& io, const std::optional<std::string>& book);
+int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
+                  const TitleBlock& title = {});
+
+// Whether the book named `path` is to be a PDF: its name ends in ".pdf", in any case.
+bool isPdfName(std::string_view path);
 
 }  // namespace kelnor::cli

@@ -44,7 +44,13 @@ std::string describe(const design::ConditionError& e) {
         {OutsideTable, "frequency {q} is outside the Kp table ({low} to {high} %)"},
         {AngleTooLarge, "angle {q} must be below 90 degrees"},
         {UnknownColumn, "unknown column \"{col}\""},
-        {NotFinite, "the calculation leaves the double range"}};
+        {NotFinite, "the calculation leaves the double range"},
+        {BothGiven,
+         "{col} {q} and {other} {otherQ} are both given; give W or the annual "
+         "maximum it is derived from, not both"},
+        {NeedsOther, "{col} {q} needs {other}, the annual maximum it multiplies"}};
+    // A missing value another column can stand for names that column too.
+    static constexpr std::string_view kMissingOr = "{col} is required, or {other} to derive it";
     // The choices a column offers, as the command line names them.
     const std::string& col = e.column();
     const std::string_view choices = col == "formula"     ? "putian, hedi or guanting"
@@ -55,12 +61,16 @@ std::string describe(const design::ConditionError& e) {
     if (!e.label().empty()) {
         out += " (" + e.label() + ")";
     }
+    const bool missingOr = e.kind() == Missing && !e.otherColumn().empty();
     return out + ": " +
-           fillIn(wordFor(e.kind(), kFailures), {{"col", col},
-                                                 {"q", "\"" + e.text() + "\""},
-                                                 {"choices", choices},
-                                                 {"low", shortNumber(design::kKpColumns.front())},
-                                                 {"high", shortNumber(design::kKpColumns.back())}});
+           fillIn(missingOr ? kMissingOr : wordFor(e.kind(), kFailures),
+                  {{"col", col},
+                   {"q", "\"" + e.text() + "\""},
+                   {"other", e.otherColumn()},
+                   {"otherQ", "\"" + e.otherText() + "\""},
+                   {"choices", choices},
+                   {"low", shortNumber(design::kKpColumns.front())},
+                   {"high", shortNumber(design::kKpColumns.back())}});
 }
 
 std::string describe(const design::Warning& w) {
@@ -80,6 +90,7 @@ std::string describe(const design::Warning& w) {
         {SetupTooHigh, "wind set-up e {v} m is above {share} of the mean depth Hm ({l} m)"},
         {DepthTooShallow, "depth H {v} m is below {l} m"},
         {MeanDepthTooShallow, "mean depth Hm {v} m is below {l} m"},
+        {WindFactorOutside, "wind_factor {v} is outside {kLow}-{kHigh}"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", shortNumber(w.value)},
                                                {"l", shortNumber(w.limit)},
@@ -87,7 +98,9 @@ std::string describe(const design::Warning& w) {
                                                {"gdHigh", shortNumber(Limits::guantingGdHigh)},
                                                {"kw", tableValue(design::kwTable().back().y)},
                                                {"kbeta", tableValue(design::kbetaTable().back().y)},
-                                               {"share", shortNumber(Limits::setupShareOfHm)}});
+                                               {"share", shortNumber(Limits::setupShareOfHm)},
+                                               {"kLow", shortNumber(design::WindFactors::low)},
+                                               {"kHigh", shortNumber(design::WindFactors::high)}});
 }
 
 }  // namespace kelnor::cli

@@ -1,6 +1,7 @@
 // kelnor-calc: the calculator without the window, for scripts, checks and users who want a
 // report from the command line.
 
+#include <ctime>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -19,6 +20,16 @@ using namespace kelnor;
 int fail(const std::string& message) {
     std::cerr << "kelnor-calc: " << message << '\n';
     return 1;
+}
+
+// Today's date in the local time zone, YYYY-MM-DD, for a book whose date is not given.
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    char text[16] = "";
+    if (const std::tm* local = std::localtime(&now)) {
+        std::strftime(text, sizeof text, "%Y-%m-%d", local);
+    }
+    return text;
 }
 
 int runSingle(const cli::Options& options) {
@@ -50,8 +61,12 @@ int main(int argc, char** argv) {
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.conditions) {
+            cli::TitleBlock title = options.title;
+            if (options.book && !title.date) {
+                title.date = today();
+            }
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
-                return cli::runConditions(io, options.book);
+                return cli::runConditions(io, options.book, title);
             });
         }
         if (options.batch) {

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <chrono>
+
 #include "kelnor/platform/error_text.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
@@ -15,6 +17,28 @@ std::optional<int> boxOf(std::string_view name) {
         }
     }
     return std::nullopt;
+}
+
+// The options of the book's title block, by name, with where each goes.
+struct TitleOption {
+    std::string_view name;
+    std::string TitleBlock::*text;
+};
+constexpr TitleOption kTitleOptions[] = {
+    {"project", &TitleBlock::project},
+    {"stage", &TitleBlock::stage},
+    {"by", &TitleBlock::by},
+    {"checked-by", &TitleBlock::checkedBy},
+    {"reviewed-by", &TitleBlock::reviewedBy},
+};
+
+const TitleOption* titleOptionOf(std::string_view name) {
+    for (const TitleOption& t : kTitleOptions) {
+        if (t.name == name) {
+            return &t;
+        }
+    }
+    return nullptr;
 }
 
 FormulaChoice parseFormula(std::string_view text) {
@@ -39,9 +63,36 @@ std::optional<FormulaChoice> formulaOf(std::string_view text) {
     return std::nullopt;
 }
 
+bool isIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return false;
+    }
+    const auto number = [&](std::size_t at, std::size_t length) {
+        int n = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return -1;
+            }
+            n = n * 10 + (text[i] - '0');
+        }
+        return n;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 1 || month < 0 || day < 0) {
+        return false;
+    }
+    return std::chrono::year_month_day(std::chrono::year(year),
+                                       std::chrono::month(static_cast<unsigned>(month)),
+                                       std::chrono::day(static_cast<unsigned>(day)))
+        .ok();
+}
+
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
-    std::string caseOption;  // the first option that sets the single case, if any
+    std::string caseOption;   // the first option that sets the single case, if any
+    std::string titleOption;  // the first option of the book's title block, if any
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -58,8 +109,9 @@ Options parseOptions(int argc, const char* const* argv) {
             name = name.substr(0, eq);
         }
         const auto box = boxOf(name);
-        if (!box && name != "formula" && name != "output" && name != "batch" &&
-            name != "conditions" && name != "book") {
+        const TitleOption* title = titleOptionOf(name);
+        if (!box && !title && name != "formula" && name != "output" && name != "batch" &&
+            name != "conditions" && name != "book" && name != "date") {
             throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
@@ -74,8 +126,19 @@ Options parseOptions(int argc, const char* const* argv) {
                 caseOption = "--" + std::string(name);
             }
         }
+        if ((title || name == "date") && titleOption.empty()) {
+            titleOption = "--" + std::string(name);
+        }
         if (box) {
             options.inputs.text[*box] = std::string(*value);
+        } else if (title) {
+            options.title.*(title->text) = std::string(*value);
+        } else if (name == "date") {
+            if (!isIsoDate(*value)) {
+                throw UsageError("--date must be a date written YYYY-MM-DD, not \"" +
+                                 escapeControls(*value) + "\"");
+            }
+            options.title.date = std::string(*value);
         } else if (name == "formula") {
             options.formula = parseFormula(*value);
         } else if (name == "output") {
@@ -87,6 +150,10 @@ Options parseOptions(int argc, const char* const* argv) {
         } else {
             options.batch = std::string(*value);
         }
+    }
+    // The title block is the book's: without a book it would be quietly dropped.
+    if (!titleOption.empty() && !options.book) {
+        throw UsageError(titleOption + " needs --book");
     }
     // A batch takes every case from its file: an option beside it would either be ignored
     // or quietly override the window's defaults, so neither happens.
@@ -121,7 +188,9 @@ std::string usage() {
         "Usage: kelnor-calc [--formula N] [--depth T] [--wind T] [--fetch T] [--roughness T]\n"
         "                   [--kw T] [--slope T] [--allowance T] [--kz T] [--output FILE]\n"
         "       kelnor-calc --batch CSV [--output DIR]\n"
-        "       kelnor-calc --conditions CSV [--book FILE.html]\n"
+        "       kelnor-calc --conditions CSV [--book FILE.html|FILE.pdf [--project T]\n"
+        "                   [--stage T] [--by T] [--checked-by T] [--reviewed-by T]\n"
+        "                   [--date YYYY-MM-DD]]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -160,17 +229,31 @@ std::string usage() {
         "                  Columns: case, level, depth, mean_depth, wind, fetch (km), angle,\n"
         "                  slope, roughness, kw, formula (putian, hedi, guanting), grade (1-5),\n"
         "                  operation (normal, abnormal), region (mountain, plain), frequency\n"
-        "                  (%), allowance, extra. A failing condition is named on standard\n"
-        "                  error and the others still compute\n"
+        "                  (%), allowance, extra. Instead of wind: wind_max, the multi-year\n"
+        "                  average annual maximum wind speed at 10 m, and wind_factor (default\n"
+        "                  1.5 in normal, 1.0 in abnormal operation): W = wind_factor x\n"
+        "                  wind_max. A failing condition is named on standard error and the\n"
+        "                  others still compute\n"
         "  --book FILE     with --conditions: write the calculation book (HTML, Chinese) to\n"
-        "                  FILE, replacing it only when complete\n"
+        "                  FILE, replacing it only when complete. FILE.pdf (any case): the\n"
+        "                  book printed to PDF by a Chromium-family browser without a window,\n"
+        "                  the one KELNOR_BROWSER names or else chromium, chromium-browser,\n"
+        "                  google-chrome or google-chrome-stable (Windows: Microsoft Edge or\n"
+        "                  Google Chrome)\n"
+        "  --project T     with --book: the project's name, in the title and the title block\n"
+        "  --stage T       with --book: the design stage (preliminary design, construction\n"
+        "                  drawings, ...) as the book prints it\n"
+        "  --by T, --checked-by T, --reviewed-by T\n"
+        "                  with --book: who computed, checked and reviewed the book; a name\n"
+        "                  not given leaves a blank line to sign on\n"
+        "  --date D        with --book: the book's date, YYYY-MM-DD (default today)\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"
         "--name value. A CSV file is read as UTF-8 (a byte-order mark allowed) or, when it\n"
         "is not UTF-8, as GBK, the way Excel saves \"CSV\" on a Chinese Windows. Exit\n"
-        "status: 0 done, 1 a calculation or write failed (with --batch: any row), 2 usage\n"
-        "error, unreadable CSV or one without rows.\n";
+        "status: 0 done, 1 a calculation, write or print failed (with --batch: any row),\n"
+        "2 usage error, unreadable CSV or one without rows.\n";
     return text;
 }
 
@@ -204,6 +287,38 @@ std::string describe(const Failure& failure, std::string_view (*boxName)(int box
 std::string describe(const platform::WriteFailure& failure) {
     return "cannot write report: " + escapeControls(failure.path()) + ": " +
            platform::reasonText(failure.reason());
+}
+
+std::string describe(const platform::PrintFailure& failure, std::string_view target) {
+    using enum platform::PrintFailureKind;
+    const std::string browser = escapeControls(failure.browser());
+    std::string why;
+    switch (failure.kind()) {
+        case NoBrowser: {
+            why = "no Chromium-family browser found (looked for ";
+            const auto lookedFor = platform::browsersLookedFor();
+            for (std::size_t i = 0; i < lookedFor.size(); ++i) {
+                why += (i > 0 ? ", " : "") + lookedFor[i];
+            }
+            why += ")";
+            break;
+        }
+        case CannotStart:
+            why = "cannot start " + browser + ": " + platform::reasonText(failure.reason());
+            break;
+        case Failed:
+            why = browser + " ended with exit status " + std::to_string(failure.exitStatus());
+            break;
+        case TimedOut:
+            why = browser + " did not finish within " +
+                  std::to_string(platform::kPrintTimeout.count()) + " s and was stopped";
+            break;
+        case NoPdf:
+            why = browser + " wrote no PDF";
+            break;
+    }
+    return "cannot print " + escapeControls(target) + ": " + why +
+           "; the HTML book can be printed from any browser";
 }
 
 }  // namespace kelnor::cli

@@ -8,12 +8,23 @@
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/pdf_printer.h"
 
 namespace kelnor::cli {
 
 // The option that sets each input box, by box index: Text1(0) … Text1(7).
 inline constexpr std::string_view kBoxOptions[kBoxCount] = {
     "depth", "wind", "fetch", "roughness", "kw", "slope", "allowance", "kz"};
+
+// The calculation book's title block as the command line gives it.
+struct TitleBlock {
+    std::string project;              // --project: 工程名称
+    std::string stage;                // --stage: 设计阶段
+    std::string by;                   // --by: 计算
+    std::string checkedBy;            // --checked-by: 校核
+    std::string reviewedBy;           // --reviewed-by: 审查
+    std::optional<std::string> date;  // --date YYYY-MM-DD: 日期; none given: today's
+};
 
 struct Options {
     FormulaChoice formula = FormulaChoice::Putian;
@@ -22,6 +33,7 @@ struct Options {
     std::optional<std::string> batch;       // a CSV of cases, "-" for standard input
     std::optional<std::string> conditions;  // a CSV of design conditions, "-" for standard input
     std::optional<std::string> book;        // the calculation book of the design conditions
+    TitleBlock title;                       // the book's title block
     bool help = false;
 };
 
@@ -45,6 +57,14 @@ std::string describe(const Failure& failure, std::string_view (*boxName)(int box
 
 // A file that could not be written: `cannot write report: FILE: reason`.
 std::string describe(const platform::WriteFailure& failure);
+
+// A book that could not be printed to the PDF file `target`, e.g. `cannot print b.pdf: no
+// Chromium-family browser found (looked for KELNOR_BROWSER, chromium, ...); the HTML book can
+// be printed from any browser`.
+std::string describe(const platform::PrintFailure& failure, std::string_view target);
+
+// Whether `text` is a date written YYYY-MM-DD that the calendar has.
+bool isIsoDate(std::string_view text);
 
 std::string_view optionName(int box);
 

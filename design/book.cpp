@@ -115,7 +115,17 @@ void inputsTable(Page& p, const Evaluation& ev) {
          [](const Condition& c) {
              return c.meanDepth ? fx(*c.meanDepth, 2) : fx(c.depth, 2) + "（取 H）";
          }},
-        {"wind", [](const Condition& c) { return fx(c.wind, 2); }},
+        {"wind",
+         [](const Condition& c) { return fx(c.wind, 2) + (c.windMax ? "（按年最大风速）" : ""); }},
+        {"wind_max", [&](const Condition& c) { return opt(c.windMax, 2, "—"); }},
+        {"wind_factor",
+         [](const Condition& c) {
+             if (!c.windMax) {
+                 return std::string("—");
+             }
+             return c.windFactor ? factor(*c.windFactor)
+                                 : factor(c.windFactorUsed()) + "（按运用条件）";
+         }},
         {"fetch", [](const Condition& c) { return fx(c.fetchKm, 3); }},
         {"angle", [](const Condition& c) { return fx(c.angle, 1); }},
         {"slope", [](const Condition& c) { return fx(c.slope, 2); }},
@@ -291,19 +301,41 @@ void sources(Page& p) {
       << "</li></ul>\n"_html;
 }
 
+// The title block a design institute files the book with: the project and the design stage,
+// the date, and who computed, checked and reviewed it. A name not given is an empty cell,
+// tall enough to sign in.
+void titleBlock(Page& p, const BookOptions& o) {
+    const auto cell = [&p](std::string_view text) { p << "<td>"_html << text << "</td>"_html; };
+    p << "<table class=\"titleblock\">\n<tr><th>工程名称</th><td colspan=\"5\">"_html << o.project
+      << "</td></tr>\n<tr><th>设计阶段</th><td colspan=\"3\">"_html << o.stage
+      << "</td><th>日期</th>"_html;
+    cell(o.date);
+    p << "</tr>\n<tr class=\"sign\"><th>计算</th>"_html;
+    cell(o.by);
+    p << "<th>校核</th>"_html;
+    cell(o.checkedBy);
+    p << "<th>审查</th>"_html;
+    cell(o.reviewedBy);
+    p << "</tr>\n</table>\n"_html;
+}
+
 }  // namespace
 
 std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
     Page p;
     const std::string& project = options.project;
+    const std::string title = project + "坝顶超高计算书";
     p << "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>"_html
       << (project.empty() ? "" : project + " ") << "坝顶超高计算书"
-      << "</title>\n<style>\n"_html << Markup::Source(kBookCss)
-      << "</style>\n</head>\n<body>\n<h1>"_html << project << "坝顶超高计算书"
-      << "</h1>\n<p class=\"subtitle\">"_html
+      << "</title>\n<style>\n"_html
+      << Markup::Source(kBookCss)
+      // The head of every printed page; its foot, the page numbers, is in the style sheet.
+      << "@page { @top-center { content: "_html << Markup::cssString(title) << "; } }\n"_html
+      << "</style>\n</head>\n<body>\n<h1>"_html << title << "</h1>\n<p class=\"subtitle\">"_html
       << "依据 SL 274《碾压式土石坝设计规范》附录 A · 共 "
       << std::to_string(ev.results.size() + ev.failures.size()) << " 个工况"
       << "</p>\n"_html;
+    titleBlock(p, options);
     method(p);
     conditions(p, ev);
     summary(p, ev, options.picture);

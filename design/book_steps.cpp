@@ -260,10 +260,43 @@ void runUpSteps(Steps& s, const Result& r) {
     }
 }
 
+// W from the annual maximum wind: the factor used, and where it comes from.
+void windSteps(Steps& s, const Condition& c) {
+    const double k = c.windFactorUsed();
+    const std::string mark(standingMark(WindFactors::standing));
+    const std::string normal = tv(WindFactors::normal);
+    const std::string range = normal + "～" + tv(WindFactors::normalHighest);
+    const bool widerRange =
+        c.operation == Operation::Normal && c.grade <= WindFactors::widerRangeGrades;
+    // What the code takes for this grade and operation.
+    std::string rule;
+    if (c.operation == Operation::Abnormal) {
+        rule = "非常运用取 " + tv(WindFactors::abnormal) + " 倍";
+    } else if (widerRange) {
+        rule = "正常运用 1、2 级坝取 " + range + " 倍";
+    } else {
+        rule = "正常运用 3～5 级坝取 " + normal + " 倍";
+    }
+    std::string basis;
+    if (c.windFactor) {
+        basis = "倍数为输入值；规范" + rule + " " + mark;
+    } else if (widerRange) {
+        basis = "规范" + rule + "，本计算取 " + factor(k) + " 倍 " + mark;
+    } else {
+        basis = "按运用条件：规范" + rule + " " + mark;
+    }
+    s.add("计算风速", "W = 风速倍数 × 多年平均年最大风速", factor(k) + " × " + fx(*c.windMax, 2),
+          fx(c.wind, 2) + " m/s",
+          basis + "；多年平均年最大风速指水面以上 10 m 处 10 min 平均风速年最大值的多年平均值");
+}
+
 }  // namespace
 
 std::vector<Step> conditionSteps(const Result& r) {
     Steps s;
+    if (r.condition.windMax) {
+        windSteps(s, r.condition);
+    }
     const std::string W = fx(r.condition.wind, 3);
     s.add("无因次吹程", "gD/W²", g + " × " + fx(r.waves.D, 1) + " / " + W + "²",
           fx(r.waves.gD_W2, 3), "D 以 m 计");

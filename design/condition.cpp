@@ -47,9 +47,11 @@ class Reader {
         return std::nullopt;
     }
 
-    [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column,
-                           std::string_view text) const {
-        throw ConditionError(kind, cells_.row, label_, std::string(column), std::string(text));
+    [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column, std::string_view text,
+                           std::string_view otherColumn = {},
+                           std::string_view otherText = {}) const {
+        throw ConditionError(kind, cells_.row, label_, std::string(column), std::string(text),
+                             std::string(otherColumn), std::string(otherText));
     }
 
     std::optional<double> number(std::string_view column) const {
@@ -132,7 +134,38 @@ constexpr Choice<Region> kRegions[] = {
     {"平原滨海区", Region::Plain},
 };
 
+// W typed, or derived from the annual maximum wind: one or the other, never both, and a factor
+// only with the maximum it multiplies.
+void readWind(const Reader& r, Condition& c) {
+    const auto wind = r.cell("wind");
+    const auto windMax = r.cell("wind_max");
+    const auto factor = r.cell("wind_factor");
+    if (wind && windMax) {
+        r.fail(ConditionErrorKind::BothGiven, "wind", *wind, "wind_max", *windMax);
+    }
+    if (!wind && !windMax) {
+        r.fail(ConditionErrorKind::Missing, "wind", "", "wind_max");
+    }
+    if (factor && !windMax) {
+        r.fail(ConditionErrorKind::NeedsOther, "wind_factor", *factor, "wind_max");
+    }
+    if (windMax) {
+        c.windMax = r.positive(r.number("wind_max"), "wind_max");
+        c.windFactor = r.positive(r.number("wind_factor"), "wind_factor");
+    } else {
+        c.wind = r.positive(r.required("wind"), "wind");
+    }
+}
+
 }  // namespace
+
+double Condition::windFactorUsed() const {
+    return windFactor.value_or(defaultWindFactor(operation));
+}
+
+double Condition::designWind() const {
+    return windMax ? windFactorUsed() * *windMax : wind;
+}
 
 std::string_view formulaName(WaveFormula f) noexcept {
     for (const auto& c : kFormulas) {
@@ -145,8 +178,8 @@ std::string_view formulaName(WaveFormula f) noexcept {
 
 const std::vector<std::string_view>& conditionColumns() {
     static const std::vector<std::string_view> columns = {
-        "case",      "level",  "depth",     "mean_depth", "wind",    "fetch",
-        "angle",     "slope",  "roughness", "kw",         "formula", "grade",
+        "case",      "level",  "depth",     "mean_depth", "wind", "wind_max", "wind_factor",
+        "fetch",     "angle",  "slope",     "roughness",  "kw",   "formula",  "grade",
         "operation", "region", "frequency", "allowance",  "extra"};
     return columns;
 }
@@ -159,7 +192,7 @@ Condition readCondition(const Cells& cells) {
     c.level = r.number("level");
     c.depth = r.positive(r.required("depth"), "depth");
     c.meanDepth = r.positive(r.number("mean_depth"), "mean_depth");
-    c.wind = r.positive(r.required("wind"), "wind");
+    readWind(r, c);
     c.fetchKm = r.positive(r.required("fetch"), "fetch");
     c.angle = r.number("angle").value_or(0.0);
     if (!(std::fabs(c.angle) < 90)) {
@@ -178,6 +211,8 @@ Condition readCondition(const Cells& cells) {
     }
     c.grade = static_cast<int>(grade);
     c.operation = choose(r, "operation", kOperations, Operation::Normal);
+    // Once the operation is known, which chooses the default factor.
+    c.wind = c.designWind();
     c.region = choose(r, "region", kRegions, Region::Mountain);
     c.frequency = r.number("frequency");
     if (c.frequency && !(*c.frequency >= kKpColumns.front() && *c.frequency <= kKpColumns.back())) {

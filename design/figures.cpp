@@ -67,6 +67,18 @@ std::string coefficient(double v) {
     return minusSign(shortest(v, std::chars_format::fixed));
 }
 
+std::string factor(double v) {
+    const std::string table = tv(v);
+    const std::string exact = coefficient(v);
+    // The table's text reads back to v where, its zeros dropped, it is the shortest text.
+    std::string trimmed = table;
+    while (trimmed.find('.') != std::string::npos &&
+           (trimmed.back() == '0' || trimmed.back() == '.')) {
+        trimmed.pop_back();
+    }
+    return trimmed == exact ? table : exact;
+}
+
 PowerOfTen powerOfTen(double v) {
     // "3.6e-06": the mantissa before the e, the exponent after it without leading zeros.
     const std::string s = shortest(v, std::chars_format::scientific);

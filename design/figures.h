@@ -20,6 +20,10 @@ std::string plain(double v);
 // A cumulative frequency: "1 %", "0.1 %".
 std::string pc(double P);
 
+// A factor as a table prints it (1.50, 1.00) where that is exactly its value, else the
+// shortest text that is (1.6667): a typed factor is never shown rounded.
+std::string factor(double v);
+
 // A coefficient of a formula exactly as it is held, the shortest decimal that reads back to
 // the same double: 0.00625, 4.438, 9.81.
 std::string coefficient(double v);

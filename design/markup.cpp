@@ -12,6 +12,28 @@ Markup Markup::text(std::string_view plain) {
     return m;
 }
 
+Markup Markup::cssString(std::string_view plain) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    Markup m;
+    m.html_ = '"';
+    for (const char c : plain) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool asIs = byte >= 0x80 || c == ' ' || (c >= '0' && c <= '9') ||
+                          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (asIs) {
+            m.html_ += c;
+        } else {
+            // "\3c " : the escape ends at the space, which the style sheet drops.
+            m.html_ += '\\';
+            m.html_ += kHex[byte >> 4];
+            m.html_ += kHex[byte & 0xF];
+            m.html_ += ' ';
+        }
+    }
+    m.html_ += '"';
+    return m;
+}
+
 Markup& Markup::operator+=(std::string_view plain) {
     html_ += escapeHtml(plain);
     return *this;

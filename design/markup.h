@@ -29,6 +29,11 @@ class Markup {
     // Plain text, escaped.
     static Markup text(std::string_view plain);
 
+    // Plain text as a quoted string of a style sheet: "某水库坝顶超高计算书". Every ASCII
+    // character but letters, digits and the space is written as a CSS escape, so the text can
+    // neither end the string nor the style element it stands in.
+    static Markup cssString(std::string_view plain);
+
     const std::string& html() const { return html_; }
     bool empty() const { return html_.empty(); }
 

@@ -116,9 +116,12 @@ double solveWavelength(double Tm, double H) {
     return lo > 0 && flo < fhi ? lo : hi;
 }
 
-Result compute(const Condition& c) {
+Result compute(const Condition& given) {
     Result r;
-    r.condition = c;
+    r.condition = given;
+    // W as the method uses it, derived from the annual maximum wind where that is given.
+    r.condition.wind = given.designWind();
+    const Condition& c = r.condition;
     auto& warnings = r.warnings;
     Waves& w = r.waves;
     w.D = c.fetchKm * 1000;
@@ -126,6 +129,17 @@ Result compute(const Condition& c) {
     const double W2 = std::pow(c.wind, 2);
     const double H = c.depth;
     w.gD_W2 = kG * D / W2;
+    checkFinite(c, {c.wind, W2});
+
+    // The factor on the annual maximum wind: 1.0 in abnormal operation up to 2.0 for the
+    // highest grades in normal operation; anything else is not the code's.
+    if (c.windMax) {
+        const double k = c.windFactorUsed();
+        if (k < WindFactors::low || k > WindFactors::high) {
+            warnings.push_back({WarningKind::WindFactorOutside, k,
+                                k < WindFactors::low ? WindFactors::low : WindFactors::high});
+        }
+    }
 
     // Values no reservoir has: most likely a fetch typed in metres or a depth in the wrong
     // column. The method still computes them.

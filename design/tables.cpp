@@ -82,8 +82,8 @@ constexpr std::array<SlopeSurface, 6> kRoughness = {{
     {"抛填两层块石（透水基础）", 0.50, 0.55, X},
 }};
 
-const TableSource* const kSources[] = {&kAllowanceSource, &kRatioSource, &kKwSource,
-                                       &kR0Source,        &kKpSource,    &kKbetaSource};
+const TableSource* const kSources[] = {&kWindSource, &kAllowanceSource, &kRatioSource, &kKwSource,
+                                       &kR0Source,   &kKpSource,        &kKbetaSource};
 
 }  // namespace
 
@@ -164,6 +164,22 @@ const TableSource kRoughnessSource = {
     "SL 274 附录 A 斜坡的糙率及渗透性系数 KΔ（按护面类型），据公开网页转引，间接印证 [X]；"
     "表中给出范围者列其上下限。",
 };
+
+const TableSource kWindSource = {
+    "W",
+    "计算风速 W 与多年平均年最大风速之比",
+    "SL 274, design wind speed: in normal operation 1.5 to 2.0 times the multi-year average "
+    "annual maximum wind speed for grades 1 and 2 and 1.5 times for grades 3 to 5, in abnormal "
+    "operation the annual maximum itself; commonly quoted, not confirmed [M]. The worked "
+    "examples found use 1.5 and 1.0, the defaults here; a factor outside 1.0-2.0 is warned of.",
+    "SL 274 计算风速：正常运用条件下，1、2 级坝采用多年平均年最大风速的 1.5～2.0 倍，3～5 级坝"
+    "采用 1.5 倍；非常运用条件下采用多年平均年最大风速。常见转引，未能核实 [M]；所见算例均取 "
+    "1.5 倍与 1.0 倍，本程序缺省亦取此值，倍数不在 1.0～2.0 之间时给出警告。",
+};
+
+double defaultWindFactor(Operation operation) noexcept {
+    return operation == Operation::Normal ? WindFactors::normal : WindFactors::abnormal;
+}
 
 std::span<const TableSource* const> allSources() {
     return kSources;

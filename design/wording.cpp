@@ -17,12 +17,14 @@ struct ColumnName {
 };
 
 // In the order of conditionColumns().
-constexpr std::array<ColumnName, 17> kColumnNames = {{
+constexpr std::array<ColumnName, 19> kColumnNames = {{
     {"case", "工况名称"},
     {"level", "静水位（m）"},
     {"depth", "坝前水深 H（m）"},
     {"mean_depth", "风区平均水深 Hm（m）"},
     {"wind", "计算风速 W（m/s）"},
+    {"wind_max", "多年平均年最大风速（m/s）"},
+    {"wind_factor", "风速倍数"},
     {"fetch", "吹程 D（km）"},
     {"angle", "风向与坝轴线法线夹角 β（°）"},
     {"slope", "上游坡 1:m"},
@@ -100,16 +102,25 @@ std::string failureZh(const ConditionError& e) {
         {ConditionErrorKind::AngleTooLarge, "风向夹角 {text} 应小于 90°。"},
         {ConditionErrorKind::UnknownColumn, "未知列 {col}。"},
         {ConditionErrorKind::NotFinite, "计算结果超出双精度数范围。"},
+        {ConditionErrorKind::BothGiven,
+         "{col} 的 {text} 与 {other} 的 {otherText} 只能填一项（计算风速或由年最大风速推求）。"},
+        {ConditionErrorKind::NeedsOther, "{col} 的 {text} 须与 {other} 同时填写。"},
     };
+    // A missing value another column can stand for names that column too.
+    static constexpr std::string_view kMissingOr = "缺少必填项 {col}（或填 {other}）。";
     std::string out = e.row() > 0 ? rowZh(e.row()) : "";
     if (!e.label().empty()) {
         out += "（" + e.label() + "）";
     }
+    const bool missingOr = e.kind() == ConditionErrorKind::Missing && !e.otherColumn().empty();
     return out + "：" +
-           fillIn(wordFor(e.kind(), kFailures), {{"col", e.column()},
-                                                 {"text", "“" + e.text() + "”"},
-                                                 {"pLow", plain(kKpColumns.front())},
-                                                 {"pHigh", plain(kKpColumns.back())}});
+           fillIn(missingOr ? kMissingOr : wordFor(e.kind(), kFailures),
+                  {{"col", e.column()},
+                   {"text", "“" + e.text() + "”"},
+                   {"other", e.otherColumn()},
+                   {"otherText", "“" + e.otherText() + "”"},
+                   {"pLow", plain(kKpColumns.front())},
+                   {"pHigh", plain(kKpColumns.back())}});
 }
 
 std::string warningZh(const Warning& w) {
@@ -138,6 +149,9 @@ std::string warningZh(const Warning& w) {
         {WarningKind::DepthTooShallow, "坝前水深 H = {v} m，小于 {l} m{own}，请核对输入。"},
         {WarningKind::MeanDepthTooShallow,
          "风区平均水深 Hm = {v} m，小于 {l} m{own}，请核对输入。"},
+        {WarningKind::WindFactorOutside,
+         "风速倍数 {factor} 不在 {kLow}～{kHigh} 之间（正常运用 {kNormal}～{kHighest} 倍，"
+         "非常运用 {kAbnormal} 倍），请核对。"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", fx(w.value, 3)},
                                                {"v1", fx(w.value, 1)},
@@ -155,7 +169,13 @@ std::string warningZh(const Warning& w) {
                                                {"betaLow", plain(kbetaTable().front().x)},
                                                {"betaHigh", plain(kbetaTable().back().x)},
                                                {"kbeta", tv(kbetaTable().back().y)},
-                                               {"share", coefficient(Limits::setupShareOfHm)}});
+                                               {"share", coefficient(Limits::setupShareOfHm)},
+                                               {"factor", factor(w.value)},
+                                               {"kLow", tv(WindFactors::low)},
+                                               {"kHigh", tv(WindFactors::high)},
+                                               {"kNormal", tv(WindFactors::normal)},
+                                               {"kHighest", tv(WindFactors::normalHighest)},
+                                               {"kAbnormal", tv(WindFactors::abnormal)}});
 }
 
 std::string_view governingRuleZh(GoverningRule rule) noexcept {

@@ -1,8 +1,8 @@
-// The calculation book of conditions made of arbitrary texts: case names, cells and so
-// whatever warnings and failures they lead to. The HTML stays well-formed (every tag one the
-// book writes, every element closed in order, every "&" a character reference) and nothing
-// typed appears unescaped, with the freeboard sketch and without it; the sketch, where its
-// texts fit the box at all, lies inside it.
+// The calculation book of conditions made of arbitrary texts: case names, cells, the title
+// block and so whatever warnings and failures they lead to. The HTML stays well-formed (every
+// tag one the book writes, every element closed in order, every "&" a character reference, one
+// style element) and nothing typed appears unescaped, with the freeboard sketch and without
+// it; the sketch, where its texts fit the box at all, lies inside it.
 //
 // Input: split at line feeds into cells, filled column by column into rows of the columns a
 // condition has; a text that is not UTF-8 is left out, as the table reader would refuse it.
@@ -135,9 +135,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rows.push_back(std::move(cells));
     }
     const design::Evaluation ev = design::evaluateRows(rows);
+    // The title block of the same texts, the project's also in the page head's style rule.
+    const auto text = [&texts](std::size_t i) {
+        return texts.empty() ? std::string() : texts[i % texts.size()];
+    };
     for (const bool picture : {false, true}) {
-        const std::string html = design::calculationBook(ev, {"", picture});
+        design::BookOptions options{text(0), picture};
+        if (picture) {
+            options.stage = text(1);
+            options.by = text(2);
+            options.checkedBy = text(3);
+            options.reviewedBy = text(4);
+            options.date = text(5);
+        }
+        const std::string html = design::calculationBook(ev, options);
         require(isUtf8(html), "the book is UTF-8");
+        require(html.find("</style>") == html.rfind("</style>"), "one style element",
+                quoted(text(0)));
         checkWellFormed(html);
     }
     checkInside(design::freeboardDrawing(ev), 640, 250);

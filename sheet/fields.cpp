@@ -45,8 +45,19 @@ std::vector<Choice> choicesOf(std::string_view column) {
     return out;
 }
 
+// W left empty is derived from the annual maximum wind, by a factor that follows the
+// operation unless one is typed.
+constexpr std::string_view kFromAnnualMaximum = "按年最大风速";
+constexpr std::string_view kByOperation = "按运用条件";
+
 // What the method takes for an empty cell, shown greyed in it.
 std::string_view placeholderOf(std::string_view column) {
+    if (column == "wind") {
+        return kFromAnnualMaximum;
+    }
+    if (column == "wind_factor") {
+        return kByOperation;
+    }
     if (column == "mean_depth") {
         return words::kByDepth;
     }
@@ -73,7 +84,8 @@ std::string_view placeholderOf(std::string_view column) {
 }
 
 bool isRequired(std::string_view column) {
-    for (const std::string_view c : {"depth", "wind", "fetch", "slope", "roughness", "grade"}) {
+    // Not W: the annual maximum wind may stand for it.
+    for (const std::string_view c : {"depth", "fetch", "slope", "roughness", "grade"}) {
         if (c == column) {
             return true;
         }

@@ -1,13 +1,16 @@
 // kelnor-calc --conditions end to end: the results CSV, the governing condition, failures on
-// standard error, usage errors, and the calculation book replacing its file.
+// standard error, usage errors, the design wind from the annual maximum, and the calculation
+// book with its title block replacing its file.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "options.h"
 #include "run_program.h"
 
 namespace kelnor {
@@ -100,6 +103,16 @@ TEST_F(Conditions, UsageErrorsAndUnreadableInputExitWithTwo) {
         {{"--conditions", "-", "--wind", "3"}, "", "--wind cannot be used with --conditions"},
         {{"--conditions", "-", "--batch", "x.csv"}, "", "--batch cannot be used with --conditions"},
         {{"--book", "b.html"}, "", "--book needs --conditions"},
+        // The title block belongs to the book.
+        {{"--conditions", "-", "--project", "某水库"}, "", "--project needs --book"},
+        {{"--checked-by=李四"}, "", "--checked-by needs --book"},
+        {{"--conditions", "-", "--date", "2024-05-01", "--by", "张三"}, "", "--date needs --book"},
+        {{"--conditions", "-", "--book", "b.html", "--date", "2023-02-29"},
+         "",
+         "--date must be a date written YYYY-MM-DD, not \"2023-02-29\""},
+        {{"--conditions", "-", "--book", "b.html", "--date", "1.5.2024"},
+         "",
+         "--date must be a date written YYYY-MM-DD, not \"1.5.2024\""},
     };
     for (const auto& row : rows) {
         const Outcome o = run(row.args, row.input);
@@ -282,6 +295,112 @@ TEST_F(Conditions, EveryConditionThatCannotBeComputedIsOneLineOnStandardError) {
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, kHeader);
     EXPECT_EQ(o.err, expected);
+}
+
+TEST_F(Conditions, ThePublishedGradeFourExampleFromItsAnnualMaximumComputesAsItsWTyped) {
+    // A grade-4 dam whose station gives an annual maximum of 15 m/s: W = 22.5 m/s for the two
+    // normal conditions and 15 m/s for the check flood, as the worked example types them.
+    const std::string typed =
+        "case,level,depth,wind,fetch,slope,roughness,grade,operation\n"
+        "正常蓄水位,100.00,20.0,22.5,2.0,3,0.80,4,normal\n"
+        "设计洪水位,101.00,21.0,22.5,2.1,3,0.80,4,normal\n"
+        "校核洪水位,101.80,21.8,15,2.2,3,0.80,4,abnormal\n";
+    const std::string fromRecords =
+        "case,level,depth,wind_max,fetch,slope,roughness,grade,operation\n"
+        "正常蓄水位,100.00,20.0,15,2.0,3,0.80,4,normal\n"
+        "设计洪水位,101.00,21.0,15,2.1,3,0.80,4,normal\n"
+        "校核洪水位,101.80,21.8,15,2.2,3,0.80,4,abnormal\n";
+    const std::string book = (dir / "book.html").string();
+    const Outcome a = run({"--conditions", write("typed.csv", typed)});
+    const Outcome b = run({"--conditions", write("records.csv", fromRecords), "--book", book});
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(b.err, "");
+    EXPECT_EQ(b.out, a.out);
+    EXPECT_EQ(lines(b.out).size(), 4u);
+    const std::string html = slurp(book);
+    EXPECT_NE(html.find("1.50 × 15.00</td><td class=\"num\">22.50 m/s"), std::string::npos);
+    EXPECT_NE(html.find("1.00 × 15.00</td><td class=\"num\">15.00 m/s"), std::string::npos);
+}
+
+TEST_F(Conditions, WindAndItsAnnualMaximumInTheCommandLinesWords) {
+    // case,wind,wind_max,wind_factor,operation: each row fails, or computes with a warning.
+    struct Row {
+        const char* cells;
+        const char* err;       // the line on standard error; empty when the row computes
+        const char* warnings;  // its warnings cell when it computes
+    };
+    const std::vector<Row> rows = {
+        {"both,22.5,15,,",
+         "row 1 (both): wind \"22.5\" and wind_max \"15\" are both given; give W or "
+         "the annual maximum it is derived from, not both",
+         ""},
+        {"neither,,,,", "row 2 (neither): wind is required, or wind_max to derive it", ""},
+        {"factor,22.5,,1.5,",
+         "row 3 (factor): wind_factor \"1.5\" needs wind_max, the annual "
+         "maximum it multiplies",
+         ""},
+        {"zero,,0,,", "row 4 (zero): wind_max \"0\" must be above 0", ""},
+        {"high,,10,2.5,", "", "wind_factor 2.5 is outside 1-2"},
+        {"low,,10,0.8,abnormal", "", "wind_factor 0.8 is outside 1-2"},
+        {"in,,10,2,", "", ""},
+    };
+    std::string csv =
+        "case,wind,wind_max,wind_factor,operation,depth,fetch,slope,roughness,grade\n";
+    std::string err;
+    for (const auto& row : rows) {
+        csv += std::string(row.cells) + ",30,3,3,0.8,2\n";
+        err += *row.err ? "kelnor-calc: " + std::string(row.err) + "\n" : "";
+    }
+    const Outcome o = run({"--conditions", "-"}, csv);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, err);
+    const auto out = lines(o.out);
+    for (const auto& row : rows) {
+        const std::string label(row.cells, std::string_view(row.cells).find(','));
+        if (!*row.err) {
+            EXPECT_EQ(warningsOf(out, label), row.warnings) << label;
+        }
+    }
+}
+
+TEST_F(Conditions, TheTitleBlockComesFromTheCommandLineAndTheDateIsTodayUnlessGiven) {
+    const std::string csv = write("c.csv", kThree);
+    const std::string book = (dir / "b.html").string();
+    const Outcome o = run({"--conditions", csv, "--book", book, "--project", "某水库<二期>",
+                           "--stage=施工图设计", "--by", "张三", "--checked-by", "李四",
+                           "--reviewed-by", "王五", "--date", "2024-02-29"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    const std::string html = slurp(book);
+    for (const char* text :
+         {"<h1>某水库&lt;二期&gt;坝顶超高计算书</h1>", "<td colspan=\"5\">某水库&lt;二期&gt;</td>",
+          "<td colspan=\"3\">施工图设计</td>", "<th>日期</th><td>2024-02-29</td>",
+          "<th>计算</th><td>张三</td><th>校核</th><td>李四</td><th>审查</th><td>王五</td>"}) {
+        EXPECT_NE(html.find(text), std::string::npos) << text;
+    }
+    // Without --date the book carries the day it was written; no name leaves a blank to sign.
+    ASSERT_EQ(run({"--conditions", csv, "--book", book}).status, 0);
+    const std::string today = slurp(book);
+    EXPECT_TRUE(std::regex_search(
+        today, std::regex("<th>日期</th><td>20[0-9]{2}-[01][0-9]-[0-3][0-9]</td>")));
+    EXPECT_NE(today.find("<th>计算</th><td></td>"), std::string::npos);
+}
+
+TEST(BookDate, OnlyARealDateWrittenYearMonthDay) {
+    struct Row {
+        const char* text;
+        bool date;
+    };
+    const std::vector<Row> rows = {
+        {"2024-05-01", true},  {"2024-02-29", true},   {"2023-02-29", false},
+        {"2024-04-31", false}, {"2024-13-01", false},  {"2024-00-10", false},
+        {"0000-01-01", false}, {"2024-5-1", false},    {"2024/05/01", false},
+        {"24-05-01", false},   {"2024-05-01 ", false}, {"２０２４-05-01", false},
+        {"", false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(cli::isIsoDate(row.text), row.date) << row.text;
+    }
 }
 
 }  // namespace

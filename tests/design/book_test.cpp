@@ -341,6 +341,103 @@ TEST(Book, ThePictureIsOneSvgUnderTheSummaryAndChangesNothingElse) {
     EXPECT_EQ(calculationBook(evaluate({}), {"", true}).find("<svg"), std::string::npos);
 }
 
+TEST(Book, TheDesignWindFromTheAnnualMaximumIsAStepWithItsFactorsSourceAndStanding) {
+    // Each condition with an annual maximum of 15 m/s: the step, the factor's rule for its
+    // grade and operation, and what the table of conditions shows.
+    struct Row {
+        const char* name;
+        testing_support::CellList cells;
+        std::vector<const char*> texts;
+    };
+    const std::vector<Row> rows = {
+        {"grade 4, normal",
+         {{"grade", "4"}},
+         {"<td>计算风速</td><td class=\"f\">W = 风速倍数 × 多年平均年最大风速</td>"
+          "<td class=\"f\">1.50 × 15.00</td><td class=\"num\">22.50 m/s</td>",
+          "按运用条件：规范正常运用 3～5 级坝取 1.50 倍 [M]", "22.50（按年最大风速）",
+          "1.50（按运用条件）"}},
+        {"grade 2, normal: the range and the factor used",
+         {{"grade", "2"}},
+         {"1.50 × 15.00", "规范正常运用 1、2 级坝取 1.50～2.00 倍，本计算取 1.50 倍 [M]"}},
+        {"abnormal",
+         {{"grade", "4"}, {"operation", "abnormal"}},
+         {"1.00 × 15.00", "15.00 m/s", "规范非常运用取 1.00 倍 [M]", "1.00（按运用条件）"}},
+        {"a factor given",
+         {{"grade", "1"}, {"wind_factor", "1.75"}},
+         {"1.75 × 15.00", "26.25 m/s", "倍数为输入值；规范正常运用 1、2 级坝取 1.50～2.00 倍 [M]",
+          "<td class=\"num\">1.75</td>"}},
+        {"a factor outside the range",
+         {{"grade", "3"}, {"wind_factor", "2.2"}},
+         {"<li>风速倍数 2.20 不在 1.00～2.00 之间（正常运用 1.50～2.00 倍，非常运用 1.00 倍），"
+          "请核对。</li>"}},
+    };
+    for (const auto& r : rows) {
+        testing_support::CellList cells = {
+            {"case", "甲"}, {"wind", ""}, {"wind_max", "15"}, {"depth", "30"}, {"fetch", "3"}};
+        cells.insert(cells.end(), r.cells.begin(), r.cells.end());
+        const std::string html = calculationBook(evaluateRows({row(1, cells)}));
+        for (const char* text : r.texts) {
+            EXPECT_NE(html.find(text), std::string::npos) << r.name << ": " << text;
+        }
+    }
+    // A W typed has no such step, and the maximum and factor rows show a dash.
+    const std::string typed = calculationBook(threeConditions());
+    EXPECT_EQ(typed.find("<td>计算风速</td>"), std::string::npos);
+    EXPECT_NE(typed.find("<tr><td>风速倍数</td><td class=\"num\">—</td>"), std::string::npos);
+    // The factor's source is among the sources.
+    EXPECT_NE(typed.find("<b>计算风速 W 与多年平均年最大风速之比</b>"), std::string::npos);
+}
+
+TEST(Book, TheTitleBlockHasEachNameGivenAndABlankToSignForEachNot) {
+    BookOptions o;
+    o.project = "某水库<扩建>";
+    o.stage = "初步设计";
+    o.by = "张三";
+    o.reviewedBy = "王五";
+    o.date = "2024-05-01";
+    const std::string html = calculationBook(threeConditions(), o);
+    EXPECT_NE(html.find("<table class=\"titleblock\">\n"
+                        "<tr><th>工程名称</th><td colspan=\"5\">某水库&lt;扩建&gt;</td></tr>\n"
+                        "<tr><th>设计阶段</th><td colspan=\"3\">初步设计</td>"
+                        "<th>日期</th><td>2024-05-01</td></tr>\n"
+                        "<tr class=\"sign\"><th>计算</th><td>张三</td><th>校核</th><td></td>"
+                        "<th>审查</th><td>王五</td></tr>\n</table>"),
+              std::string::npos);
+    // It stands at the head, before the first section; the book has one.
+    EXPECT_LT(html.find("class=\"titleblock\""), html.find("<h2>"));
+    EXPECT_EQ(html.find("class=\"titleblock\"", html.find("class=\"titleblock\"") + 1),
+              std::string::npos);
+    // Nothing given: every cell blank, no date made up.
+    const std::string blank = calculationBook(threeConditions());
+    EXPECT_NE(blank.find("<th>日期</th><td></td>"), std::string::npos);
+    EXPECT_NE(blank.find("<th>计算</th><td></td><th>校核</th><td></td><th>审查</th><td></td>"),
+              std::string::npos);
+}
+
+TEST(Book, EachPrintedPageIsHeadedByTheTitleWrittenAsAStyleSheetString) {
+    // The title's head comes from the page's style sheet, where a quote, backslash, "<" or
+    // line break of the project's name could end the string or the style element.
+    struct Row {
+        const char* project;
+        const char* rule;
+    };
+    const std::vector<Row> rows = {
+        {"", "@page { @top-center { content: \"坝顶超高计算书\"; } }\n</style>"},
+        {"某水库 A1", "content: \"某水库 A1坝顶超高计算书\";"},
+        {"\"}</style><b>\\\n",
+         "content: \"\\22 \\7d \\3c \\2f style\\3e \\3c b\\3e \\5c \\0a 坝顶超高计算书\";"},
+    };
+    for (const auto& r : rows) {
+        const std::string html = calculationBook(threeConditions(), {r.project});
+        EXPECT_NE(html.find(r.rule), std::string::npos) << r.rule;
+        EXPECT_EQ(html.find("</style>"), html.rfind("</style>")) << "one style element";
+    }
+    // The foot is the style sheet's own: the page of the pages.
+    EXPECT_NE(calculationBook(threeConditions())
+                  .find("content: \"第 \" counter(page) \" 页 共 \" counter(pages) \" 页\";"),
+              std::string::npos);
+}
+
 // Prints the book to PDF with headless Chromium: it must load as A4 pages without a network.
 class BookRendering : public kelnor::testing_support::TemporaryFolderTest {};
 
@@ -363,6 +460,34 @@ TEST_F(BookRendering, ChromiumPrintsItOnA4) {
     // A4 is 595 × 842 points.
     EXPECT_NE(bytes.find("/MediaBox [0 0 594.9"), std::string::npos);
     EXPECT_NE(bytes.find(" 841.9"), std::string::npos);
+
+    // Every page carries the book's title at its head and its number of the pages at its foot,
+    // from the book's own style sheet (the browser's own are off). pdftotext drops the blanks
+    // between Chinese words and reads the head and foot in no set place, so each page's text
+    // is searched without blanks.
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup installs poppler-utils)";
+    }
+    const auto text = dir / "book.txt";
+    ASSERT_EQ(std::system(("pdftotext " + pdf.string() + " " + text.string()).c_str()), 0);
+    std::vector<std::string> pages{""};
+    for (const char c : kelnor::testing_support::slurp(text)) {
+        if (c == '\f') {
+            pages.emplace_back();
+        } else if (c != ' ' && c != '\n') {
+            pages.back() += c;
+        }
+    }
+    if (pages.back().empty()) {
+        pages.pop_back();  // after the last page's form feed
+    }
+    ASSERT_GT(pages.size(), 1u);
+    const std::string count = std::to_string(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::string foot = "第" + std::to_string(i + 1) + "页共" + count + "页";
+        EXPECT_NE(pages[i].find("某水库坝顶超高计算书"), std::string::npos) << "page " << i + 1;
+        EXPECT_NE(pages[i].find(foot), std::string::npos) << "page " << i + 1 << ": " << foot;
+    }
 }
 
 }  // namespace

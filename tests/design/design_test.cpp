@@ -1,6 +1,6 @@
 // The design code's method (SL 274 Appendix A): the published worked examples, a three-condition
 // case worked by hand, the tables read at and between their points, the slope forms, the
-// wavelength, every warning and every failure.
+// wavelength, the design wind from the annual maximum, every warning and every failure.
 
 #include <gtest/gtest.h>
 
@@ -392,6 +392,128 @@ TEST(Defaults, FrequencyAllowanceMeanDepthAngleAndExtra) {
     // A number as a Chinese input method types it.
     EXPECT_EQ(condition({{"depth", "３０．５"}}).depth, 30.5);
     EXPECT_EQ(condition({{"formula", " Hedi "}}).formula, WaveFormula::Hedi);
+}
+
+TEST(DesignWind, FromTheAnnualMaximumByTheOperationsFactorOrTheOneGiven) {
+    // Without W, W is the factor times the multi-year average annual maximum: 1.5 in normal
+    // operation whatever the grade (grades 1 and 2 may go to 2.0, but only when told), 1.0 in
+    // abnormal operation.
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> changes;
+        double W;
+        double factor;
+    };
+    const std::vector<Row> rows = {
+        {"normal, grade 4", {{"grade", "4"}}, 22.5, 1.5},
+        {"normal, grade 1 keeps 1.5", {{"grade", "1"}}, 22.5, 1.5},
+        {"abnormal", {{"operation", "abnormal"}}, 15, 1.0},
+        {"a factor given", {{"wind_factor", "1.8"}}, 27, 1.8},
+        {"a factor given in abnormal operation",
+         {{"operation", "abnormal"}, {"wind_factor", "1.2"}},
+         18,
+         1.2},
+        {"full-width digits", {{"wind_max", "１５"}, {"wind_factor", "２"}}, 30, 2},
+    };
+    for (const auto& row : rows) {
+        auto changes = row.changes;
+        changes.insert(changes.begin(), {{"wind", ""}, {"wind_max", "15"}});
+        const Condition c = condition(changes);
+        EXPECT_EQ(c.wind, row.W) << row.name;
+        EXPECT_EQ(c.windMax, 15) << row.name;
+        EXPECT_EQ(c.windFactorUsed(), row.factor) << row.name;
+        EXPECT_EQ(compute(c).condition.wind, row.W) << row.name;
+    }
+}
+
+TEST(DesignWind, ComputeDerivesItForAConditionMadeInCode) {
+    // Only the annual maximum set, as a window or a test may make a condition: the published
+    // grade-4 case, 15 m/s giving 22.5 m/s in normal operation, computes as W typed.
+    Condition c = waveCondition(WaveFormula::Putian, 0, 3, 30);
+    c.grade = 4;
+    c.windMax = 15;
+    Condition typed = c;
+    typed.windMax.reset();
+    typed.wind = 22.5;
+    const Result derived = compute(c);
+    EXPECT_EQ(derived.condition.wind, 22.5);
+    EXPECT_EQ(derived.y, compute(typed).y);
+}
+
+TEST(DesignWind, AFactorOutsideOneToTwoIsWarnedOf) {
+    struct Row {
+        const char* factor;
+        bool warned;
+        double limit;
+    };
+    const std::vector<Row> rows = {
+        {"0.9", true, 1.0},
+        {"1", false, 0},
+        {"2", false, 0},
+        {"2.1", true, 2.0},
+    };
+    for (const auto& row : rows) {
+        const Result r =
+            compute(condition({{"wind", ""}, {"wind_max", "12"}, {"wind_factor", row.factor}}));
+        std::vector<Warning> found;
+        for (const Warning& w : r.warnings) {
+            if (w.kind == WarningKind::WindFactorOutside) {
+                found.push_back(w);
+            }
+        }
+        ASSERT_EQ(found.size(), row.warned ? 1u : 0u) << row.factor;
+        if (row.warned) {
+            EXPECT_EQ(found[0].value, std::stod(row.factor));
+            EXPECT_EQ(found[0].limit, row.limit);
+        }
+    }
+}
+
+TEST(DesignWind, WindAndTheAnnualMaximumAreOneOrTheOther) {
+    struct Row {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> changes;
+        ConditionErrorKind kind;
+        const char* column;
+        const char* text;
+        const char* otherColumn;
+        const char* otherText;
+    };
+    const std::vector<Row> rows = {
+        {"both",
+         {{"wind_max", "15"}},
+         ConditionErrorKind::BothGiven,
+         "wind",
+         "21",
+         "wind_max",
+         "15"},
+        {"a negative factor",
+         {{"wind", ""}, {"wind_max", "15"}, {"wind_factor", "-1"}},
+         ConditionErrorKind::NotPositive,
+         "wind_factor",
+         "-1",
+         "",
+         ""},
+        {"a factor that is no number",
+         {{"wind", ""}, {"wind_max", "15"}, {"wind_factor", "1,5"}},
+         ConditionErrorKind::NotANumber,
+         "wind_factor",
+         "1,5",
+         "",
+         ""},
+    };
+    for (const auto& row : rows) {
+        try {
+            readCondition(cells(row.changes, 3));
+            ADD_FAILURE() << row.name;
+        } catch (const ConditionError& e) {
+            EXPECT_EQ(e.kind(), row.kind) << row.name;
+            EXPECT_EQ(e.column(), row.column) << row.name;
+            EXPECT_EQ(e.text(), row.text) << row.name;
+            EXPECT_EQ(e.otherColumn(), row.otherColumn) << row.name;
+            EXPECT_EQ(e.otherText(), row.otherText) << row.name;
+        }
+    }
 }
 
 TEST(Warnings, EachRangeOfItsSourceOnce) {

@@ -56,15 +56,15 @@ TEST(CopyCells, CopiesTheRangeAsTabSeparatedRowsAndReadsBack) {
 TEST(Paste, ABlockGrowsTheSheetAndIsOneStep) {
     Sheet sheet(firstStartRows());
     const Rows before = sheet.rows();
-    // Two rows of wind and fetch from Excel at the check flood's wind: one row beyond the
+    // Two rows of fetch and angle from Excel at the check flood's fetch: one row beyond the
     // sheet's last.
-    paste(sheet, 2, col("wind"), "15\t3.4\r\n16\t3.5\r\n");
+    paste(sheet, 2, col("fetch"), "3.4\t10\r\n3.5\t15\r\n");
     ASSERT_EQ(sheet.size(), 4u);
-    EXPECT_EQ(sheet.cell(2, col("wind")), "15");
     EXPECT_EQ(sheet.cell(2, col("fetch")), "3.4");
+    EXPECT_EQ(sheet.cell(2, col("angle")), "10");
     EXPECT_EQ(sheet.cell(2, col("case")), "校核洪水位");
-    EXPECT_EQ(sheet.cell(3, col("wind")), "16");
     EXPECT_EQ(sheet.cell(3, col("fetch")), "3.5");
+    EXPECT_EQ(sheet.cell(3, col("angle")), "15");
     EXPECT_EQ(sheet.cell(3, col("case")), "");
     // Cells beyond the last column are dropped.
     paste(sheet, 0, col("extra"), "0.5\t9");

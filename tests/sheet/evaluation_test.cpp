@@ -136,10 +136,13 @@ TEST(Fixed, RoundsAsTheBookPrints) {
 
 TEST(Fields, TheRowsOfTheGridAreTheBooksColumnsCaseFirst) {
     const auto& f = fields();
-    ASSERT_EQ(f.size(), 17u);
+    ASSERT_EQ(f.size(), 19u);
     EXPECT_EQ(f[0].nameZh, "工况名称");
     EXPECT_EQ(f[col("depth")].nameZh, "坝前水深 H（m）");
-    EXPECT_EQ(f[16].column, "extra");
+    // The annual maximum wind and its factor right after W, which they may stand for.
+    EXPECT_EQ(f[col("wind") + 1].nameZh, "多年平均年最大风速（m/s）");
+    EXPECT_EQ(f[col("wind") + 2].nameZh, "风速倍数");
+    EXPECT_EQ(f[18].column, "extra");
     std::vector<std::string_view> choices;
     for (const Field& field : f) {
         if (field.isChoice()) {
@@ -151,8 +154,17 @@ TEST(Fields, TheRowsOfTheGridAreTheBooksColumnsCaseFirst) {
 
 TEST(Fields, EmptyCellsShowWhatTheMethodTakes) {
     const std::vector<std::pair<std::string_view, std::string_view>> cases = {
-        {"mean_depth", "按 H"}, {"kw", "查表"}, {"allowance", "查表"}, {"frequency", "按级别"},
-        {"angle", "0"},         {"extra", "0"}, {"depth", ""},         {"case", ""},
+        {"mean_depth", "按 H"},
+        {"kw", "查表"},
+        {"allowance", "查表"},
+        {"frequency", "按级别"},
+        {"angle", "0"},
+        {"extra", "0"},
+        {"depth", ""},
+        {"case", ""},
+        {"wind", "按年最大风速"},
+        {"wind_factor", "按运用条件"},
+        {"wind_max", ""},
     };
     for (const auto& [column, shown] : cases) {
         EXPECT_EQ(fields()[col(column)].placeholderZh, shown) << column;

@@ -10,16 +10,27 @@
 namespace kelnor::design {
 
 struct BookOptions {
-    std::string project;  // the project's name for the title; may be empty
+    std::string project;  // 工程名称: in the title, the title block and each page's head
     // The freeboard sketch of the governing condition (kelnor/design/drawing.h) as inline SVG
     // under the summary; off for the command line's book.
     bool picture = false;
+    // The rest of the title block at the head of the book, as a design institute files it.
+    // Each is printed as given; an empty one leaves a blank line to fill in or sign on. Each
+    // has its default written out, so a brace list may stop after the project or the picture.
+    std::string stage{};       // 设计阶段: 初步设计, 施工图设计, ...
+    std::string by{};          // 计算: who computed
+    std::string checkedBy{};   // 校核
+    std::string reviewedBy{};  // 审查
+    // 日期, as given. The book never reads the clock, so the same input gives the same book:
+    // the caller passes today's date where the user gave none.
+    std::string date{};
 };
 
-// The whole book for an evaluation: inputs per condition, every step of every condition with
-// its formula, the values put in, the result and the table rows used, the warnings, the
-// conditions that could not be computed and why, a summary with the governing condition
-// marked, and a note on the sources of the tables. All user text is escaped.
+// The whole book for an evaluation: the title block, inputs per condition, every step of every
+// condition with its formula, the values put in, the result and the table rows used, the warnings,
+// the conditions that could not be computed and why, a summary with the governing condition marked,
+// and a note on the sources of the tables. Printed, every page carries the book's title at its head
+// and "第 N 页 共 M 页" at its foot. All user text is escaped.
 std::string calculationBook(const Evaluation& evaluation, const BookOptions& options = {});
 
 // The text with &, <, >, " and ' replaced by their character references.

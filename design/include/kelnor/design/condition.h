@@ -25,12 +25,17 @@ struct Condition {
     std::optional<double> level;      // still-water level, m
     double depth = 0;                 // H in front of the dam, m
     std::optional<double> meanDepth;  // Hm along the fetch, m (default: H)
-    double wind = 0;                  // W at 10 m over the water, m/s
-    double fetchKm = 0;               // D, km
-    double angle = 0;                 // β between the wind and the normal to the axis, degrees
-    double slope = 0;                 // m of the upstream slope 1:m
-    double roughness = 0;             // KΔ
-    std::optional<double> kw;         // Kw (default: from the Kw table)
+    double wind = 0;                  // W at 10 m over the water, m/s, as the method uses it
+    // W from the station's records: the multi-year average annual maximum wind speed at 10 m
+    // and the factor it is multiplied by (default by operation). Where windMax is given, W is
+    // designWind(), which readCondition and compute put into `wind`.
+    std::optional<double> windMax;     // m/s
+    std::optional<double> windFactor;  // as given
+    double fetchKm = 0;                // D, km
+    double angle = 0;                  // β between the wind and the normal to the axis, degrees
+    double slope = 0;                  // m of the upstream slope 1:m
+    double roughness = 0;              // KΔ
+    std::optional<double> kw;          // Kw (default: from the Kw table)
     WaveFormula formula = WaveFormula::Putian;
     int grade = 0;  // 1 to 5
     Operation operation = Operation::Normal;
@@ -40,6 +45,11 @@ struct Condition {
     double extra = 0;                 // an additional height added to y, m
 
     double Hm() const { return meanDepth.value_or(depth); }
+    // The factor W = factor × windMax takes: the one given, else the default for the
+    // operation (kelnor/design/tables.h, WindFactors).
+    double windFactorUsed() const;
+    // W: factor × windMax where the annual maximum is given, else the wind typed.
+    double designWind() const;
     double P() const { return frequency.value_or(grade <= 3 ? 1.0 : 5.0); }
 };
 
@@ -55,26 +65,34 @@ enum class ConditionErrorKind {
     AngleTooLarge,  // |β| of 90° or more: the wind does not blow towards the dam
     UnknownColumn,  // a cell under a column the method does not know
     NotFinite,      // the calculation left the double range
+    BothGiven,      // two columns that exclude each other are both given (wind and wind_max)
+    NeedsOther,     // a column that means nothing without another (wind_factor, wind_max)
 };
 
 // A condition that cannot be computed: what went wrong, which condition, which column and the
-// text as given. It carries data only; each front end words it (the book and the window in
+// text as given, and where another column is part of it, that column and its text (a Missing
+// wind that wind_max could supply, wind and wind_max BothGiven, wind_factor that NeedsOther
+// wind_max). It carries data only; each front end words it (the book and the window in
 // Chinese by kelnor/design/wording.h).
 class ConditionError : public std::exception {
   public:
     ConditionError(ConditionErrorKind kind, int row, std::string label, std::string column,
-                   std::string text)
+                   std::string text, std::string otherColumn = {}, std::string otherText = {})
         : kind_(kind),
           row_(row),
           label_(std::move(label)),
           column_(std::move(column)),
-          text_(std::move(text)) {}
+          text_(std::move(text)),
+          otherColumn_(std::move(otherColumn)),
+          otherText_(std::move(otherText)) {}
 
     ConditionErrorKind kind() const noexcept { return kind_; }
     int row() const noexcept { return row_; }
     const std::string& label() const noexcept { return label_; }
     const std::string& column() const noexcept { return column_; }
     const std::string& text() const noexcept { return text_; }
+    const std::string& otherColumn() const noexcept { return otherColumn_; }  // may be empty
+    const std::string& otherText() const noexcept { return otherText_; }
     const char* what() const noexcept override { return "design condition cannot be computed"; }
 
   private:
@@ -83,6 +101,8 @@ class ConditionError : public std::exception {
     std::string label_;
     std::string column_;
     std::string text_;
+    std::string otherColumn_;
+    std::string otherText_;
 };
 
 // The columns a condition reads, in the order the method lists them.
@@ -96,8 +116,9 @@ struct Cells {
 
 // Reads one condition. Numbers read as the window reads a box (kelnor::readNumber). An empty
 // cell takes the column's default; a required column without a value, a text that is not a
-// number, a depth, wind or fetch of 0 or below, a slope below 0, an unknown formula, grade,
-// operation or region and a P outside the Kp table throw ConditionError.
+// number, a depth, wind, wind_max, wind_factor or fetch of 0 or below, a slope below 0, an
+// unknown formula, grade, operation or region, a P outside the Kp table, wind given beside
+// wind_max and wind_factor without wind_max throw ConditionError.
 Condition readCondition(const Cells& cells);
 
 }  // namespace kelnor::design

@@ -71,6 +71,8 @@ enum class WarningKind {
     SetupTooHigh,         // e above a fifth of Hm
     DepthTooShallow,      // H below 0.5 m
     MeanDepthTooShallow,  // Hm, given apart from H, below 0.5 m
+    // The factor W = factor × the annual maximum wind outside 1.0–2.0 (WindFactors).
+    WindFactorOutside,
 };
 
 struct Warning {
@@ -137,7 +139,8 @@ struct Result {
 // precision by bisection (the right side minus Lm falls strictly as Lm grows).
 double solveWavelength(double Tm, double H);
 
-// Computes one condition. Throws ConditionError (NotFinite) where the calculation leaves the
+// Computes one condition, with W derived from the annual maximum wind where that is given
+// (Condition::designWind). Throws ConditionError (NotFinite) where the calculation leaves the
 // double range.
 Result compute(const Condition& c);
 

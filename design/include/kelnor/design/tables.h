@@ -146,6 +146,25 @@ struct SlopeSurface {
 extern const TableSource kRoughnessSource;
 std::span<const SlopeSurface> roughnessTable();
 
+// --- The design wind W from the multi-year average annual maximum wind speed ---------------
+// W = factor × the annual maximum: in normal operation 1.5 for grades 3 to 5 and 1.5 to 2.0
+// for grades 1 and 2, in abnormal operation 1.0. Commonly quoted, not confirmed; the worked
+// examples found use 1.5 and 1.0, the defaults here.
+struct WindFactors {
+    static constexpr double normal = 1.5;         // the default in normal operation
+    static constexpr double normalHighest = 2.0;  // grades 1 and 2 may take up to this
+    static constexpr int widerRangeGrades = 2;    // grades 1 to this have the range
+    static constexpr double abnormal = 1.0;       // the default in abnormal operation
+    static constexpr double low = 1.0;            // a factor outside low to high is warned of
+    static constexpr double high = 2.0;
+    static constexpr Standing standing = Standing::NotConfirmed;
+};
+
+// The factor W takes from the annual maximum when none is given.
+double defaultWindFactor(Operation operation) noexcept;
+
+extern const TableSource kWindSource;
+
 // --- Limits the method checks ---------------------------------------------------------------
 struct Limits {
     static constexpr double hediWind = 26.5;          // m/s, Hedi formula below this
