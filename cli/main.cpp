@@ -1,13 +1,13 @@
 // kelnor-calc: the calculator without the window, for scripts, checks and users who want a
 // report from the command line.
 
-#include <ctime>
 #include <exception>
 #include <iostream>
 #include <new>
 
 #include "batch.h"
 #include "conditions.h"
+#include "kelnor/design/book.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/standard_streams.h"
 #include "kelnor/report.h"
@@ -22,15 +22,6 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// Today's date in the local time zone, YYYY-MM-DD, for a book whose date is not given.
-std::string today() {
-    const std::time_t now = std::time(nullptr);
-    char text[16] = "";
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(text, sizeof text, "%Y-%m-%d", local);
-    }
-    return text;
-}
 
 int runSingle(const cli::Options& options) {
     const std::string report = calculateReport(options.formula, options.inputs);
@@ -63,7 +54,7 @@ int main(int argc, char** argv) {
         if (options.conditions) {
             cli::TitleBlock title = options.title;
             if (options.book && !title.date) {
-                title.date = today();
+                title.date = design::today();
             }
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
                 return cli::runConditions(io, options.book, title);

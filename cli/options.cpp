@@ -1,7 +1,6 @@
 #include "options.h"
 
-#include <chrono>
-
+#include "kelnor/design/book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
@@ -63,31 +62,6 @@ std::optional<FormulaChoice> formulaOf(std::string_view text) {
     return std::nullopt;
 }
 
-bool isIsoDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
-        return false;
-    }
-    const auto number = [&](std::size_t at, std::size_t length) {
-        int n = 0;
-        for (std::size_t i = at; i < at + length; ++i) {
-            if (text[i] < '0' || text[i] > '9') {
-                return -1;
-            }
-            n = n * 10 + (text[i] - '0');
-        }
-        return n;
-    };
-    const int year = number(0, 4);
-    const int month = number(5, 2);
-    const int day = number(8, 2);
-    if (year < 1 || month < 0 || day < 0) {
-        return false;
-    }
-    return std::chrono::year_month_day(std::chrono::year(year),
-                                       std::chrono::month(static_cast<unsigned>(month)),
-                                       std::chrono::day(static_cast<unsigned>(day)))
-        .ok();
-}
 
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
@@ -134,7 +108,7 @@ Options parseOptions(int argc, const char* const* argv) {
         } else if (title) {
             options.title.*(title->text) = std::string(*value);
         } else if (name == "date") {
-            if (!isIsoDate(*value)) {
+            if (!design::isBookDate(*value)) {
                 throw UsageError("--date must be a date written YYYY-MM-DD, not \"" +
                                  escapeControls(*value) + "\"");
             }

@@ -63,8 +63,6 @@ std::string describe(const platform::WriteFailure& failure);
 // be printed from any browser`.
 std::string describe(const platform::PrintFailure& failure, std::string_view target);
 
-// Whether `text` is a date written YYYY-MM-DD that the calendar has.
-bool isIsoDate(std::string_view text);
 
 std::string_view optionName(int box);
 

@@ -1,6 +1,8 @@
 #include "kelnor/design/book.h"
 
 #include <array>
+#include <chrono>
+#include <ctime>
 #include <functional>
 
 #include "book_css.h"
@@ -346,6 +348,41 @@ std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
     sources(p);
     p << "</section>\n</body>\n</html>\n"_html;
     return p.str();
+}
+
+bool isBookDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return false;
+    }
+    const auto number = [&](std::size_t at, std::size_t length) {
+        int n = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9') {
+                return -1;
+            }
+            n = n * 10 + (text[i] - '0');
+        }
+        return n;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    if (year < 1 || month < 0 || day < 0) {
+        return false;
+    }
+    return std::chrono::year_month_day(std::chrono::year(year),
+                                       std::chrono::month(static_cast<unsigned>(month)),
+                                       std::chrono::day(static_cast<unsigned>(day)))
+        .ok();
+}
+
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    char text[16] = "";
+    if (const std::tm* local = std::localtime(&now)) {
+        std::strftime(text, sizeof text, "%Y-%m-%d", local);
+    }
+    return text;
 }
 
 }  // namespace kelnor::design

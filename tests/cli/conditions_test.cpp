@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/design/book.h"
 #include "options.h"
 #include "run_program.h"
 
@@ -399,7 +400,7 @@ TEST(BookDate, OnlyARealDateWrittenYearMonthDay) {
         {"", false},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(cli::isIsoDate(row.text), row.date) << row.text;
+        EXPECT_EQ(design::isBookDate(row.text), row.date) << row.text;
     }
 }
 

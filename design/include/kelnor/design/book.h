@@ -33,6 +33,13 @@ struct BookOptions {
 // and "第 N 页 共 M 页" at its foot. All user text is escaped.
 std::string calculationBook(const Evaluation& evaluation, const BookOptions& options = {});
 
+// Whether `text` is a date written YYYY-MM-DD that the calendar has: the date a book carries.
+bool isBookDate(std::string_view text);
+
+// Today in the local time zone, YYYY-MM-DD: the date of a book given none. The book itself
+// never reads the clock; its callers do, through this.
+std::string today();
+
 // The text with &, <, >, " and ' replaced by their character references.
 std::string escapeHtml(std::string_view text);
 
