@@ -95,6 +95,10 @@ class NoView final : public sheet::DesignView {
     std::error_code openDocument(const std::filesystem::path&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     std::string clipboardText() override { return {}; }
+    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo&) override {
+        return std::nullopt;
+    }
+    void setBusy(bool) override {}
     void closeWindow() override {}
 };
 

@@ -3,6 +3,7 @@
 #include "kelnor/design/condition.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/text.h"
+#include "kelnor/words.h"
 
 namespace kelnor::sheet::messages {
 
@@ -121,6 +122,39 @@ std::string missingHelp(std::string_view file) {
 
 std::string cannotShowHelp(std::string_view file, std::string_view reason) {
     return fillIn("无法打开帮助文件“{file}”：{reason}", {{"file", file}, {"reason", reason}});
+}
+
+std::string cannotPrint(const platform::PrintFailure& failure, std::string_view file) {
+    using enum platform::PrintFailureKind;
+    static constexpr Word<platform::PrintFailureKind> kTexts[] = {
+        {NoBrowser,
+         "无法生成 PDF“{file}”：找不到 Chromium 系列浏览器（查找了 {looked}）。HTML 计算书可在任一"
+         "浏览器中打开并打印。"},
+        {CannotStart, "无法生成 PDF“{file}”：浏览器“{browser}”无法启动：{reason}"},
+        {Failed, "无法生成 PDF“{file}”：浏览器“{browser}”以退出码 {status} 结束。"},
+        {TimedOut, "无法生成 PDF“{file}”：浏览器“{browser}”在 {seconds} 秒内未完成，已停止。"},
+        {NoPdf, "无法生成 PDF“{file}”：浏览器“{browser}”结束了，但没有生成 PDF。"},
+    };
+    std::string looked;
+    for (const std::string& name : platform::browsersLookedFor()) {
+        looked += (looked.empty() ? "" : "、") + name;
+    }
+    return fillIn(wordFor(failure.kind(), kTexts),
+                  {{"file", file},
+                   {"looked", escapeControls(looked)},
+                   {"browser", escapeControls(failure.browser())},
+                   {"reason", escapeControls(platform::reasonText(failure.reason()))},
+                   {"status", std::to_string(failure.exitStatus())},
+                   {"seconds", std::to_string(platform::kPrintTimeout.count())}});
+}
+
+std::string notADate(std::string_view text) {
+    return fillIn("日期“{text}”不是 YYYY-MM-DD 形式的日期，如 2026-12-07。", {{"text", text}});
+}
+
+std::string cannotKeepBookInfo(std::string_view file, std::string_view reason) {
+    return fillIn("计算书信息无法保存到“{file}”：{reason}。本次写出的计算书仍使用所填信息。",
+                  {{"file", file}, {"reason", reason}});
 }
 
 std::string askSave(std::string_view name) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kelnor/csv/table.h"
+#include "kelnor/platform/pdf_printer.h"
 #include "kelnor/sheet/sheet_file.h"
 
 namespace kelnor::sheet::messages {
@@ -30,6 +31,11 @@ std::string cannotShowBook(std::string_view file, std::string_view reason);
 
 std::string missingHelp(std::string_view file);
 std::string cannotShowHelp(std::string_view file, std::string_view reason);
+
+// The book could not be printed to PDF at `file`.
+std::string cannotPrint(const platform::PrintFailure& failure, std::string_view file);
+std::string notADate(std::string_view text);
+std::string cannotKeepBookInfo(std::string_view file, std::string_view reason);
 
 std::string askSave(std::string_view name);
 std::string askReplaceBook(std::string_view file);

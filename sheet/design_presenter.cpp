@@ -12,6 +12,7 @@
 #include "kelnor/design/book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/pdf_printer.h"
 #include "kelnor/platform/program_folder.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
@@ -73,12 +74,26 @@ design::Evaluation designEvaluation(const SheetEvaluation& evaluation) {
     return out;
 }
 
-fs::path bookPathFor(const fs::path& conditions) {
+FileType fileType(FileKind kind) {
+    switch (kind) {
+        case FileKind::Conditions:
+            return {"CSV", "csv"};
+        case FileKind::Book:
+            break;
+        case FileKind::PrintedBook:
+            return {"PDF", "pdf"};
+    }
+    return {"HTML", "html"};
+}
+
+fs::path bookPathFor(const fs::path& conditions, FileKind kind) {
     std::string name = utf8Path(conditions.filename());
     if (endsWithNoCase(name, ".csv")) {
         name.resize(name.size() - 4);
     }
     name += kBookSuffix;
+    name += '.';
+    name += fileType(kind).extension;
     const std::u8string name8(name.begin(), name.end());
     return conditions.parent_path() / fs::path(name8);
 }
@@ -101,6 +116,8 @@ const std::vector<Menu>& designMenus() {
           {Save, "保存(&S)", Key::CtrlS},
           {SaveAs, "另存为(&A)…"},
           {Book, "计算书(&B)", Key::CtrlB, true},
+          {PrintedBook, "计算书 PDF(&P)"},
+          {BookInfo, "计算书信息(&I)…"},
           {Exit, "退出(&X)", Key::None, true}}},
         {"编辑(&E)",
          {{Undo, "撤销(&U)", Key::CtrlZ},
@@ -146,7 +163,11 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             (command == Command::Save ? save() : saveAs());
             break;
         case Command::Book:
-            writeBook();
+        case Command::PrintedBook:
+            writeBook(command == Command::Book ? FileKind::Book : FileKind::PrintedBook);
+            break;
+        case Command::BookInfo:
+            editBookInfo();
             break;
         case Command::Exit:
             exit();
@@ -268,6 +289,16 @@ std::string DesignPresenter::title() const {
 
 void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
     guarded([&] {
+        // The book information of the last session; where it cannot be read, none, and it is
+        // written again only when the user gives one.
+        try {
+            bookInfo_ = loadBookInfo(dataFolder_);
+        } catch (const std::exception&) {
+            bookInfo_ = {};
+        }
+        return true;
+    });
+    guarded([&] {
         if (commandLineFile && load(*commandLineFile)) {
             return true;
         }
@@ -383,7 +414,7 @@ bool DesignPresenter::save() {
 
 bool DesignPresenter::saveAs() {
     return guarded([&] {
-        const fs::path suggested = file_ ? *file_ : fs::path(std::u8string(u8"未命名.csv"));
+        const fs::path suggested = file_ ? *file_ : fs::path(kUntitledCsv);
         std::optional<fs::path> file = view_.chooseFileToSave(FileKind::Conditions, suggested);
         if (!file) {
             return false;
@@ -411,11 +442,11 @@ bool DesignPresenter::saveTo(const fs::path& file) {
     return true;
 }
 
-void DesignPresenter::writeBook() {
+void DesignPresenter::writeBook(FileKind kind) {
     guarded([&] {
         std::optional<fs::path> book;
         if (file_) {
-            book = bookPathFor(*file_);
+            book = bookPathFor(*file_, kind);
             std::error_code error;
             if (fs::exists(*book, error)) {
                 const Answer answer = view_.ask({messages::askReplaceBook(shownPath(*book)),
@@ -427,23 +458,71 @@ void DesignPresenter::writeBook() {
                 }
             }
         } else {
-            book = view_.chooseFileToSave(FileKind::Book,
-                                          fs::path(std::u8string(u8"未命名-计算书.html")));
+            book = view_.chooseFileToSave(kind, bookPathFor(fs::path(kUntitledCsv), kind));
             if (!book) {
                 return false;
             }
         }
-        design::BookOptions options;
-        options.picture = true;
-        const std::string html = design::calculationBook(designEvaluation(evaluation_), options);
+        const std::string html = design::calculationBook(designEvaluation(evaluation_),
+                                                         bookOptions(bookInfo_, design::today()));
         try {
-            platform::replaceFile(utf8Path(*book), html);
+            if (kind == FileKind::PrintedBook) {
+                // A browser prints it: a second or so, the busy cursor meanwhile.
+                view_.setBusy(true);
+                struct Idle {
+                    DesignView& view;
+                    ~Idle() { view.setBusy(false); }
+                } idle{view_};
+                platform::printToPdf(html, utf8Path(*book));
+            } else {
+                platform::replaceFile(utf8Path(*book), html);
+            }
         } catch (const platform::WriteFailure& f) {
             view_.tell(messages::cannotWriteBook(escapeControls(f.path()), reasonOf(f.reason())));
+            return false;
+        } catch (const platform::PrintFailure& f) {
+            view_.tell(messages::cannotPrint(f, shownPath(*book)));
             return false;
         }
         if (const std::error_code error = view_.openDocument(*book)) {
             view_.tell(messages::cannotShowBook(shownPath(*book), reasonOf(error)));
+        }
+        return true;
+    });
+}
+
+void DesignPresenter::editBookInfo() {
+    guarded([&] {
+        BookInfo shown = bookInfo_;
+        for (;;) {
+            std::optional<BookInfo> edited = view_.editBookInfo(shown);
+            if (!edited) {
+                return false;
+            }
+            // Blanks around a name are none of it (the ideographic space included).
+            for (const BookInfoField& f : bookInfoFields()) {
+                (*edited).*f.value = std::string(trimBlanks((*edited).*f.value));
+            }
+            // A date that is none is told, and the box comes back with what was typed.
+            if (!edited->date.empty() && !design::isBookDate(edited->date)) {
+                view_.tell(messages::notADate(escapeControls(edited->date)));
+                shown = *edited;
+                continue;
+            }
+            if (*edited == bookInfo_) {
+                return true;
+            }
+            bookInfo_ = *edited;
+            break;
+        }
+        try {
+            fs::create_directories(dataFolder_);
+            saveBookInfo(bookInfo_, dataFolder_);
+        } catch (const platform::WriteFailure& f) {
+            view_.tell(
+                messages::cannotKeepBookInfo(escapeControls(f.path()), reasonOf(f.reason())));
+        } catch (const std::filesystem::filesystem_error& e) {
+            view_.tell(messages::cannotKeepBookInfo(shownPath(e.path1()), reasonOf(e.code())));
         }
         return true;
     });

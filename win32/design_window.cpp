@@ -16,6 +16,7 @@
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/grid.h"
+#include "lines_box.h"
 #include "window_support.h"
 
 namespace kelnor::win32 {
@@ -160,8 +161,13 @@ void scaleColumns(HWND list, UINT dpi) {
 
 std::wstring filterOf(sheet::FileKind kind) {
     // Pairs of a description and a pattern, each ended by a NUL, the list by another.
-    return kind == sheet::FileKind::Conditions ? std::wstring(L"CSV (*.csv)\0*.csv\0", 18)
-                                               : std::wstring(L"HTML (*.html)\0*.html\0", 21);
+    const sheet::FileType type = sheet::fileType(kind);
+    const std::wstring pattern = L"*." + widen(type.extension);
+    std::wstring filter = widen(type.description) + L" (" + pattern + L")";
+    filter += L'\0';
+    filter += pattern;
+    filter += L'\0';
+    return filter;
 }
 
 }  // namespace
@@ -694,6 +700,27 @@ class DesignWindow::View final : public sheet::DesignView {
         return text;
     }
 
+    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo& shown) override {
+        std::vector<BoxLine> lines;
+        for (const sheet::BookInfoField& f : sheet::bookInfoFields()) {
+            lines.push_back({widen(f.captionZh), widen(shown.*f.value), widen(f.hintZh)});
+        }
+        const auto texts = askLines(window_.hwnd_, widen(sheet::kBookInfoTitle), lines,
+                                    window_.font_, window_.dpi_);
+        if (!texts) {
+            return std::nullopt;
+        }
+        sheet::BookInfo edited;
+        for (std::size_t i = 0; i < texts->size(); ++i) {
+            edited.*sheet::bookInfoFields()[i].value = narrow((*texts)[i]);
+        }
+        return edited;
+    }
+
+    void setBusy(bool busy) override {
+        SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    }
+
     void closeWindow() override {
         window_.closing_ = true;
         PostMessageW(window_.hwnd_, WM_CLOSE, 0, 0);
@@ -717,7 +744,8 @@ class DesignWindow::View final : public sheet::DesignView {
         box.nMaxFile = static_cast<DWORD>(name.size());
         box.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
         box.lpstrTitle = title.c_str();
-        box.lpstrDefExt = kind == sheet::FileKind::Conditions ? L"csv" : L"html";
+        const std::wstring extension = widen(sheet::fileType(kind).extension);
+        box.lpstrDefExt = extension.c_str();
         box.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
                     (saving ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
         const BOOL chosen = saving ? GetSaveFileNameW(&box) : GetOpenFileNameW(&box);

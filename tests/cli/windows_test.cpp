@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/pdf_printer.h"
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
@@ -187,6 +189,38 @@ TEST_F(Windows, ConditionsAndBatchFilesWithChineseNamesOpen) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("无此文件.csv: No such file or directory"), std::string::npos)
         << missing.err;
+}
+
+// The printer's own path on Windows, without a browser that prints: none found, one that
+// cannot start, one that ends with a failure (reg.exe, given arguments it refuses). Each is the
+// failure of its kind and leaves the target as it was.
+TEST_F(Windows, PrintingToPdfFailsByKindAndLeavesTheFile) {
+    const fs::path target = dir / utf8Path("计算书.pdf");
+    std::ofstream(target, std::ios::binary) << "old";
+    const std::wstring reg =
+        fs::path(std::getenv("SystemRoot") ? std::getenv("SystemRoot") : "C:\\windows").wstring() +
+        L"\\system32\\reg.exe";
+    struct Case {
+        std::wstring browser;
+        platform::PrintFailureKind kind;
+    };
+    for (const Case& c :
+         {Case{L"", platform::PrintFailureKind::NoBrowser},
+          Case{L"C:\\无此程序\\msedge.exe", platform::PrintFailureKind::CannotStart},
+          Case{reg, platform::PrintFailureKind::Failed}}) {
+        _wputenv_s(L"KELNOR_BROWSER", c.browser.c_str());
+        try {
+            platform::printToPdf("<p>页</p>", narrow(target.wstring()));
+            ADD_FAILURE() << "printed with " << narrow(c.browser);
+        } catch (const platform::PrintFailure& f) {
+            EXPECT_EQ(f.kind(), c.kind) << narrow(c.browser);
+            if (c.kind == platform::PrintFailureKind::Failed) {
+                EXPECT_NE(f.exitStatus(), 0);
+            }
+        }
+        EXPECT_EQ(slurp(target), "old") << narrow(c.browser);
+    }
+    _wputenv_s(L"KELNOR_BROWSER", L"");
 }
 
 TEST_F(Windows, StandardStreamsPassBytesUnchanged) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/design/book.h"
+#include "kelnor/platform/pdf_printer.h"
+#include "kelnor/sheet/book_info.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 #include "test_files.h"
@@ -75,7 +79,20 @@ class RecordingView : public DesignView {
     }
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string clipboardText() override { return clipboard; }
+    std::optional<BookInfo> editBookInfo(const BookInfo& shown) override {
+        infoShown.push_back(shown);
+        std::optional<BookInfo> a = infoAnswers.empty() ? std::nullopt : infoAnswers.front();
+        if (!infoAnswers.empty()) {
+            infoAnswers.pop_front();
+        }
+        return a;
+    }
+    void setBusy(bool busy) override { busyChanges.push_back(busy); }
     void closeWindow() override { closed = true; }
+
+    std::deque<std::optional<BookInfo>> infoAnswers;  // the 计算书信息 box's answers in turn
+    std::vector<BookInfo> infoShown;
+    std::vector<bool> busyChanges;
 };
 
 class DesignPresenterTest : public testing_support::TemporaryFolderTest {
@@ -432,6 +449,74 @@ TEST_F(DesignPresenterTest, HelpIsOpenedBesideTheProgramOrToldMissing) {
     ASSERT_EQ(view.opened.size(), 1u);
     EXPECT_EQ(view.opened[0], dir / u8path("帮助文件.txt"));
 }
+
+TEST_F(DesignPresenterTest, BookInformationIsAskedKeptAndPrinted) {
+    presenter->start(conditionsFile("坝.csv"));
+    BookInfo info{"某水库 <扩建>", "初步设计", "张三", "", "", ""};
+    // A date that is none is told and the box comes back with what was typed; then cancelled.
+    BookInfo badDate = info;
+    badDate.date = "2026-02-30";
+    view.infoAnswers = {badDate, std::nullopt};
+    presenter->perform(Command::BookInfo, {});
+    ASSERT_EQ(view.infoShown.size(), 2u);
+    EXPECT_EQ(view.infoShown[1], badDate);
+    ASSERT_EQ(view.told.size(), 1u);
+    EXPECT_NE(view.told[0].find("2026-02-30"), std::string::npos) << view.told[0];
+    EXPECT_EQ(presenter->bookInfo(), BookInfo{});
+    EXPECT_FALSE(fs::exists(bookInfoPath(data)));
+
+    // Blanks around a name are none of it.
+    BookInfo typed = info;
+    typed.project = " " + info.project + "\u3000";
+    view.infoAnswers = {typed};
+    presenter->perform(Command::BookInfo, {});
+    EXPECT_EQ(presenter->bookInfo(), info);
+    // Not part of the conditions: the sheet stays unchanged and unmarked.
+    EXPECT_FALSE(presenter->sheet().modified());
+
+    // The book carries it, escaped, with today's date where none was given.
+    presenter->writeBook();
+    const std::string book = slurp(dir / u8path("坝-计算书.html"));
+    EXPECT_NE(book.find("某水库 &lt;扩建&gt;"), std::string::npos);
+    EXPECT_NE(book.find("初步设计"), std::string::npos);
+    EXPECT_NE(book.find(design::today()), std::string::npos);
+
+    // The next session starts with it, and shows it in the box.
+    auto next = restart(std::nullopt);
+    EXPECT_EQ(next->bookInfo(), info);
+    view.infoAnswers = {std::nullopt};
+    next->perform(Command::BookInfo, {});
+    EXPECT_EQ(view.infoShown.back(), info);
+}
+
+#ifndef _WIN32
+// A browser that fails and one that is not there (the environment names it); printing with a
+// real browser is the command line's test.
+TEST_F(DesignPresenterTest, PrintedBookFailureIsToldAndLeavesNoFile) {
+    presenter->start(conditionsFile("坝.csv"));
+    const fs::path pdf = dir / u8path("坝-计算书.pdf");
+    EXPECT_EQ(bookPathFor(dir / u8path("坝.csv"), FileKind::PrintedBook), pdf);
+    struct Case {
+        std::string_view browser;
+        std::string_view said;
+    };
+    for (const Case& c :
+         {Case{"/bin/false", "退出码 1"}, Case{"/nonexistent/chromium", "无法启动"}}) {
+        ::setenv(std::string(platform::kBrowserVariable).c_str(), std::string(c.browser).c_str(),
+                 1);
+        view.told.clear();
+        view.busyChanges.clear();
+        presenter->perform(Command::PrintedBook, {});
+        ASSERT_EQ(view.told.size(), 1u) << c.browser;
+        EXPECT_NE(view.told[0].find(c.said), std::string::npos) << view.told[0];
+        EXPECT_NE(view.told[0].find(std::string(c.browser)), std::string::npos) << view.told[0];
+        EXPECT_EQ(view.busyChanges, (std::vector<bool>{true, false})) << c.browser;
+        EXPECT_FALSE(fs::exists(pdf)) << c.browser;
+        EXPECT_TRUE(view.opened.empty());
+    }
+    ::unsetenv(std::string(platform::kBrowserVariable).c_str());
+}
+#endif
 
 TEST(DesignMenusTest, EveryCommandOnceWithTheUsualKeys) {
     std::map<Command, Key> seen;

@@ -64,6 +64,7 @@ class DesignWindowTest : public QObject {
     std::unique_ptr<DesignWindow> window;
     std::vector<fs::path> opened;
     QStringList told;
+    std::optional<kelnor::sheet::BookInfo> bookInfo;  // what the 计算书信息 box answers
     std::vector<Question> asked;
     Answer answer = Answer::Cancel;
     DialogWatchdog watchdog;
@@ -149,7 +150,8 @@ class DesignWindowTest : public QObject {
             [this](QWidget*, const QString&, const Question& question) {
                 asked.push_back(question);
                 return answer;
-            }};
+            },
+            [this](QWidget*, const kelnor::sheet::BookInfo&) { return bookInfo; }};
         window = std::make_unique<DesignWindow>(dataFolder(), dir->path(), desktop);
         window->start(fs::path(conditionsPath().toStdString()));
         window->show();
@@ -335,6 +337,24 @@ class DesignWindowTest : public QObject {
         QApplication::sendEvent(window.get(), &drop);
         QCOMPARE(grid()->model()->columnCount(), 2);
         QVERIFY(window->windowTitle().contains(QStringLiteral("其他.csv")));
+        QVERIFY(told.isEmpty());
+    }
+
+    void theBookInformationGoesIntoTheBook() {
+        bookInfo = kelnor::sheet::BookInfo{"某水库", "施工图设计", "", "", "", "2026-01-05"};
+        QAction* info = nullptr;
+        for (QAction* a : window->findChildren<QAction*>()) {
+            if (a->text().startsWith(QStringLiteral("计算书信息"))) {
+                info = a;
+            }
+        }
+        QVERIFY(info != nullptr);
+        info->trigger();
+        command(Qt::CTRL | Qt::Key_B);
+        const fs::path book = kelnor::sheet::bookPathFor(fs::path(conditionsPath().toStdString()));
+        const QByteArray html = contents(QString::fromStdString(book.string()));
+        QVERIFY(html.contains(QStringLiteral("某水库").toUtf8()));
+        QVERIFY(html.contains("2026-01-05"));
         QVERIFY(told.isEmpty());
     }
 

@@ -5,16 +5,20 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -53,8 +57,8 @@ QString qtPath(const fs::path& path) {
 }
 
 QString filterOf(sheet::FileKind kind) {
-    return kind == sheet::FileKind::Conditions ? QStringLiteral("CSV (*.csv)")
-                                               : QStringLiteral("HTML (*.html)");
+    const sheet::FileType type = sheet::fileType(kind);
+    return QStringLiteral("%1 (*.%2)").arg(text(type.description), text(type.extension));
 }
 
 QMessageBox::ButtonRole roleOf(sheet::Answer answer) {
@@ -90,6 +94,35 @@ sheet::Answer askWithMessageBox(QWidget* window, const QString& title,
     return chosen != answers.end() ? chosen->second : question.onEscape;
 }
 
+// The 计算书信息 box: one line each, the hint greyed while empty, 确定 and 取消.
+std::optional<sheet::BookInfo> editInDialog(QWidget* window, const sheet::BookInfo& shown) {
+    QDialog box(window);
+    box.setWindowTitle(text(sheet::kBookInfoTitle));
+    auto* form = new QFormLayout(&box);
+    std::vector<QLineEdit*> lines;
+    for (const sheet::BookInfoField& f : sheet::bookInfoFields()) {
+        auto* line = new QLineEdit(text(shown.*f.value));
+        line->setPlaceholderText(text(f.hintZh));
+        line->setMinimumWidth(320);
+        form->addRow(text(f.captionZh), line);
+        lines.push_back(line);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    form->addRow(buttons);
+    if (box.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    sheet::BookInfo edited;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        edited.*sheet::bookInfoFields()[i].value = lines[i]->text().toStdString();
+    }
+    return edited;
+}
+
 std::error_code openWithDesktopServices(const fs::path& file) {
     // A file URL carries the Chinese file name intact, whatever the locale's encoding.
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(qtPath(file)))) {
@@ -110,7 +143,7 @@ QIcon programIcon() {
 }  // namespace
 
 DesignDesktop realDesktop() {
-    return {openWithDesktopServices, showMessageBox, askWithMessageBox};
+    return {openWithDesktopServices, showMessageBox, askWithMessageBox, editInDialog};
 }
 
 class DesignWindow::View final : public sheet::DesignView {
@@ -182,6 +215,20 @@ class DesignWindow::View final : public sheet::DesignView {
 
     std::string clipboardText() override {
         return QGuiApplication::clipboard()->text().toStdString();
+    }
+
+    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo& shown) override {
+        auto edited = window_.desktop_.editBookInfo(&window_, shown);
+        window_.activateWindow();
+        return edited;
+    }
+
+    void setBusy(bool busy) override {
+        if (busy) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QGuiApplication::restoreOverrideCursor();
+        }
     }
 
     void closeWindow() override {

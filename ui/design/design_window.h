@@ -33,6 +33,10 @@ struct DesignDesktop {
     std::function<kelnor::sheet::Answer(QWidget* window, const QString& title,
                                         const kelnor::sheet::Question& question)>
         ask;
+    // Shows the 计算书信息 box; what the user left in it, nothing when cancelled.
+    std::function<std::optional<kelnor::sheet::BookInfo>(QWidget* window,
+                                                         const kelnor::sheet::BookInfo& shown)>
+        editBookInfo;
 };
 
 // The desktop's viewer, the warning box and the question box.

@@ -16,6 +16,7 @@
 
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
+#include "kelnor/sheet/book_info.h"
 #include "kelnor/sheet/clipboard.h"
 #include "kelnor/sheet/evaluation.h"
 #include "kelnor/sheet/sheet.h"
@@ -26,10 +27,12 @@ namespace kelnor::sheet {
 inline constexpr std::string_view kDesignTitle = "坝顶高程计算（规范方法）";
 // The file name of a sheet that has none yet.
 inline constexpr std::string_view kUntitled = "未命名";
+// The file name a save box proposes for a sheet that has none.
+inline constexpr std::u8string_view kUntitledCsv = u8"未命名.csv";
 // Follows the file name while the sheet has changes not saved.
 inline constexpr std::string_view kUnsavedMark = "*";
-// Ends the book's file name: dam.csv gives dam-计算书.html.
-inline constexpr std::string_view kBookSuffix = "-计算书.html";
+// Ends the book's file name: dam.csv gives dam-计算书.html, or dam-计算书.pdf printed.
+inline constexpr std::string_view kBookSuffix = "-计算书";
 
 // An answer to a question, each a button of the question's box.
 enum class Answer { Save, Discard, Replace, Cancel };
@@ -45,7 +48,14 @@ struct Question {
 };
 
 // The kind of file a file box asks for, for its filter: "*.csv" or "*.html".
-enum class FileKind { Conditions, Book };
+enum class FileKind { Conditions, Book, PrintedBook };
+
+// How a file box names a kind of file: "CSV" and the extension "csv"; HTML, PDF.
+struct FileType {
+    std::string_view description;
+    std::string_view extension;  // without the dot
+};
+FileType fileType(FileKind kind);
 
 // The window's commands, each an entry of its menus.
 enum class Command {
@@ -54,6 +64,8 @@ enum class Command {
     Save,
     SaveAs,
     Book,
+    PrintedBook,
+    BookInfo,
     Exit,
     Undo,
     Redo,
@@ -133,6 +145,12 @@ class DesignView {
     // The clipboard's text; empty when it holds none.
     virtual std::string clipboardText() = 0;
 
+    // Shows the 计算书信息 box filled with `shown` (bookInfoFields() in order, each with its
+    // hint greyed while empty) and returns what the user left in it; nothing when cancelled.
+    virtual std::optional<BookInfo> editBookInfo(const BookInfo& shown) = 0;
+    // A long wait begins (true) or ends: the busy cursor while a browser prints the book.
+    virtual void setBusy(bool busy) = 0;
+
     // Closes the window, which ends the program.
     virtual void closeWindow() = 0;
 };
@@ -142,8 +160,9 @@ class DesignView {
 design::Evaluation designEvaluation(const SheetEvaluation& evaluation);
 
 // The book written for the conditions file `conditions`: beside it, its name without ".csv"
-// (in any case) followed by kBookSuffix.
-std::filesystem::path bookPathFor(const std::filesystem::path& conditions);
+// (in any case) followed by kBookSuffix and the extension of `kind` (Book or PrintedBook).
+std::filesystem::path bookPathFor(const std::filesystem::path& conditions,
+                                  FileKind kind = FileKind::Book);
 
 class DesignPresenter {
   public:
@@ -186,8 +205,14 @@ class DesignPresenter {
     // True when the sheet was saved; false when the user cancelled or the write failed.
     bool save();
     bool saveAs();
-    // Writes the calculation book beside the conditions file and opens it.
-    void writeBook();
+    // Writes the calculation book beside the conditions file and opens it: the HTML page
+    // (Book) or the page printed to PDF by a browser (PrintedBook). The title block is the
+    // book information's, dated today where it gives no date.
+    void writeBook(FileKind kind = FileKind::Book);
+    // 计算书信息: asks for the title block until its date is one or the box is cancelled, and
+    // keeps it in the data folder for the next session.
+    void editBookInfo();
+    const BookInfo& bookInfo() const { return bookInfo_; }
     // Whether the window may close (the window's close button): asks 保存/不保存/取消 for a
     // changed sheet. When it may, the session's autosave is no longer needed and is removed.
     bool mayClose();
@@ -238,6 +263,7 @@ class DesignPresenter {
     std::optional<std::filesystem::path> file_;
     SheetEvaluation evaluation_;
     design::Drawing picture_;
+    BookInfo bookInfo_;
     // The autosave file holds this session's sheet (written or restored by it), so it may be
     // removed once no longer needed; an earlier session's is left alone.
     bool autosaveOurs_ = false;

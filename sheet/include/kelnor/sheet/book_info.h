@@ -1,0 +1,57 @@
+#pragma once
+
+// The calculation book's title block as the design window keeps it (计算书信息): the project,
+// the design stage, who computed, checked and reviewed, and the date. It belongs to the user's
+// work rather than to one conditions file, so it is kept beside the autosave in the user's data
+// folder, across sessions, and never written into the conditions CSV, which stays the file
+// `kelnor-calc --conditions` reads.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kelnor/design/book.h"
+
+namespace kelnor::sheet {
+
+struct BookInfo {
+    std::string project;     // 工程名称
+    std::string stage;       // 设计阶段
+    std::string by;          // 计算
+    std::string checkedBy;   // 校核
+    std::string reviewedBy;  // 审查
+    std::string date;        // 日期, YYYY-MM-DD; empty: the day the book is written
+
+    bool operator==(const BookInfo&) const = default;
+};
+
+// One line of the 计算书信息 box, in the box's order.
+struct BookInfoField {
+    std::string_view captionZh;  // "工程名称"
+    std::string_view hintZh;     // shown greyed while empty: "留空为当天"; may be empty
+    std::string BookInfo::*value;
+};
+
+const std::vector<BookInfoField>& bookInfoFields();
+
+// The box's title.
+inline constexpr std::string_view kBookInfoTitle = "计算书信息";
+
+// The book's options for `info`: the title block, today's date where none is given, and the
+// freeboard sketch, as the window writes its books.
+design::BookOptions bookOptions(const BookInfo& info, const std::string& today);
+
+// The file in `folder` that keeps it: design-book-info.csv.
+std::filesystem::path bookInfoPath(const std::filesystem::path& folder);
+
+// Writes `info` to bookInfoPath(folder) (the folder must exist), replaced whole: UTF-8 with a
+// byte-order mark, a header and one line. Raises platform::WriteFailure.
+void saveBookInfo(const BookInfo& info, const std::filesystem::path& folder);
+
+// What bookInfoPath(folder) holds; empty where there is no such file. Raises csv::TableError or
+// std::system_error where one is there but cannot be read.
+BookInfo loadBookInfo(const std::filesystem::path& folder);
+
+}  // namespace kelnor::sheet
