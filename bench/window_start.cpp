@@ -15,6 +15,7 @@
 #include <optional>
 
 #ifdef KELNOR_DESIGN_WINDOW
+#include "captions.h"
 #include "design_window.h"
 #endif
 
@@ -36,6 +37,7 @@ class FirstPaint final : public QObject {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
 #ifdef KELNOR_DESIGN_WINDOW
+    useChineseApplicationFont();  // as kelnor-design's main() does
     QTemporaryDir data;  // no autosave: the first start's three conditions
     DesignWindow window(data.path().toStdString(), data.path());
     window.start(std::nullopt);
