@@ -19,6 +19,7 @@
 #include "kelnor/sheet/book_info.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
+#include "run_program.h"
 #include "test_files.h"
 
 namespace kelnor::sheet {
@@ -517,6 +518,32 @@ TEST_F(DesignPresenterTest, PrintedBookFailureIsToldAndLeavesNoFile) {
     ::unsetenv(std::string(platform::kBrowserVariable).c_str());
 }
 #endif
+
+TEST_F(DesignPresenterTest, WindowsBookIsTheCommandLinesWithTheSketch) {
+    // The example conditions as the user keeps them, opened in the window, with a title block.
+    const fs::path conditions = dir / "example.csv";
+    fs::copy_file(KELNOR_BOOK_EXAMPLE, conditions);
+    presenter->start(conditions);
+    view.infoAnswers = {BookInfo{"某水库", "初步设计", "张三", "李四", "", "2026-05-01"}};
+    presenter->perform(Command::BookInfo, {});
+    presenter->perform(Command::Book, {});
+    std::string window = slurp(dir / u8path("example-计算书.html"));
+
+    const testing_support::Outcome cli = testing_support::runProgram(
+        {KELNOR_CALC, "--conditions", utf8Path(conditions), "--book", utf8Path(dir / "cli.html"),
+         "--project", "某水库", "--stage", "初步设计", "--by", "张三", "--checked-by", "李四",
+         "--date", "2026-05-01"},
+        dir);
+    ASSERT_EQ(cli.status, 0) << cli.err;
+
+    // The window's book is the command line's with the sketch's paragraph under the summary.
+    const std::size_t sketch = window.find("<p class=\"keep\"><svg");
+    ASSERT_NE(sketch, std::string::npos);
+    const std::size_t end = window.find("</p>\n", sketch);
+    ASSERT_NE(end, std::string::npos);
+    window.erase(sketch, end + 5 - sketch);
+    EXPECT_EQ(window, slurp(dir / "cli.html"));
+}
 
 TEST(DesignMenusTest, EveryCommandOnceWithTheUsualKeys) {
     std::map<Command, Key> seen;
