@@ -1145,6 +1145,16 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
             }
             return 0;
         }
+        case LVN_ENDSCROLL: {
+            // The results scroll sideways with the conditions, so each stays under its
+            // condition (the names' columns are as wide in both).
+            HWND other = grid ? results_ : grid_->list();
+            const int dx = GetScrollPos(header.hwndFrom, SB_HORZ) - GetScrollPos(other, SB_HORZ);
+            if (dx != 0) {
+                ListView_Scroll(other, dx, 0);
+            }
+            return 0;
+        }
         case NM_CUSTOMDRAW: {
             auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(const_cast<NMHDR&>(header));
             if (grid) {

@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -161,6 +162,7 @@ class DesignWindow::View final : public sheet::DesignView {
 
     void showResults() override {
         window_.resultsModel_->refresh();
+        window_.alignResults();
         window_.summary_->setText(text(window_.presenter_.evaluation().summaryZh()));
     }
 
@@ -295,6 +297,12 @@ void DesignWindow::createWidgets() {
     picture_ = new FreeboardView;
     picture_->setObjectName(QStringLiteral("picture"));
 
+    // The results scroll sideways with the conditions, so each stays under its condition.
+    connect(grid_->horizontalScrollBar(), &QScrollBar::valueChanged,
+            results_->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(results_->horizontalScrollBar(), &QScrollBar::valueChanged,
+            grid_->horizontalScrollBar(), &QScrollBar::setValue);
+
     auto* below = new QSplitter(Qt::Horizontal);
     below->addWidget(results_);
     below->addWidget(picture_);
@@ -358,6 +366,14 @@ void DesignWindow::showCommandsEnabled() {
     for (const auto& [command, action] : actions_) {
         action->setEnabled(presenter_.enabled(command));
     }
+}
+
+void DesignWindow::alignResults() {
+    // The names' column as wide in both grids, so each result stands under its condition.
+    const int names = std::max(grid_->verticalHeader()->sizeHint().width(),
+                               results_->verticalHeader()->sizeHint().width());
+    grid_->verticalHeader()->setFixedWidth(names);
+    results_->verticalHeader()->setFixedWidth(names);
 }
 
 std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {

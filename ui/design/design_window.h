@@ -75,6 +75,7 @@ class DesignWindow final : public QMainWindow {
     void perform(kelnor::sheet::Command command);
     // Undo and redo greyed while there is nothing to take back.
     void showCommandsEnabled();
+    void alignResults();
     std::optional<kelnor::sheet::CellRange> selectedRange() const;
 
     DesignDesktop desktop_;
