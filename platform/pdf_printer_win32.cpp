@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kelnor/platform/pdf_printer.h"
+#include "kelnor/platform/standard_streams.h"
 #include "kelnor/platform/text_encoding.h"
 
 namespace kelnor::platform {
@@ -52,28 +53,6 @@ std::optional<std::wstring> variable(const wchar_t* name) {
 bool isFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// One argument of a command line, quoted so the program's C runtime splits it back unchanged:
-// backslashes double only where a quote follows them.
-std::wstring quoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-        return arg;
-    }
-    std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    out += L'"';
-    return out;
 }
 
 // A job whose processes end when it is closed; nothing where none can be made.

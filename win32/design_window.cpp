@@ -63,33 +63,25 @@ WORD commandId(sheet::Command command) {
 
 // The accelerator of a menu's key.
 std::optional<ACCEL> acceleratorOf(sheet::Key key, WORD id) {
-    using sheet::Key;
-    const BYTE control = FCONTROL | FVIRTKEY;
-    switch (key) {
-        case Key::None:
-            return std::nullopt;
-        case Key::CtrlN:
-            return ACCEL{control, 'N', id};
-        case Key::CtrlO:
-            return ACCEL{control, 'O', id};
-        case Key::CtrlS:
-            return ACCEL{control, 'S', id};
-        case Key::CtrlB:
-            return ACCEL{control, 'B', id};
-        case Key::CtrlZ:
-            return ACCEL{control, 'Z', id};
-        case Key::CtrlY:
-            return ACCEL{control, 'Y', id};
-        case Key::CtrlC:
-            return ACCEL{control, 'C', id};
-        case Key::CtrlV:
-            return ACCEL{control, 'V', id};
-        case Key::Delete:
-            return ACCEL{FVIRTKEY, VK_DELETE, id};
-        case Key::F1:
-            return ACCEL{FVIRTKEY, VK_F1, id};
+    using enum sheet::Key;
+    struct Keys {
+        sheet::Key key;
+        BYTE modifiers;
+        WORD virtualKey;
+    };
+    constexpr BYTE kCtrl = FCONTROL | FVIRTKEY;
+    static constexpr Keys kKeys[] = {
+        {CtrlN, kCtrl, 'N'},   {CtrlO, kCtrl, 'O'}, {CtrlS, kCtrl, 'S'},
+        {CtrlB, kCtrl, 'B'},   {CtrlZ, kCtrl, 'Z'}, {CtrlY, kCtrl, 'Y'},
+        {CtrlC, kCtrl, 'C'},   {CtrlV, kCtrl, 'V'}, {Delete, FVIRTKEY, VK_DELETE},
+        {F1, FVIRTKEY, VK_F1},
+    };
+    for (const Keys& k : kKeys) {
+        if (k.key == key) {
+            return ACCEL{k.modifiers, k.virtualKey, id};
+        }
     }
-    return std::nullopt;
+    return std::nullopt;  // Key::None
 }
 
 // Where a list view's custom drawing stands: before the whole, before a row, before a cell.

@@ -20,6 +20,7 @@
 #include "test_files.h"
 
 #ifdef _WIN32
+#include "kelnor/platform/standard_streams.h"
 #include "kelnor/platform/text_encoding.h"
 #else
 extern char** environ;
@@ -34,27 +35,7 @@ struct Outcome {
 
 #ifdef _WIN32
 
-// One argument on a Windows command line, quoted so the program splits it back unchanged:
-// backslashes double only where a quote follows them.
-inline std::wstring quoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-        return arg;
-    }
-    std::wstring out = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    out += L'"';
-    return out;
-}
+using platform::quoteArgument;
 
 // Runs `argv` (the program first, UTF-8 texts) in `scratch`, a folder for the stream files,
 // with `input` on standard input.

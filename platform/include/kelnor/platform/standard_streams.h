@@ -29,4 +29,10 @@ void useBinaryStandardStreams();
 // "standard output" with the system's reason.
 void writeStandardOutput(std::string_view bytes);
 
+#ifdef _WIN32
+// One argument on a Windows command line, quoted so that the started program's C runtime
+// splits it back unchanged: backslashes double only where a quote follows them.
+std::wstring quoteArgument(const std::wstring& arg);
+#endif
+
 }  // namespace kelnor::platform
