@@ -116,10 +116,17 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
     argv.push_back(nullptr);
 
     const QuietStreams streams;
+    // In a process group of its own, so stopping it stops every process it started.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = 0;
     // A name without "/" is looked for on the PATH, as KELNOR_BROWSER=chromium means.
-    if (const int error =
-            posix_spawnp(&pid, browser.c_str(), streams.get(), nullptr, argv.data(), environ)) {
+    const int error =
+        posix_spawnp(&pid, browser.c_str(), streams.get(), &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
         throw PrintFailure(PrintFailureKind::CannotStart, browser, 0,
                            {error, std::generic_category()});
     }
@@ -136,8 +143,8 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
             return;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            // Its helpers end when it does.
-            ::kill(pid, SIGKILL);
+            // The browser with its helpers: the whole group.
+            ::kill(-pid, SIGKILL);
             ::waitpid(pid, &status, 0);
             throw PrintFailure(PrintFailureKind::TimedOut, browser);
         }
