@@ -6,13 +6,16 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "kelnor/platform/pdf_printer.h"
 #include "run_program.h"
 
 namespace kelnor {
@@ -164,6 +167,41 @@ TEST_F(PdfBook, WithoutAWorkingBrowserItFailsAndLeavesTheOldPdfAndNothingElse) {
         EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3)
             << row.why;
     }
+}
+
+// A browser that never ends is stopped at the deadline with every process it started: here a
+// shell that leaves a second process running and notes its number.
+TEST_F(PdfBook, APrintThatTakesTooLongIsStoppedWithItsHelpers) {
+    const fs::path helperPid = dir / "helper.pid";
+    const fs::path browser = dir / "slow-browser";
+    std::ofstream(browser) << "#!/bin/sh\nsleep 60 &\necho $! > '" << helperPid.string()
+                           << "'\nsleep 60\n";
+    fs::permissions(browser, fs::perms::owner_all);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        platform::runHeadlessPrint(browser.string(), "file:///nothing.html",
+                                   (dir / "out.pdf").string(), (dir / "profile").string(),
+                                   std::chrono::seconds(1));
+        ADD_FAILURE() << "the print ended by itself";
+    } catch (const platform::PrintFailure& f) {
+        EXPECT_EQ(f.kind(), platform::PrintFailureKind::TimedOut);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // The helper is gone: no process of that number, or only its exit status left to collect.
+    std::ifstream pidFile(helperPid);
+    long pid = 0;
+    ASSERT_TRUE(pidFile >> pid);
+    std::string state;
+    for (int tries = 0; tries < 50; ++tries) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string number, name;
+        state.clear();
+        if (!(stat >> number >> name >> state) || state == "Z") {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(state.empty() || state == "Z") << "helper " << pid << " still " << state;
 }
 
 }  // namespace
