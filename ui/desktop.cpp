@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -16,4 +17,24 @@ void showMessageBox(QWidget* window, const QString& title, const QString& text) 
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, window);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));  // the window speaks Chinese
     box.exec();
+}
+
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::filesystem::path fileSystemPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString qtPath(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kelnor-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
+#include <string_view>
 
 class QWidget;
 
@@ -19,3 +22,13 @@ void openWithDesktop(const QString& directory, const QString& fileName);
 
 // A modal warning box with an OK button.
 void showMessageBox(QWidget* window, const QString& title, const QString& text);
+
+// A UTF-8 text of the core as Qt's.
+QString text(std::string_view utf8);
+
+// File names pass between Qt and the core as the file system's bytes.
+std::filesystem::path fileSystemPath(const QString& path);
+QString qtPath(const std::filesystem::path& path);
+
+// The program's icon at every size it is drawn in.
+QIcon programIcon();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "captions.h"
+#include "desktop.h"
 #include "kelnor/form/layout.h"
 
 namespace {
@@ -26,27 +27,6 @@ constexpr int kDpi = 96;
 QRect pixels(const form::Twips& place) {
     const form::Pixels p = form::pixels(place, kDpi);
     return QRect(QPoint(p.left, p.top), QPoint(p.right - 1, p.bottom - 1));
-}
-
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-// File names pass between Qt and the form as the file system's bytes.
-std::filesystem::path fileSystemPath(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString qtPath(const std::filesystem::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
-
-QIcon programIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/kelnor-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
 }
 
 }  // namespace

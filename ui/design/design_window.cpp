@@ -44,19 +44,6 @@ namespace {
 namespace sheet = kelnor::sheet;
 namespace fs = std::filesystem;
 
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-// File names pass between Qt and the presenter as the file system's bytes.
-fs::path fileSystemPath(const QString& path) {
-    return fs::path(QFile::encodeName(path).toStdString());
-}
-
-QString qtPath(const fs::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
-
 QString filterOf(sheet::FileKind kind) {
     const sheet::FileType type = sheet::fileType(kind);
     return QStringLiteral("%1 (*.%2)").arg(text(type.description), text(type.extension));
@@ -131,14 +118,6 @@ std::error_code openWithDesktopServices(const fs::path& file) {
     }
     // Qt gives no reason; the desktop has no viewer it could start for the file.
     return std::make_error_code(std::errc::operation_not_supported);
-}
-
-QIcon programIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/kelnor-%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
 }
 
 }  // namespace

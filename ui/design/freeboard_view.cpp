@@ -9,13 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop.h"
+
 namespace {
 
 namespace design = kelnor::design;
-
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QPointF qt(design::Point p) {
     return {p.x, p.y};

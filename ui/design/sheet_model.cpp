@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "desktop.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/grid.h"
@@ -19,10 +20,6 @@ namespace {
 
 namespace sheet = kelnor::sheet;
 namespace design = kelnor::design;
-
-QString text(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QColor qt(kelnor::design::Rgb c) {
     return {c.r, c.g, c.b};
