@@ -31,7 +31,7 @@ std::string resultLine(const design::Result& r) {
     line += ',';
     line += design::formulaName(r.condition.formula);
     for (const double x : {r.waves.hm, r.waves.Tm, r.waves.Lm, r.e, r.runUp.Kw, r.runUp.kp.value,
-                           r.runUp.Rm, r.runUp.Rp, r.A, r.y}) {
+                           r.runUp.kbeta.value, r.runUp.Rm, r.runUp.Rp, r.A, r.B, r.y}) {
         appendNumber(line, x);
     }
     line += ',';
@@ -49,15 +49,93 @@ std::string resultLine(const design::Result& r) {
     return line;
 }
 
-design::BookOptions bookOptions(const TitleBlock& title) {
+// The title block: an option given overrides the file's row.
+void overrideTitle(design::DamTexts& texts, const TitleBlock& title) {
+    const std::pair<std::string_view, const std::string*> given[] = {
+        {"project", &title.project},
+        {"stage", &title.stage},
+        {"by", &title.by},
+        {"checked_by", &title.checkedBy},
+        {"reviewed_by", &title.reviewedBy}};
+    for (const auto& [name, text] : given) {
+        if (!text->empty()) {
+            design::setDamText(texts, name, *text);
+        }
+    }
+    if (title.date) {
+        design::setDamText(texts, "date", *title.date);
+    }
+}
+
+design::BookOptions bookOptions(const design::Dam& dam, const std::string& today) {
     design::BookOptions o;
-    o.project = title.project;
-    o.stage = title.stage;
-    o.by = title.by;
-    o.checkedBy = title.checkedBy;
-    o.reviewedBy = title.reviewedBy;
-    o.date = title.date.value_or("");
+    o.project = dam.project;
+    o.stage = dam.stage;
+    o.by = dam.by;
+    o.checkedBy = dam.checkedBy;
+    o.reviewedBy = dam.reviewedBy;
+    o.date = dam.date.empty() ? today : dam.date;
     return o;
+}
+
+void appendSettledRow(std::string& out, std::string_view item, std::optional<double> value,
+                      std::optional<double> required, std::optional<bool> met,
+                      const std::string& rule) {
+    out += item;
+    out += ',';
+    if (value) {
+        appendShortest(out, *value);
+    }
+    out += ',';
+    if (required) {
+        appendShortest(out, *required);
+    }
+    out += met ? (*met ? ",1," : ",0,") : ",,";
+    appendCsvCell(out, rule);
+    out += '\n';
+}
+
+// The settled crest as rows item,value,required,met,rule: the highest level + y, the wall
+// top, each bound on the crest, the crest, the reserve, the crest as built and the wall's
+// height; where it cannot be settled, one row saying why.
+std::string settledCsv(const design::Evaluation& ev, const design::Settlement& s,
+                       const design::Dam& dam) {
+    std::string out = "item,value,required,met,rule\n";
+    if (!s.settled) {
+        appendSettledRow(out, "status", std::nullopt, std::nullopt, false, describe(s.why));
+        return out;
+    }
+    const design::Settled& d = *s.settled;
+    const auto name = [&](std::optional<std::size_t> i) {
+        return i ? ev.results[*i].condition.label : std::string();
+    };
+    appendSettledRow(out, "highest_level_plus_y", d.highestLevelPlusY, std::nullopt, std::nullopt,
+                     name(d.highest));
+    if (d.wallTop) {
+        appendSettledRow(out, "wall_top", d.wallTop->value, d.wallTop->required, d.wallTop->met,
+                         describe(design::CrestRule::HighestLevelPlusY, dam));
+    }
+    if (d.wallTop) {
+        for (const design::CrestBound& b : d.bounds) {
+            std::string rule = describe(b.rule, dam);
+            if (b.condition) {
+                rule += " (" + name(b.condition) + ")";
+            }
+            appendSettledRow(out, "crest_bound", b.value, std::nullopt, std::nullopt, rule);
+        }
+    }
+    appendSettledRow(out, "crest", d.crest.value, d.crest.required, d.crest.met,
+                     describe(d.bounds[d.leading].rule, dam));
+    appendSettledRow(
+        out, "reserve", d.reserve, std::nullopt, std::nullopt,
+        dam.reserve && dam.reserve->percent ? "share of the dam's height" : "settlement reserved");
+    appendSettledRow(out, "as_built", d.asBuilt, std::nullopt, std::nullopt,
+                     "adopted crest + reserve");
+    if (d.wallHeight) {
+        appendSettledRow(out, "wall_height", *d.wallHeight, std::nullopt, !d.wallHeightUnusual,
+                         "adopted wall top - adopted crest, usually 1-1.2 m");
+    }
+    return out;
 }
 
 }  // namespace
@@ -73,13 +151,17 @@ bool isPdfName(std::string_view path) {
     return extension == ".pdf";
 }
 
-int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
-                  const TitleBlock& title) {
+int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
+    const std::optional<std::string>& book = request.book;
     std::vector<design::Cells> rows;
+    std::vector<std::pair<std::string, std::string>> block;  // the rows above the header
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
         const auto& known = design::conditionColumns();
-        csv::TableReader table(io.input, known);
+        csv::TableReader table(io.input, known, csv::Preamble::NameValueRows);
+        for (const csv::PreambleRow& p : table.preamble()) {
+            block.emplace_back(p.name, p.value);
+        }
         csv::TableRow row;
         while (table.next(row)) {
             if (row.problem != csv::RowProblem::None) {
@@ -100,7 +182,7 @@ int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
     }
 
     const design::Evaluation ev = design::evaluateRows(rows);
-    std::string out = "case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings\n";
+    std::string out = "case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n";
     for (const auto& r : ev.results) {
         out += resultLine(r);
     }
@@ -112,8 +194,46 @@ int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
         io.errors << "kelnor-calc: " << escapeControls(describe(f)) << '\n';
     }
     int status = malformed.empty() && ev.failures.empty() ? 0 : 1;
+
+    // The dam's values: the file's rows, then the options over them.
+    design::Dam dam;
+    std::optional<design::DamError> damError;
+    try {
+        design::DamTexts texts = design::damTextsFromRows(block);
+        overrideTitle(texts, request.title);
+        for (const auto& [name, text] : request.dam) {
+            design::setDamText(texts, name, text);
+        }
+        dam = design::readDam(texts);
+    } catch (const design::DamError& e) {
+        damError = e;
+        io.errors << "kelnor-calc: " << escapeControls(describe(e)) << '\n';
+        status = 1;
+    }
+    design::Settlement settlement;
+    if (!damError) {
+        settlement = design::settleCrest(ev, dam);
+        if (settlement.settled && !settlement.settled->met()) {
+            for (const std::string& m : shortfalls(*settlement.settled)) {
+                io.errors << "kelnor-calc: " << m << '\n';
+            }
+            status = 1;
+        }
+    }
+    if (request.settled && !damError) {
+        try {
+            platform::replaceFile(*request.settled, settledCsv(ev, settlement, dam));
+        } catch (const platform::WriteFailure& f) {
+            io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
+                      << platform::reasonText(f.reason()) << '\n';
+            status = 1;
+        }
+    }
     if (book) {
-        const std::string html = design::calculationBook(ev, bookOptions(title));
+        design::BookOptions options = bookOptions(dam, request.today);
+        options.dam = dam;
+        options.damError = damError;
+        const std::string html = design::calculationBook(ev, options);
         try {
             if (isPdfName(*book)) {
                 platform::printToPdf(html, *book);

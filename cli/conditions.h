@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "options.h"
 #include "tables.h"
@@ -10,7 +12,7 @@ namespace kelnor::cli {
 
 // Computes the design conditions of a CSV table by the design code's method (SL 274 Appendix A)
 // and prints one CSV row per computed condition:
-//   case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings
+//   case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings
 // numbers as the shortest text that reads back to the same double, crest empty without a
 // level, governs 1 for the governing condition and 0 for the others, warnings joined by "; ".
 // The header names columns among those of a condition (case, level, depth, mean_depth, wind,
@@ -21,11 +23,28 @@ namespace kelnor::cli {
 // a browser where the name ends in ".pdf" (any case). The title's date is printed as it is,
 // none when it has none: the caller puts today's in.
 //
-// Returns the exit status: 0 when every condition computed, 1 when any failed or the book
-// could not be written or printed, 2 when the input cannot be read or its header is wrong.
+// The table may be headed by `name,value` rows of the dam's values and the title block
+// (kelnor/design/crest.h); from them and the computed conditions the crest is settled, and
+// written to `settled` as CSV rows item,value,required,met,rule where asked.
+//
+// Returns the exit status: 0 when every condition computed, 1 when any failed, a value of the
+// dam cannot be used, an adopted value typed is below its requirement or the book or the
+// settled crest could not be written or printed, 2 when the input cannot be read or its header
+// is wrong.
 using ConditionsIo = TableIo;
-int runConditions(ConditionsIo& io, const std::optional<std::string>& book,
-                  const TitleBlock& title = {});
+
+// What the command line asks of a conditions file beside computing it.
+struct ConditionsRequest {
+    std::optional<std::string> book;  // the calculation book to write
+    // The title block's options: each one given overrides the file's row of that name.
+    TitleBlock title;
+    // The dam's values given as options, by their names in the file: they override its rows.
+    std::vector<std::pair<std::string, std::string>> dam;
+    std::optional<std::string> settled;  // the settled crest's CSV to write
+    std::string today;                   // the book's date where neither gives one
+};
+
+int runConditions(ConditionsIo& io, const ConditionsRequest& request = {});
 
 // Whether the book named `path` is to be a PDF: its name ends in ".pdf", in any case.
 bool isPdfName(std::string_view path);

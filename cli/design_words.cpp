@@ -1,8 +1,10 @@
 #include "design_words.h"
 
+#include <charconv>
 #include <cstdio>
 #include <sstream>
 
+#include "kelnor/csv/writing.h"
 #include "kelnor/design/tables.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
@@ -21,6 +23,24 @@ std::string shortNumber(double v) {
     out.precision(6);
     out << v;
     return out.str();
+}
+
+// Six significant digits, or as many more as it takes to tell the value from its bound:
+// "slope m 5.0000001 is above 5", never "5 is above 5".
+std::string telling(double v, double limit) {
+    std::string text = shortNumber(v);
+    for (int precision = 7; precision <= 17 && v != limit; ++precision) {
+        double shown = 0;
+        std::from_chars(text.data(), text.data() + text.size(), shown);
+        if ((shown - limit) * (v - limit) > 0) {
+            break;
+        }
+        std::ostringstream out;
+        out.precision(precision);
+        out << v;
+        text = out.str();
+    }
+    return text;
 }
 
 // A table value as the table prints it, with two decimals: 1.30.
@@ -48,14 +68,15 @@ std::string describe(const design::ConditionError& e) {
         {BothGiven,
          "{col} {q} and {other} {otherQ} are both given; give W or the annual "
          "maximum it is derived from, not both"},
-        {NeedsOther, "{col} {q} needs {other}, the annual maximum it multiplies"}};
+        {NeedsOther, "{col} {q} needs {other}, the annual maximum it multiplies"},
+        {NotForOperation, "{col} {q} belongs to an earthquake condition, not {other} {otherQ}"}};
     // A missing value another column can stand for names that column too.
     static constexpr std::string_view kMissingOr = "{col} is required, or {other} to derive it";
     // The choices a column offers, as the command line names them.
     const std::string& col = e.column();
     const std::string_view choices = col == "formula"     ? "putian, hedi or guanting"
                                      : col == "grade"     ? "1, 2, 3, 4 or 5"
-                                     : col == "operation" ? "normal or abnormal"
+                                     : col == "operation" ? "normal, abnormal or earthquake"
                                                           : "mountain or plain";
     std::string out = e.row() > 0 ? "row " + std::to_string(e.row()) : std::string("condition");
     if (!e.label().empty()) {
@@ -91,8 +112,13 @@ std::string describe(const design::Warning& w) {
         {DepthTooShallow, "depth H {v} m is below {l} m"},
         {MeanDepthTooShallow, "mean depth Hm {v} m is below {l} m"},
         {WindFactorOutside, "wind_factor {v} is outside {kLow}-{kHigh}"},
+        {WindFactorBelowNormal, "wind_factor {v} is below {l}, the least for normal operation"},
+        {RoughnessAboveSmooth, "roughness {v} is above {l}, a smooth impermeable slope's"},
+        {SurgeOutside, "surge {v} m is outside {surgeLow}-{surgeHigh} m"},
     };
-    return fillIn(wordFor(w.kind, kWarnings), {{"v", shortNumber(w.value)},
+    return fillIn(wordFor(w.kind, kWarnings), {{"v", telling(w.value, w.limit)},
+                                               {"surgeLow", shortNumber(design::SurgeRange::low)},
+                                               {"surgeHigh", shortNumber(design::SurgeRange::high)},
                                                {"l", shortNumber(w.limit)},
                                                {"gdLow", shortNumber(Limits::guantingGdLow)},
                                                {"gdHigh", shortNumber(Limits::guantingGdHigh)},
@@ -101,6 +127,75 @@ std::string describe(const design::Warning& w) {
                                                {"share", shortNumber(Limits::setupShareOfHm)},
                                                {"kLow", shortNumber(design::WindFactors::low)},
                                                {"kHigh", shortNumber(design::WindFactors::high)}});
+}
+
+std::string describe(const design::DamError& e) {
+    using enum design::DamErrorKind;
+    static constexpr Word<design::DamErrorKind> kFailures[] = {
+        {UnknownName, "the row {q} above the header names no value of the dam ({names})"},
+        {Repeated, "the dam's value {name} is given twice"},
+        {NotANumber, "the dam's value {name} {q} is not a number"},
+        {TooLarge, "the dam's value {name} {q} is too large"},
+        {NotPositive, "the dam's value {name} {q} must be above 0"},
+        {Negative, "the dam's value {name} {q} must not be below 0"},
+        {NeedsOther, "the dam's value {name} {q} needs {other}"},
+        {NotADate, "the dam's value {name} {q} is not a date written YYYY-MM-DD"}};
+    std::string names;
+    for (const auto& f : design::damFields()) {
+        names += names.empty() ? "" : ", ";
+        names += f.name;
+    }
+    return fillIn(wordFor(e.kind(), kFailures), {{"name", e.name()},
+                                                 {"q", "\"" + e.text() + "\""},
+                                                 {"other", e.other()},
+                                                 {"names", names}});
+}
+
+std::string describe(design::CrestRule rule, const design::Dam& dam) {
+    switch (rule) {
+        case design::CrestRule::HighestLevelPlusY:
+            return "highest still-water level + y";
+        case design::CrestRule::WallTopLessWall:
+            return "wall top less the wall's " + shortNumber(dam.wall.value_or(0)) + " m";
+        case design::CrestRule::AboveNormalLevel:
+            return shortNumber(design::WallRules::aboveNormal) +
+                   " m above the highest normal-operation level";
+        case design::CrestRule::AboveAbnormalLevel:
+            return "not below the highest abnormal-operation level";
+    }
+    return {};
+}
+
+std::string describe(design::Unsettled why) {
+    switch (why) {
+        case design::Unsettled::None:
+            return {};
+        case design::Unsettled::NoConditions:
+            return "not settled: no condition computed";
+        case design::Unsettled::NoLevel:
+            return "not settled: no condition gives its still-water level";
+        case design::Unsettled::Failures:
+            return "not settled: a condition failed and might govern";
+    }
+    return {};
+}
+
+std::vector<std::string> shortfalls(const design::Settled& settled) {
+    std::vector<std::string> out;
+    const auto below = [&](std::string_view what, const design::Adopted& a) {
+        if (!a.met) {
+            std::string line = "adopted " + std::string(what) + " ";
+            csv::appendShortest(line, a.value);
+            line += " is below the required ";
+            csv::appendShortest(line, a.required);
+            out.push_back(line);
+        }
+    };
+    if (settled.wallTop) {
+        below("wall top", *settled.wallTop);
+    }
+    below("crest", settled.crest);
+    return out;
 }
 
 }  // namespace kelnor::cli

@@ -5,7 +5,10 @@
 
 #include <string>
 
+#include <vector>
+
 #include "kelnor/design/condition.h"
+#include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::cli {
@@ -17,5 +20,20 @@ std::string describe(const design::ConditionError& e);
 // What is out of range, by how much, and what the method held, e.g.
 //   Hedi formula: wind 27 m/s is not below 26.5 m/s
 std::string describe(const design::Warning& w);
+
+// A value of the dam that cannot be used, e.g.
+//   dam's value wall "abc" is not a number
+std::string describe(const design::DamError& e);
+
+// The rule a bound on the crest comes from, with its figures from `dam`, e.g.
+//   0.5 m above the highest normal-operation level
+std::string describe(design::CrestRule rule, const design::Dam& dam);
+
+// Why the crest is not settled.
+std::string describe(design::Unsettled why);
+
+// Each adopted value typed below its requirement, e.g.
+//   adopted crest 104.2 is below the required 104.22284981178971
+std::vector<std::string> shortfalls(const design::Settled& settled);
 
 }  // namespace kelnor::cli

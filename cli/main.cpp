@@ -22,7 +22,6 @@ int fail(const std::string& message) {
     return 1;
 }
 
-
 int runSingle(const cli::Options& options) {
     const std::string report = calculateReport(options.formula, options.inputs);
     if (!options.output || *options.output == "-") {
@@ -52,12 +51,10 @@ int main(int argc, char** argv) {
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.conditions) {
-            cli::TitleBlock title = options.title;
-            if (options.book && !title.date) {
-                title.date = design::today();
-            }
+            const cli::ConditionsRequest request{options.book, options.title, options.dam,
+                                                 options.settled, design::today()};
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
-                return cli::runConditions(io, options.book, title);
+                return cli::runConditions(io, request);
             });
         }
         if (options.batch) {

@@ -40,6 +40,25 @@ const TitleOption* titleOptionOf(std::string_view name) {
     return nullptr;
 }
 
+// The options of the dam's values, with the names a conditions file gives them.
+struct DamOption {
+    std::string_view option;
+    std::string_view name;
+};
+constexpr DamOption kDamOptions[] = {
+    {"wall", "wall"}, {"settlement", "settlement"}, {"dam-height", "dam_height"},
+    {"step", "step"}, {"crest", "crest"},           {"wall-top", "wall_top"},
+};
+
+const DamOption* damOptionOf(std::string_view name) {
+    for (const DamOption& d : kDamOptions) {
+        if (d.option == name) {
+            return &d;
+        }
+    }
+    return nullptr;
+}
+
 FormulaChoice parseFormula(std::string_view text) {
     if (const auto formula = formulaOf(text)) {
         return *formula;
@@ -62,11 +81,11 @@ std::optional<FormulaChoice> formulaOf(std::string_view text) {
     return std::nullopt;
 }
 
-
 Options parseOptions(int argc, const char* const* argv) {
     Options options;
     std::string caseOption;   // the first option that sets the single case, if any
     std::string titleOption;  // the first option of the book's title block, if any
+    std::string damOption;    // the first option of the dam's values, if any
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -84,8 +103,9 @@ Options parseOptions(int argc, const char* const* argv) {
         }
         const auto box = boxOf(name);
         const TitleOption* title = titleOptionOf(name);
-        if (!box && !title && name != "formula" && name != "output" && name != "batch" &&
-            name != "conditions" && name != "book" && name != "date") {
+        const DamOption* dam = damOptionOf(name);
+        if (!box && !title && !dam && name != "formula" && name != "output" && name != "batch" &&
+            name != "conditions" && name != "book" && name != "date" && name != "settled") {
             throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
@@ -103,8 +123,20 @@ Options parseOptions(int argc, const char* const* argv) {
         if ((title || name == "date") && titleOption.empty()) {
             titleOption = "--" + std::string(name);
         }
+        if ((dam || name == "settled") && damOption.empty()) {
+            damOption = "--" + std::string(name);
+        }
         if (box) {
             options.inputs.text[*box] = std::string(*value);
+        } else if (dam) {
+            options.dam.emplace_back(dam->name, *value);
+        } else if (name == "settled") {
+            if (value->empty() || *value == "-") {
+                // Standard output carries the conditions' CSV: a second table there would
+                // break whoever reads it.
+                throw UsageError("--settled needs a file name");
+            }
+            options.settled = std::string(*value);
         } else if (title) {
             options.title.*(title->text) = std::string(*value);
         } else if (name == "date") {
@@ -150,6 +182,8 @@ Options parseOptions(int argc, const char* const* argv) {
         }
     } else if (options.book) {
         throw UsageError("--book needs --conditions");
+    } else if (!damOption.empty()) {
+        throw UsageError(damOption + " needs --conditions");
     }
     if (options.batch && options.output && (options.output->empty() || *options.output == "-")) {
         throw UsageError("--output with --batch needs a folder for the reports");
@@ -164,7 +198,8 @@ std::string usage() {
         "       kelnor-calc --batch CSV [--output DIR]\n"
         "       kelnor-calc --conditions CSV [--book FILE.html|FILE.pdf [--project T]\n"
         "                   [--stage T] [--by T] [--checked-by T] [--reviewed-by T]\n"
-        "                   [--date YYYY-MM-DD]]\n"
+        "                   [--date YYYY-MM-DD]] [--wall H] [--settlement R] [--dam-height H]\n"
+        "                   [--step S] [--crest Z] [--wall-top Z] [--settled FILE]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -199,15 +234,17 @@ std::string usage() {
         "                  error column and the batch goes on\n"
         "  --conditions CSV  compute the design conditions of a CSV file (\"-\": standard\n"
         "                  input) by the design code's method, SL 274 Appendix A, and print\n"
-        "                  case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings.\n"
+        "                  case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,\n"
+        "                  warnings.\n"
         "                  Columns: case, level, depth, mean_depth, wind, fetch (km), angle,\n"
         "                  slope, roughness, kw, formula (putian, hedi, guanting), grade (1-5),\n"
-        "                  operation (normal, abnormal), region (mountain, plain), frequency\n"
-        "                  (%), allowance, extra. Instead of wind: wind_max, the multi-year\n"
-        "                  average annual maximum wind speed at 10 m, and wind_factor (default\n"
-        "                  1.5 in normal, 1.0 in abnormal operation): W = wind_factor x\n"
-        "                  wind_max. A failing condition is named on standard error and the\n"
-        "                  others still compute\n"
+        "                  operation (normal, abnormal, earthquake), region (mountain, plain),\n"
+        "                  frequency (%), allowance, extra, surge and quake_settlement (the\n"
+        "                  earthquake condition's allowance B, surge required). Instead of\n"
+        "                  wind: wind_max, the multi-year average annual maximum wind speed at\n"
+        "                  10 m, and wind_factor (default 1.5 in normal, 1.0 in abnormal\n"
+        "                  operation): W = wind_factor x wind_max. A failing condition is\n"
+        "                  named on standard error and the others still compute\n"
         "  --book FILE     with --conditions: write the calculation book (HTML, Chinese) to\n"
         "                  FILE, replacing it only when complete. FILE.pdf (any case): the\n"
         "                  book printed to PDF by a Chromium-family browser without a window,\n"
@@ -221,6 +258,18 @@ std::string usage() {
         "                  with --book: who computed, checked and reviewed the book; a name\n"
         "                  not given leaves a blank line to sign on\n"
         "  --date D        with --book: the book's date, YYYY-MM-DD (default today)\n"
+        "  --wall H        with --conditions: the wave wall's top above the crest, m\n"
+        "  --settlement R  the settlement reserved on the crest: m, or % of --dam-height\n"
+        "                  (0.3%)\n"
+        "  --dam-height H  the dam's height to its crest, m\n"
+        "  --step S        the adopted values are rounded up to S m (default 0.1)\n"
+        "  --crest Z, --wall-top Z\n"
+        "                  the adopted crest and wave wall top; one below its requirement\n"
+        "                  is reported and makes the exit status 1\n"
+        "                  These six override the name,value rows above the conditions'\n"
+        "                  header (wall, settlement, dam_height, step, crest, wall_top, and\n"
+        "                  project, stage, by, checked_by, reviewed_by, date for the book)\n"
+        "  --settled FILE  write the settled crest as CSV rows item,value,required,met,rule\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"

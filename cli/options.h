@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
@@ -34,6 +36,11 @@ struct Options {
     std::optional<std::string> conditions;  // a CSV of design conditions, "-" for standard input
     std::optional<std::string> book;        // the calculation book of the design conditions
     TitleBlock title;                       // the book's title block
+    // The dam's values given as options (--wall, --settlement, --dam-height, --step, --crest,
+    // --wall-top), by their names in a conditions file (wall, ..., dam_height, wall_top):
+    // they override the file's block.
+    std::vector<std::pair<std::string, std::string>> dam;
+    std::optional<std::string> settled;  // --settled FILE: the settled crest as CSV
     bool help = false;
 };
 
@@ -62,7 +69,6 @@ std::string describe(const platform::WriteFailure& failure);
 // Chromium-family browser found (looked for KELNOR_BROWSER, chromium, ...); the HTML book can
 // be printed from any browser`.
 std::string describe(const platform::PrintFailure& failure, std::string_view target);
-
 
 std::string_view optionName(int box);
 

@@ -38,9 +38,30 @@ bool readsAsUtf8(std::string_view bytes, bool cutShort) {
     return true;
 }
 
+// Whether every cell of the record is blank: a row Excel writes as a line of commas.
+bool onlyBlankCells(const CsvRecord& record) {
+    return std::all_of(record.cells.begin(), record.cells.end(),
+                       [](const std::string& cell) { return isBlank(cell); });
+}
+
+// Whether the record is a `name,value` row heading the table rather than its header: at most
+// two cells that are not blank, the first naming no column.
+bool isPreambleRow(const CsvRecord& record, std::span<const std::string_view> known) {
+    if (record.cells.empty() || record.unterminatedQuote || record.tooLong) {
+        return false;
+    }
+    if (!std::all_of(record.cells.begin() + std::min<std::ptrdiff_t>(2, record.cells.size()),
+                     record.cells.end(), [](const std::string& cell) { return isBlank(cell); })) {
+        return false;
+    }
+    const std::string_view name = trimBlanks(record.cells[0]);
+    return std::find(known.begin(), known.end(), name) == known.end();
+}
+
 }  // namespace
 
-TableReader::TableReader(CsvReader::Source source, std::span<const std::string_view> known)
+TableReader::TableReader(CsvReader::Source source, std::span<const std::string_view> known,
+                         Preamble preamble)
     : source_(std::move(source)),
       reader_([this](char* buffer, std::size_t size) { return read(buffer, size); }) {
     // The encoding is decided once, on the first bytes: a file that is UTF-8 there is read as
@@ -66,15 +87,34 @@ TableReader::TableReader(CsvReader::Source source, std::span<const std::string_v
     const bool utf8 = prefix_.starts_with(kByteOrderMark) || readsAsUtf8(prefix_, !atEnd);
     encoding_ = utf8 ? Encoding::Utf8 : Encoding::Gbk;
 
-    do {
+    for (int line = 1;; ++line) {
         if (!reader_.next(record_)) {
             throw TableError(TableErrorKind::NoHeader);
         }
-    } while (record_.blank);
+        if (record_.blank) {
+            continue;
+        }
+        if (preamble == Preamble::None) {
+            break;
+        }
+        // Decoded before it is looked at: a GBK name is compared as UTF-8.
+        decode(0);
+        if (onlyBlankCells(record_)) {
+            continue;
+        }
+        if (!isPreambleRow(record_, known)) {
+            break;
+        }
+        PreambleRow row{line, std::string(trimBlanks(record_.cells[0])),
+                        record_.cells.size() > 1 ? record_.cells[1] : std::string()};
+        preamble_.push_back(std::move(row));
+    }
     if (record_.unterminatedQuote || record_.tooLong) {
         throw TableError(TableErrorKind::HeaderNotCsv);
     }
-    decode(0);
+    if (preamble == Preamble::None) {
+        decode(0);
+    }
     for (std::size_t i = 0; i < record_.cells.size(); ++i) {
         const std::string name(trimBlanks(record_.cells[i]));
         const int column = static_cast<int>(i) + 1;

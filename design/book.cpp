@@ -62,10 +62,11 @@ std::vector<std::string> worded(const std::vector<Item>& items, std::string (*wo
 }
 
 // The book's sections in their order; each is numbered by its place.
-enum class Section { Method, Conditions, Summary, Calculations, Warnings, Sources };
+enum class Section { Method, Conditions, Summary, Calculations, Crest, Warnings, Sources };
 
 constexpr std::array kSections = {Section::Method,       Section::Conditions, Section::Summary,
-                                  Section::Calculations, Section::Warnings,   Section::Sources};
+                                  Section::Calculations, Section::Crest,      Section::Warnings,
+                                  Section::Sources};
 
 std::string number(Section s) {
     std::size_t i = 0;
@@ -77,9 +78,10 @@ std::string number(Section s) {
 
 std::string_view title(Section s) {
     static constexpr Word<Section> kTitles[] = {
-        {Section::Method, "计算方法"},  {Section::Conditions, "计算条件"},
-        {Section::Summary, "成果汇总"}, {Section::Calculations, "各工况计算"},
-        {Section::Warnings, "警告"},    {Section::Sources, "资料来源"}};
+        {Section::Method, "计算方法"},      {Section::Conditions, "计算条件"},
+        {Section::Summary, "成果汇总"},     {Section::Calculations, "各工况计算"},
+        {Section::Crest, "坝顶高程的确定"}, {Section::Warnings, "警告"},
+        {Section::Sources, "资料来源"}};
     return wordFor(s, kTitles);
 }
 
@@ -91,12 +93,12 @@ Markup heading(Section s) {
 
 void method(Page& p) {
     p << heading(Section::Method) << "<p>"_html
-      << "坝顶在静水位以上的超高 y = Rp + e + A（+ 附加高度，如地震安全加高）；"
+      << "坝顶在静水位以上的超高 y = Rp + e + A（+ 附加高度；地震情况另加地震安全加高 B）；"
          "Rp 为设计爬高（1～3 级坝取累积频率 1%，4、5 级坝取 5%），e 为风壅水面高，A 为安全加高。"
-         "坝顶高程 = 静水位 + y，取各工况中的最大值。成果汇总见第 "
-      << number(Section::Summary) << " 节，各步骤的公式、代入数值与查表见第 "
-      << number(Section::Calculations) << " 节，表的来源见第 " << number(Section::Sources)
-      << " 节。"
+         "坝顶（或防浪墙顶）高程 = 静水位 + y，取各工况中的最大值，其确定与取用值见第 "
+      << number(Section::Crest) << " 节。成果汇总见第 " << number(Section::Summary)
+      << " 节，各步骤的公式、代入数值与查表见第 " << number(Section::Calculations)
+      << " 节，表的来源见第 " << number(Section::Sources) << " 节。"
       << "</p>\n"_html;
 }
 
@@ -141,6 +143,14 @@ void inputsTable(Page& p, const Evaluation& ev) {
          [](const Condition& c) { return pc(c.P()) + (c.frequency ? "" : "（按级别）"); }},
         {"allowance", [&](const Condition& c) { return opt(c.allowance, 2, "查表"); }},
         {"extra", [](const Condition& c) { return fx(c.extra, 2); }},
+        {"surge", [&](const Condition& c) { return opt(c.surge, 2, "—"); }},
+        {"quake_settlement",
+         [](const Condition& c) {
+             if (c.operation != Operation::Earthquake) {
+                 return std::string("—");
+             }
+             return fx(c.quakeSettlement.value_or(0.0), 2);
+         }},
     };
     for (const auto& [column, cell] : rows) {
         p << "<tr><td>"_html << columnZh(column) << "</td>"_html;
@@ -183,11 +193,13 @@ void picture(Page& p, const Evaluation& ev) {
       << "</p>\n"_html;
 }
 
-void summary(Page& p, const Evaluation& ev, bool withPicture) {
-    p << heading(Section::Summary)
-      << "<table class=\"keep\"><tr><th>工况</th><th>公式</th><th>hm（m）</th><th>Lm（m）</th>"
-         "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th><th>y（m）</th><th>静水位（m）</th>"
-         "<th>坝顶高程（m）</th><th>控制</th></tr>\n"_html;
+void summary(Page& p, const Evaluation& ev, const BookOptions& o, const Settlement& settlement) {
+    // The whole summary on one page: the governing line and the adopted values never fall
+    // alone onto the next, which starts the calculations.
+    p << "<section class=\"keep\">"_html << heading(Section::Summary)
+      << "<table><tr><th>工况</th><th>公式</th><th>hm（m）</th><th>Lm（m）</th>"
+         "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th><th>B（m）</th><th>y（m）</th>"
+         "<th>静水位（m）</th><th>静水位 + y（m）</th><th>控制</th></tr>\n"_html;
     const auto num = [&p](const std::string& text) {
         p << "<td class=\"num\">"_html << text << "</td>"_html;
     };
@@ -200,6 +212,7 @@ void summary(Page& p, const Evaluation& ev, bool withPicture) {
         num(fx(r.e, 3));
         num(fx(r.runUp.Rp, 3));
         num(fx(r.A, 2));
+        num(r.condition.operation == Operation::Earthquake ? fx(r.B, 2) : "—");
         num(fx(r.y, 3));
         num(r.condition.level ? fx(*r.condition.level, 2) : "—");
         num(r.crest ? fx(*r.crest, 3) : "—");
@@ -213,13 +226,20 @@ void summary(Page& p, const Evaluation& ev, bool withPicture) {
           << "控制工况：" << conditionNameZh(g.condition) << "，坝顶超高 y = " << fx(g.y, 3)
           << " m";
         if (g.crest) {
-            p << "，要求坝顶高程不低于 " << fx(*g.crest, 3) << " m";
+            p << "，要求" << (o.dam.wall ? "防浪墙顶" : "坝顶") << "高程不低于 " << fx(*g.crest, 3)
+              << " m";
         }
         p << "。"
           << "</p>\n"_html;
-        if (withPicture) {
-            picture(p, ev);
-        }
+    }
+    if (settlement.settled) {
+        const bool met = settlement.settled->met();
+        p << (met ? "<p class=\"mark\">"_html : "<p class=\"mark fail\">"_html)
+          << settledZh(*settlement.settled, o.dam) << "</p>\n"_html;
+    }
+    p << "</section>\n"_html;
+    if (ev.governing && o.picture) {
+        picture(p, ev);
     }
 }
 
@@ -276,6 +296,120 @@ void warnings(Page& p, const Evaluation& ev) {
           << "无。各公式均在其来源给出的适用范围内使用。"
           << "</p>\n"_html;
     }
+}
+
+// A row of the settling's table: what is bounded, how, the figures and the bound.
+void boundRow(Page& p, std::string_view rule, const std::string& values, const std::string& value,
+              std::string_view mark) {
+    p << "<tr><td>"_html << rule << "</td><td class=\"f\">"_html << values
+      << "</td><td class=\"num\">"_html << value << "</td><td>"_html << mark << "</td></tr>\n"_html;
+}
+
+void adoptedLine(Page& p, std::string_view what, const Adopted& a, const Dam& dam) {
+    p << (a.met ? "<p>"_html : "<p class=\"fail\">"_html) << what << "：要求 " << fx(a.required, 3)
+      << " m；";
+    if (a.typed) {
+        p << "采用设计人员给定之值 " << adoptedZh(a.value, dam.step) << " m";
+    } else {
+        p << "按 " << plain(dam.step) << " m 向上取整，采用 "
+          << adoptedZh(a.value, dam.step) << " m";
+    }
+    p << "，" << metZh(a.met) << (a.met ? "" : "（低于要求值）") << "。"
+      << "</p>\n"_html;
+}
+
+// The closing step: the highest level + y over the conditions, the wave wall's rules with
+// their bounds, the rounding, the reserve and the crest as built.
+void crestSection(Page& p, const Evaluation& ev, const BookOptions& o,
+                  const Settlement& settlement) {
+    p << "<section class=\"keep\">"_html << heading(Section::Crest);
+    if (o.damError) {
+        p << "<p class=\"fail\">"_html << damFailureZh(*o.damError) << "坝顶高程未定。"
+          << "</p>\n</section>\n"_html;
+        return;
+    }
+    if (!settlement.settled) {
+        p << "<p class=\"fail\">"_html << unsettledZh(settlement.why) << "</p>\n</section>\n"_html;
+        return;
+    }
+    const Settled& s = *settlement.settled;
+    const Dam& dam = o.dam;
+    const std::string confirmed(standingMark(Standing::Confirmed));
+    p << "<table><tr><th>工况</th><th>运用条件</th><th>静水位（m）</th><th>y（m）</th>"
+         "<th>静水位 + y（m）</th></tr>\n"_html;
+    for (std::size_t i = 0; i < ev.results.size(); ++i) {
+        const Result& r = ev.results[i];
+        if (!r.crest) {
+            continue;
+        }
+        p << (i == s.highest ? "<tr class=\"gov\">"_html : "<tr>"_html)
+          << "<td class=\"name\">"_html << conditionNameZh(r.condition) << "</td><td>"_html
+          << operationZh(r.condition.operation) << "</td><td class=\"num\">"_html
+          << fx(*r.condition.level, 2) << "</td><td class=\"num\">"_html << fx(r.y, 3)
+          << "</td><td class=\"num\">"_html << fx(*r.crest, 3) << "</td></tr>\n"_html;
+    }
+    p << "</table>\n<p>"_html << crestRuleZh(CrestRule::HighestLevelPlusY) << "："
+      << conditionNameZh(ev.results[s.highest].condition) << " " << fx(s.highestLevelPlusY, 3)
+      << " m " << confirmed << "。"
+      << "</p>\n"_html;
+    if (s.wallTop) {
+        p << "<p>"_html
+          << "坝顶设防浪墙，墙顶高出坝顶 " << fx(*dam.wall, 2)
+          << " m；坝顶超高计至防浪墙顶，防浪墙顶高程 = 各工况静水位 + y 之最大值 " << confirmed
+          << "。"
+          << "</p>\n"_html;
+        adoptedLine(p, "防浪墙顶高程", *s.wallTop, dam);
+        p << "<table class=\"steps\"><tr><th>坝顶高程的条件</th><th>代入数值</th>"
+             "<th>下限（m）</th><th>来源</th></tr>\n"_html;
+        for (const CrestBound& b : s.bounds) {
+            std::string values;
+            switch (b.rule) {
+                case CrestRule::WallTopLessWall:
+                    values = adoptedZh(b.basis, dam.step) + " − " + fx(*dam.wall, 2);
+                    break;
+                case CrestRule::AboveNormalLevel:
+                    values = fx(b.basis, 2) + " + " + tv(WallRules::aboveNormal) + "（" +
+                             conditionNameZh(ev.results[*b.condition].condition) + "）";
+                    break;
+                default:
+                    values = fx(b.basis, 2) + "（" +
+                             conditionNameZh(ev.results[*b.condition].condition) + "）";
+                    break;
+            }
+            boundRow(p, crestRuleZh(b.rule), values, fx(b.value, 3), standingMark(b.standing));
+        }
+        p << "</table>\n<p>"_html
+          << "要求坝顶高程取上列下限之最大值：" << crestRuleZh(s.bounds[s.leading].rule) << "，"
+          << fx(s.crest.required, 3) << " m。"
+          << "</p>\n"_html;
+        adoptedLine(p, "坝顶高程", s.crest, dam);
+        p << (s.wallHeightUnusual ? "<p class=\"warn\">"_html : "<p>"_html)
+          << "防浪墙高度 = 防浪墙顶采用高程 − 坝顶采用高程 = "
+          << adoptedZh(s.wallTop->value, dam.step) << " − " << adoptedZh(s.crest.value, dam.step)
+          << " = " << fx(*s.wallHeight, 2) << " m" << (s.wallHeightUnusual ? "，不在" : "，在")
+          << "一般的 " << tv(WallRules::heightLow) << "～" << tv(WallRules::heightHigh) << " m 之间"
+          << (s.wallHeightUnusual ? "，请核对" : "") << " " << standingMark(WallRules::standing)
+          << "。"
+          << "</p>\n"_html;
+    } else {
+        p << "<p>"_html
+          << "坝顶不设防浪墙，要求坝顶高程 = " << fx(s.crest.required, 3) << " m。"
+          << "</p>\n"_html;
+        adoptedLine(p, "坝顶高程", s.crest, dam);
+    }
+    p << "<p>"_html;
+    if (dam.reserve && dam.reserve->percent) {
+        p << "预留沉降 = " << plain(dam.reserve->value) << "% × 坝高 " << fx(*dam.damHeight, 2)
+          << " m = " << fx(s.reserve, 3) << " m";
+    } else {
+        p << "预留沉降 " << fx(s.reserve, 3) << " m" << (dam.reserve ? "" : "（未预留）");
+    }
+    p << "，不计入坝顶超高 y，亦不计入坝高 " << confirmed
+      << "。竣工坝顶高程 = " << adoptedZh(s.crest.value, dam.step) << " + " << fx(s.reserve, 3)
+      << " = " << fx(s.asBuilt, 3) << " m。"
+      << "</p>\n"_html;
+    p << (s.met() ? "<p class=\"mark\">"_html : "<p class=\"mark fail\">"_html) << settledZh(s, dam)
+      << "</p>\n</section>\n"_html;
 }
 
 void sources(Page& p) {
@@ -340,8 +474,10 @@ std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
     titleBlock(p, options);
     method(p);
     conditions(p, ev);
-    summary(p, ev, options.picture);
+    const Settlement settlement = options.damError ? Settlement{} : settleCrest(ev, options.dam);
+    summary(p, ev, options, settlement);
     calculations(p, ev);
+    crestSection(p, ev, options, settlement);
     // The warnings and the sources close the book in one section.
     p << "<section>"_html;
     warnings(p, ev);

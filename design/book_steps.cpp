@@ -164,8 +164,7 @@ void hediOrGuantingSteps(Steps& s, const Result& r, const std::string& W) {
               height + " × " + W + power(kGuantingHeightWindPower) + " × " + gD +
                   power(kGuantingHeightFetchPower) + scale,
               fx(w.hp, 4) + " m",
-              (w.gD_W2 <= Limits::guantingGdSplit ? "gD/W² ≤ " : "gD/W² > ") + split + "，所得为 " +
-                  hp);
+              (w.hpP == 5 ? "gD/W² ≤ " : "gD/W² > ") + split + "，所得为 " + hp);
         const std::string length = coefficient(kGuantingLength);
         s.add("",
               "Lm = " + length + "·W" + power(kGuantingLengthWindPower) + "·(gD/W²)" +
@@ -243,14 +242,27 @@ void runUpSteps(Steps& s, const Result& r) {
           fx(u.Rp, 4) + " m");
     std::string aBasis = "输入值";
     if (r.allowanceLookup) {
-        aBasis =
-            "安全加高表：" + gradeZh(c.grade) + "、" + std::string(operationZh(c.operation)) +
-            (c.operation == Operation::Abnormal ? "、" + std::string(regionZh(c.region)) : "") +
-            " " + std::string(standingMark(r.allowanceLookup->standing));
+        aBasis = "安全加高表：" + gradeZh(c.grade) + "、" +
+                 (c.operation == Operation::Earthquake ? "非常运用（地震情况）"
+                                                       : std::string(operationZh(c.operation))) +
+                 (isAbnormal(c.operation) ? "、" + std::string(regionZh(c.region)) : "") + " " +
+                 std::string(standingMark(r.allowanceLookup->standing));
     }
     s.add("安全加高", "A", r.allowanceLookup ? "查表" : "给定", fx(r.A, 2) + " m", aBasis);
-    s.add("坝顶超高", "y = Rp + e + A + 附加高度",
-          fx(u.Rp, 4) + " + " + fx(r.e, 4) + " + " + fx(r.A, 2) + " + " + fx(c.extra, 2),
+    const bool quake = c.operation == Operation::Earthquake;
+    if (quake) {
+        s.add("地震安全加高", "B = 地震涌浪高度 + 地震附加沉陷",
+              fx(c.surge.value_or(0.0), 2) + " + " + fx(c.quakeSettlement.value_or(0.0), 2),
+              fx(r.B, 2) + " m",
+              "地震涌浪高度按设计烈度和坝前水深取 " + tv(SurgeRange::low) + "～" +
+                  tv(SurgeRange::high) + " m " + std::string(standingMark(SurgeRange::standing)) +
+                  "；地震附加沉陷由设计人员确定 " +
+                  std::string(standingMark(Standing::NotConfirmed)) +
+                  "；地震情况按非常运用计算风浪与安全加高");
+    }
+    s.add("坝顶超高", quake ? "y = Rp + e + A + 附加高度 + B" : "y = Rp + e + A + 附加高度",
+          fx(u.Rp, 4) + " + " + fx(r.e, 4) + " + " + fx(r.A, 2) + " + " + fx(c.extra, 2) +
+              (quake ? " + " + fx(r.B, 2) : ""),
           fx(r.y, 3) + " m");
     if (r.crest) {
         s.add("坝顶高程", "Z = 静水位 + y", fx(*c.level, 3) + " + " + fx(r.y, 3),
@@ -270,8 +282,10 @@ void windSteps(Steps& s, const Condition& c) {
         c.operation == Operation::Normal && c.grade <= WindFactors::widerRangeGrades;
     // What the code takes for this grade and operation.
     std::string rule;
-    if (c.operation == Operation::Abnormal) {
-        rule = "非常运用取 " + tv(WindFactors::abnormal) + " 倍";
+    if (isAbnormal(c.operation)) {
+        rule =
+            std::string(c.operation == Operation::Earthquake ? "地震情况按非常运用" : "非常运用") +
+            "取 " + tv(WindFactors::abnormal) + " 倍";
     } else if (widerRange) {
         rule = "正常运用 1、2 级坝取 " + range + " 倍";
     } else {

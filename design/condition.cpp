@@ -90,6 +90,13 @@ class Reader {
         return value;
     }
 
+    std::optional<double> notNegative(std::optional<double> value, std::string_view column) const {
+        if (value && *value < 0) {
+            fail(ConditionErrorKind::Negative, column, *cell(column));
+        }
+        return value;
+    }
+
   private:
     const Cells& cells_;
     std::string label_;
@@ -122,10 +129,10 @@ constexpr Choice<WaveFormula> kFormulas[] = {
     {"guanting", WaveFormula::Guanting}, {"官厅", WaveFormula::Guanting},
 };
 constexpr Choice<Operation> kOperations[] = {
-    {"normal", Operation::Normal},
-    {"正常", Operation::Normal},
-    {"abnormal", Operation::Abnormal},
-    {"非常", Operation::Abnormal},
+    {"normal", Operation::Normal},         {"正常", Operation::Normal},
+    {"abnormal", Operation::Abnormal},     {"非常", Operation::Abnormal},
+    {"earthquake", Operation::Earthquake}, {"地震", Operation::Earthquake},
+    {"地震情况", Operation::Earthquake},
 };
 constexpr Choice<Region> kRegions[] = {
     {"mountain", Region::Mountain},
@@ -157,6 +164,26 @@ void readWind(const Reader& r, Condition& c) {
     }
 }
 
+// The earthquake allowance's two columns: the surge required of an earthquake condition, and
+// neither typed on another, where it would silently count for nothing.
+void readEarthquake(const Reader& r, Condition& c) {
+    constexpr std::string_view kColumns[] = {"surge", "quake_settlement"};
+    if (c.operation != Operation::Earthquake) {
+        for (const std::string_view column : kColumns) {
+            if (const auto text = r.cell(column)) {
+                r.fail(ConditionErrorKind::NotForOperation, column, *text, "operation",
+                       r.cell("operation").value_or("normal"));
+            }
+        }
+        return;
+    }
+    c.surge = r.notNegative(r.number("surge"), "surge");
+    if (!c.surge) {
+        r.fail(ConditionErrorKind::Missing, "surge", "");
+    }
+    c.quakeSettlement = r.notNegative(r.number("quake_settlement"), "quake_settlement");
+}
+
 }  // namespace
 
 double Condition::windFactorUsed() const {
@@ -178,9 +205,9 @@ std::string_view formulaName(WaveFormula f) noexcept {
 
 const std::vector<std::string_view>& conditionColumns() {
     static const std::vector<std::string_view> columns = {
-        "case",      "level",  "depth",     "mean_depth", "wind", "wind_max", "wind_factor",
-        "fetch",     "angle",  "slope",     "roughness",  "kw",   "formula",  "grade",
-        "operation", "region", "frequency", "allowance",  "extra"};
+        "case",      "level",  "depth",     "mean_depth", "wind",  "wind_max", "wind_factor",
+        "fetch",     "angle",  "slope",     "roughness",  "kw",    "formula",  "grade",
+        "operation", "region", "frequency", "allowance",  "extra", "surge",    "quake_settlement"};
     return columns;
 }
 
@@ -218,8 +245,9 @@ Condition readCondition(const Cells& cells) {
     if (c.frequency && !(*c.frequency >= kKpColumns.front() && *c.frequency <= kKpColumns.back())) {
         r.fail(ConditionErrorKind::OutsideTable, "frequency", *r.cell("frequency"));
     }
-    c.allowance = r.number("allowance");
-    c.extra = r.number("extra").value_or(0.0);
+    c.allowance = r.notNegative(r.number("allowance"), "allowance");
+    c.extra = r.notNegative(r.number("extra"), "extra").value_or(0.0);
+    readEarthquake(r, c);
     return c;
 }
 

@@ -138,7 +138,16 @@ Result compute(const Condition& given) {
         if (k < WindFactors::low || k > WindFactors::high) {
             warnings.push_back({WarningKind::WindFactorOutside, k,
                                 k < WindFactors::low ? WindFactors::low : WindFactors::high});
+        } else if (c.operation == Operation::Normal && k < WindFactors::normal) {
+            warnings.push_back({WarningKind::WindFactorBelowNormal, k, WindFactors::normal});
         }
+    }
+    if (c.roughness > kRoughnessHighest) {
+        warnings.push_back({WarningKind::RoughnessAboveSmooth, c.roughness, kRoughnessHighest});
+    }
+    if (c.surge && (*c.surge < SurgeRange::low || *c.surge > SurgeRange::high)) {
+        warnings.push_back({WarningKind::SurgeOutside, *c.surge,
+                            *c.surge < SurgeRange::low ? SurgeRange::low : SurgeRange::high});
     }
 
     // Values no reservoir has: most likely a fetch typed in metres or a depth in the wrong
@@ -242,7 +251,8 @@ Result compute(const Condition& given) {
         r.allowanceLookup = lookUpAllowance(c.grade, c.operation, c.region);
         r.A = r.allowanceLookup->value;
     }
-    r.y = u.Rp + r.e + r.A + c.extra;
+    r.B = c.B();
+    r.y = u.Rp + r.e + r.A + c.extra + r.B;
     if (c.level) {
         r.crest = *c.level + r.y;
     }

@@ -82,8 +82,9 @@ constexpr std::array<SlopeSurface, 6> kRoughness = {{
     {"抛填两层块石（透水基础）", 0.50, 0.55, X},
 }};
 
-const TableSource* const kSources[] = {&kWindSource, &kAllowanceSource, &kRatioSource, &kKwSource,
-                                       &kR0Source,   &kKpSource,        &kKbetaSource};
+const TableSource* const kSources[] = {&kWindSource,  &kAllowanceSource,  &kRatioSource,
+                                       &kKwSource,    &kR0Source,         &kKpSource,
+                                       &kKbetaSource, &kEarthquakeSource, &kCrestSource};
 
 }  // namespace
 
@@ -151,9 +152,12 @@ const TableSource kRatioSource = {
 const TableSource kAllowanceSource = {
     "A",
     "安全加高 A（m）",
-    "SL 274, safety allowance by grade and operation. Grades 4-5 confirmed [C]; grades 1-3 "
-    "commonly quoted, not confirmed [M].",
-    "SL 274 坝顶安全加高表：4、5 级坝之值经核实 [C]；1～3 级为常见转引值，未能核实 [M]。",
+    "SL 274, safety allowance by grade and operation. Grades 4-5 confirmed [C], and grade 2 in "
+    "normal operation (1.00) and in abnormal operation in mountains and hills (0.50) from a "
+    "national qualification exam's worked solution [C]; the rest commonly quoted, not confirmed "
+    "[M].",
+    "SL 274 坝顶安全加高表：4、5 级坝之值经核实 [C]；2 级坝正常运用 1.00 m 与山区、丘陵区非常运用 "
+    "0.50 m 据注册考试算例核实 [C]；其余为常见转引值，未能核实 [M]。",
 };
 
 const TableSource kRoughnessSource = {
@@ -175,6 +179,33 @@ const TableSource kWindSource = {
     "SL 274 计算风速：正常运用条件下，1、2 级坝采用多年平均年最大风速的 1.5～2.0 倍，3～5 级坝"
     "采用 1.5 倍；非常运用条件下采用多年平均年最大风速。常见转引，未能核实 [M]；所见算例均取 "
     "1.5 倍与 1.0 倍，本程序缺省亦取此值，倍数不在 1.0～2.0 之间时给出警告。",
+};
+
+const TableSource kEarthquakeSource = {
+    "B",
+    "地震安全加高 B（m）",
+    "SL 274, earthquake condition: the normal storage level with abnormal operation's freeboard "
+    "plus the earthquake allowance, seismic surge (0.5-1.5 m by the design intensity and the "
+    "depth in front of the dam [C]) and the seismic settlement of dam and foundation (the "
+    "engineer's figure, added for intensities VIII and IX [M]).",
+    "SL 274 地震情况：正常蓄水位加非常运用条件的坝顶超高，再加地震安全加高，即地震涌浪高度"
+    "（按设计烈度和坝前水深取 0.5～1.5 m [C]）与地震附加沉陷（由设计人员确定，设计烈度为 8、9 "
+    "度时计入 [M]）之和。",
+};
+
+const TableSource kCrestSource = {
+    "crest",
+    "坝顶高程的确定",
+    "SL 274: the crest (or the wave wall's top) is the highest still-water level + y [C]; with a "
+    "solid wave wall joined to the impervious zone the embankment's crest stays at least 0.5 m "
+    "above the highest normal-operation level and not below the highest abnormal-operation level, "
+    "the wall usually 1.0-1.2 m high [M]; the settlement still to come is reserved apart from y "
+    "and from the dam's height [C, SL 274-2020]; the adopted value is the requirement rounded up "
+    "[C].",
+    "SL 274：坝顶（或防浪墙顶）高程取各工况静水位加坝顶超高 y 之最大值 [C]；设坚固不透水且与防渗体"
+    "紧密结合的防浪墙时，坝顶高程应高出正常运用的最高静水位 0.5 m，且不低于非常运用的静水位，"
+    "防浪墙高度一般为 1.0～1.2 m [M]；竣工坝顶高程另预留沉降，不计入 y，亦不计入坝高 [C，SL "
+    "274-2020]；采用值为要求值向上取整 [C]。",
 };
 
 double defaultWindFactor(Operation operation) noexcept {
@@ -296,7 +327,10 @@ RatioLookup lookUpRatio(double hmOverHm, double P) {
 AllowanceLookup lookUpAllowance(int grade, Operation operation, Region region) {
     const int row = operation == Operation::Normal ? 0 : region == Region::Mountain ? 1 : 2;
     const int col = std::min(grade, 4) - 1;
-    return {kAllowance[row][col], grade >= 4 ? C : M};
+    // Grades 4 and 5 stand confirmed; of grade 2, normal operation and abnormal operation in
+    // mountains and hills, from a qualification exam's worked solution.
+    const bool confirmed = grade >= 4 || (grade == 2 && row < 2);
+    return {kAllowance[row][col], confirmed ? C : M};
 }
 
 // The slope surfaces, looked up by the window by name rather than interpolated.

@@ -1,6 +1,10 @@
 #include "kelnor/design/wording.h"
 
 #include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "figures.h"
 #include "kelnor/design/tables.h"
@@ -17,7 +21,7 @@ struct ColumnName {
 };
 
 // In the order of conditionColumns().
-constexpr std::array<ColumnName, 19> kColumnNames = {{
+constexpr std::array<ColumnName, 21> kColumnNames = {{
     {"case", "工况名称"},
     {"level", "静水位（m）"},
     {"depth", "坝前水深 H（m）"},
@@ -37,6 +41,8 @@ constexpr std::array<ColumnName, 19> kColumnNames = {{
     {"frequency", "设计爬高累积频率 P"},
     {"allowance", "安全加高 A（m）"},
     {"extra", "附加高度（m）"},
+    {"surge", "地震涌浪高度（m）"},
+    {"quake_settlement", "地震附加沉陷（m）"},
 }};
 
 // Said of every check that is this program's own and not the code's.
@@ -72,7 +78,26 @@ std::string gradeZh(int grade) {
 }
 
 std::string_view operationZh(Operation o) noexcept {
-    return o == Operation::Normal ? "正常运用" : "非常运用";
+    static constexpr Word<Operation> kNames[] = {{Operation::Normal, "正常运用"},
+                                                 {Operation::Abnormal, "非常运用"},
+                                                 {Operation::Earthquake, "地震情况"}};
+    return wordFor(o, kNames);
+}
+
+std::string fxTelling(double value, double limit, int decimals) {
+    // A value beside its bound shows as many decimals as it takes to tell the two apart, so
+    // that "m = 5.000 超出 5" never reads as a contradiction.
+    int d = decimals;
+    for (; d < 17 && value != limit; ++d) {
+        char buf[64];
+        const int n = std::snprintf(buf, sizeof buf, "%.*f", d, value);
+        double shown = 0;
+        std::from_chars(buf, buf + n, shown);
+        if ((shown - limit) * (value - limit) > 0) {
+            break;
+        }
+    }
+    return fx(value, d);
 }
 
 std::string_view regionZh(Region r) noexcept {
@@ -105,6 +130,8 @@ std::string failureZh(const ConditionError& e) {
         {ConditionErrorKind::BothGiven,
          "{col} 的 {text} 与 {other} 的 {otherText} 只能填一项（计算风速或由年最大风速推求）。"},
         {ConditionErrorKind::NeedsOther, "{col} 的 {text} 须与 {other} 同时填写。"},
+        {ConditionErrorKind::NotForOperation,
+         "{col} 的 {text} 只用于地震情况，本工况 {other} 为 {otherText}。"},
     };
     // A missing value another column can stand for names that column too.
     static constexpr std::string_view kMissingOr = "缺少必填项 {col}（或填 {other}）。";
@@ -152,10 +179,19 @@ std::string warningZh(const Warning& w) {
         {WarningKind::WindFactorOutside,
          "风速倍数 {factor} 不在 {kLow}～{kHigh} 之间（正常运用 {kNormal}～{kHighest} 倍，"
          "非常运用 {kAbnormal} 倍），请核对。"},
+        {WarningKind::WindFactorBelowNormal,
+         "正常运用条件下风速倍数应取 {kNormal}～{kHighest}，本工况取 {factor}，请核对。"},
+        {WarningKind::RoughnessAboveSmooth,
+         "KΔ = {vt} 大于光滑不透水护面之值 {l}，请核对。"},
+        {WarningKind::SurgeOutside,
+         "地震涌浪高度 {vt} m 不在 {surgeLow}～{surgeHigh} m 之间，请核对。"},
     };
-    return fillIn(wordFor(w.kind, kWarnings), {{"v", fx(w.value, 3)},
+    return fillIn(wordFor(w.kind, kWarnings), {{"v", fxTelling(w.value, w.limit, 3)},
+                                               {"vt", fxTelling(w.value, w.limit, 2)},
+                                               {"surgeLow", tv(SurgeRange::low)},
+                                               {"surgeHigh", tv(SurgeRange::high)},
                                                {"v1", fx(w.value, 1)},
-                                               {"v4", fx(w.value, 4)},
+                                               {"v4", fxTelling(w.value, w.limit, 4)},
                                                {"l", plain(w.limit)},
                                                {"l3", fx(w.limit, 3)},
                                                {"own", kOwnCheck},
@@ -176,6 +212,86 @@ std::string warningZh(const Warning& w) {
                                                {"kNormal", tv(WindFactors::normal)},
                                                {"kHighest", tv(WindFactors::normalHighest)},
                                                {"kAbnormal", tv(WindFactors::abnormal)}});
+}
+
+std::string damFailureZh(const DamError& e) {
+    static constexpr Word<DamErrorKind> kFailures[] = {
+        {DamErrorKind::UnknownName, "表头上方的 {name} 一行不是坝的参数（可填 {names}）。"},
+        {DamErrorKind::Repeated, "坝的参数 {field} 填了两次。"},
+        {DamErrorKind::NotANumber, "坝的参数 {field} 的 {text} 不是数值。"},
+        {DamErrorKind::TooLarge, "坝的参数 {field} 的 {text} 数值过大。"},
+        {DamErrorKind::NotPositive, "坝的参数 {field} 的 {text} 应大于 0。"},
+        {DamErrorKind::Negative, "坝的参数 {field} 的 {text} 不应小于 0。"},
+        {DamErrorKind::NeedsOther, "坝的参数 {field} 的 {text} 须与 {other} 同时填写。"},
+        {DamErrorKind::NotADate, "日期 {text} 不是 YYYY-MM-DD 形式的日期。"},
+    };
+    const auto captionOf = [](std::string_view name) {
+        const auto i = damFieldIndex(name);
+        return i ? std::string(damFields()[*i].captionZh) + "（" + std::string(name) + "）"
+                 : std::string(name);
+    };
+    std::string names;
+    for (const DamField& f : damFields()) {
+        names += names.empty() ? "" : "、";
+        names += f.name;
+    }
+    return fillIn(wordFor(e.kind(), kFailures), {{"name", "“" + e.name() + "”"},
+                                                 {"field", captionOf(e.name())},
+                                                 {"text", "“" + e.text() + "”"},
+                                                 {"other", captionOf(e.other())},
+                                                 {"names", names}});
+}
+
+std::string crestRuleZh(CrestRule rule) {
+    switch (rule) {
+        case CrestRule::HighestLevelPlusY:
+            return "各工况静水位 + y 之最大值";
+        case CrestRule::WallTopLessWall:
+            return "坝顶高程不低于防浪墙顶高程减防浪墙高度";
+        case CrestRule::AboveNormalLevel:
+            return "坝顶高程高出正常运用最高静水位 " + tv(WallRules::aboveNormal) + " m";
+        case CrestRule::AboveAbnormalLevel:
+            return "坝顶高程不低于非常运用最高静水位";
+    }
+    return {};
+}
+
+std::string_view unsettledZh(Unsettled why) {
+    static constexpr Word<Unsettled> kWhy[] = {
+        {Unsettled::None, ""},
+        {Unsettled::NoConditions, "无可计算的工况，坝顶高程未定。"},
+        {Unsettled::NoLevel, "各工况均未给静水位，坝顶高程未定。"},
+        {Unsettled::Failures, "有工况未能计算，它可能是控制工况，坝顶高程未定。"},
+    };
+    return wordFor(why, kWhy);
+}
+
+std::string adoptedZh(double level, double step) {
+    int decimals = 2;
+    for (double scaled = step * 100; decimals < 6 && std::fabs(scaled - std::round(scaled)) > 1e-6;
+         scaled *= 10) {
+        ++decimals;
+    }
+    return fx(level, decimals);
+}
+
+std::string_view metZh(bool met) noexcept {
+    return met ? "满足" : "不满足";
+}
+
+std::string settledZh(const Settled& s, const Dam& dam) {
+    const auto adopted = [&](std::string_view what, const Adopted& a) {
+        return std::string(what) + " " + adoptedZh(a.value, dam.step) + " m" +
+               (a.met ? "" : "（低于要求值 " + fx(a.required, 3) + " m）");
+    };
+    std::string out = adopted("采用坝顶高程", s.crest);
+    if (s.wallTop) {
+        out += "，" + adopted("防浪墙顶高程", *s.wallTop);
+    }
+    if (s.reserve > 0) {
+        out += "，竣工坝顶高程 " + fx(s.asBuilt, 3) + " m";
+    }
+    return out + "，" + std::string(metZh(s.met())) + "。";
 }
 
 std::string_view governingRuleZh(GoverningRule rule) noexcept {

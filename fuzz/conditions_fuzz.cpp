@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(out.empty() && !err.empty(), "an unreadable table writes no results, one reason");
         return 0;
     }
-    require(out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings\n"),
+    require(out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n"),
             "the results start with their header", quoted(out));
     // Every row of the table either computed (a result record) or failed (a message).
     std::size_t records = 0;

@@ -38,6 +38,7 @@ std::vector<Choice> choicesOf(std::string_view column) {
     } else if (column == "operation") {
         out.push_back({std::string(design::operationZh(Operation::Normal)), "normal"});
         out.push_back({std::string(design::operationZh(Operation::Abnormal)), "abnormal"});
+        out.push_back({std::string(design::operationZh(Operation::Earthquake)), "earthquake"});
     } else if (column == "region") {
         out.push_back({std::string(design::regionZh(Region::Mountain)), "mountain"});
         out.push_back({std::string(design::regionZh(Region::Plain)), "plain"});
@@ -49,6 +50,8 @@ std::vector<Choice> choicesOf(std::string_view column) {
 // operation unless one is typed.
 constexpr std::string_view kFromAnnualMaximum = "按年最大风速";
 constexpr std::string_view kByOperation = "按运用条件";
+// The seismic surge is typed for an earthquake condition only, and there it is required.
+constexpr std::string_view kEarthquakeOnly = "地震情况填";
 
 // What the method takes for an empty cell, shown greyed in it.
 std::string_view placeholderOf(std::string_view column) {
@@ -67,8 +70,11 @@ std::string_view placeholderOf(std::string_view column) {
     if (column == "frequency") {
         return words::kByGrade;
     }
-    if (column == "angle" || column == "extra") {
+    if (column == "angle" || column == "extra" || column == "quake_settlement") {
         return words::kZero;
+    }
+    if (column == "surge") {
+        return kEarthquakeOnly;
     }
     // The choices the method takes when none is made.
     if (column == "formula") {

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 using testing_support::Outcome;
 using testing_support::slurp;
 
-const std::string kHeader = "case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings\n";
+const std::string kHeader = "case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n";
 
 // The three conditions worked by hand in the design tests, columns in an order of their own.
 const std::string kThree =
@@ -56,10 +56,10 @@ TEST_F(Conditions, ThreeConditionsGiveTheHandWorkedCrestsAndTheGoverningOne) {
     EXPECT_NE(rows[1].find(",2.23,"), std::string::npos);
     EXPECT_NE(rows[1].find(",102.67933"), std::string::npos);
     EXPECT_EQ(rows[1].substr(rows[1].size() - 3), ",0,");
-    EXPECT_NE(rows[2].find(",1,2.72666"), std::string::npos) << rows[2];  // A = 1, y
+    EXPECT_NE(rows[2].find(",1,0,2.72666"), std::string::npos) << rows[2];  // A = 1, B = 0, y
     EXPECT_NE(rows[2].find(",104.22666"), std::string::npos);
     EXPECT_EQ(rows[2].substr(rows[2].size() - 3), ",1,");
-    EXPECT_NE(rows[3].find(",0.5,1.61141"), std::string::npos) << rows[3];
+    EXPECT_NE(rows[3].find(",0.5,0,1.61141"), std::string::npos) << rows[3];
     EXPECT_EQ(rows[3].substr(rows[3].size() - 3), ",0,");
 }
 
@@ -277,7 +277,7 @@ TEST_F(Conditions, EveryConditionThatCannotBeComputedIsOneLineOnStandardError) {
         {"h,30,21,3,3,andreyanov,2,,,,",
          "row 8 (h): formula \"andreyanov\" is not putian, hedi or guanting"},
         {"i,30,21,3,3,,6,,,,", "row 9 (i): grade \"6\" is not 1, 2, 3, 4 or 5"},
-        {"j,30,21,3,3,,2,flood,,,", "row 10 (j): operation \"flood\" is not normal or abnormal"},
+        {"j,30,21,3,3,,2,flood,,,", "row 10 (j): operation \"flood\" is not normal, abnormal or earthquake"},
         {"k,30,21,3,3,,2,,desert,,", "row 11 (k): region \"desert\" is not mountain or plain"},
         {"l,30,21,3,3,,2,,,60,",
          "row 12 (l): frequency \"60\" is outside the Kp table (0.1 to 50 %)"},

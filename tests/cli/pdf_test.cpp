@@ -104,7 +104,7 @@ TEST_F(PdfBook, ChromiumPrintsTheExampleWithItsTitleBlockAndPageNumbers) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(o.out.substr(0, o.out.find('\n')),
-              "case,formula,hm,Tm,Lm,e,Kw,Kp,Rm,Rp,A,y,crest,governs,warnings");
+              "case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings");
     ASSERT_EQ(slurp(pdf).rfind("%PDF-", 0), 0u);
     EXPECT_TRUE(leftInTemporary().empty());
 

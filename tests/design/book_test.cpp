@@ -85,8 +85,8 @@ TEST(Book, ShowsEveryStepWithItsValuesAndTableRows) {
         {"set-up values", "3.6×10<sup>−6</sup> × 21.000² × 3200.0 × 1.0000 / (2 × 9.81 × 31.500)"},
         {"Kw interpolation", "1.00 + (1.02 − 1.00) × (1.1946 − 1.00) / (1.50 − 1.00)"},
         {"Kp row", "Kp 表 hm/H &lt; 0.1 一档、P = 1 % 列：2.23 [C]"},
-        {"allowance row", "安全加高表：2 级、正常运用 [M]"},
-        {"check flood allowance", "安全加高表：2 级、非常运用、山区、丘陵区 [M]"},
+        {"allowance row", "安全加高表：2 级、正常运用 [C]"},
+        {"check flood allowance", "安全加高表：2 级、非常运用、山区、丘陵区 [C]"},
         {"freeboard", "y = Rp + e + A + 附加高度"},
         {"crest", "101.500 + 2.727"},
         // The Hedi condition on a 1:1.3 slope: conversion to hm, the transition, Kβ held.
@@ -236,7 +236,7 @@ TEST(Book, SectionsAreNumberedInOrderAndReferredToByTheirNumbers) {
         EXPECT_EQ((*it)[1].str(), std::to_string(titles.size() + 1)) << (*it)[2];
         titles.push_back((*it)[2]);
     }
-    ASSERT_EQ(titles.size(), 6u);
+    ASSERT_EQ(titles.size(), 7u);
     const auto numberOf = [&](const std::string& title) {
         for (std::size_t i = 0; i < titles.size(); ++i) {
             if (titles[i] == title) {
@@ -250,6 +250,7 @@ TEST(Book, SectionsAreNumberedInOrderAndReferredToByTheirNumbers) {
     EXPECT_NE(html.find("成果汇总见第 " + numberOf("成果汇总") + " 节"), std::string::npos);
     EXPECT_NE(html.find("查表见第 " + numberOf("各工况计算") + " 节"), std::string::npos);
     EXPECT_NE(html.find("表的来源见第 " + numberOf("资料来源") + " 节"), std::string::npos);
+    EXPECT_NE(html.find("取用值见第 " + numberOf("坝顶高程的确定") + " 节"), std::string::npos);
     EXPECT_NE(html.find("<h3>" + numberOf("各工况计算") + ".4 "), std::string::npos);
 }
 

@@ -254,7 +254,9 @@ TEST(Tables, R0AndHpOverHmAndKbetaAndAllowance) {
     const std::vector<Row> rows = {
         {1, Operation::Normal, Region::Plain, 1.50, Standing::NotConfirmed},
         {3, Operation::Normal, Region::Mountain, 0.70, Standing::NotConfirmed},
-        {2, Operation::Abnormal, Region::Mountain, 0.50, Standing::NotConfirmed},
+        {2, Operation::Abnormal, Region::Mountain, 0.50, Standing::Confirmed},
+        {2, Operation::Normal, Region::Plain, 1.00, Standing::Confirmed},
+        {2, Operation::Earthquake, Region::Mountain, 0.50, Standing::Confirmed},
         {2, Operation::Abnormal, Region::Plain, 0.70, Standing::NotConfirmed},
         {4, Operation::Normal, Region::Mountain, 0.50, Standing::Confirmed},
         {5, Operation::Abnormal, Region::Plain, 0.30, Standing::Confirmed},

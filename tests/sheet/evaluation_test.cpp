@@ -136,7 +136,7 @@ TEST(Fixed, RoundsAsTheBookPrints) {
 
 TEST(Fields, TheRowsOfTheGridAreTheBooksColumnsCaseFirst) {
     const auto& f = fields();
-    ASSERT_EQ(f.size(), 19u);
+    ASSERT_EQ(f.size(), 21u);
     EXPECT_EQ(f[0].nameZh, "工况名称");
     EXPECT_EQ(f[col("depth")].nameZh, "坝前水深 H（m）");
     // The annual maximum wind and its factor right after W, which they may stand for.

@@ -34,8 +34,8 @@ TEST_F(SheetFileTest, SavedFileStartsWithTheByteOrderMarkAndTheFullHeader) {
     EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(text.substr(3, text.find("\r\n") - 3),
               "case,level,depth,mean_depth,wind,wind_max,wind_factor,fetch,angle,slope,roughness,"
-              "kw,formula,grade,operation,region,frequency,allowance,extra");
-    EXPECT_NE(text.find("\r\n设计洪水位,101.50,31.5,25.5,21.0,,,3.2,,3,0.80,,,2,normal,mountain,,,"
+              "kw,formula,grade,operation,region,frequency,allowance,extra,surge,quake_settlement");
+    EXPECT_NE(text.find("\r\n设计洪水位,101.50,31.5,25.5,21.0,,,3.2,,3,0.80,,,2,normal,mountain,,,,,"
                         "\r\n"),
               std::string::npos);
 }

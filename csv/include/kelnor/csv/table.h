@@ -82,11 +82,26 @@ struct TableRow {
     std::size_t cellCount = 0;  // how many cells the row itself had
 };
 
+// A `name,value` row above the header, the way an engineer heads an Excel sheet with the values
+// that hold for the whole table. Cells after the second are empty (Excel pads a short row with
+// empty cells to the width of the table).
+struct PreambleRow {
+    int line = 0;  // the record's place in the file, 1 for the first
+    std::string name;
+    std::string value;
+};
+
+// Whether a table may be headed by `name,value` rows.
+enum class Preamble { None, NameValueRows };
+
 class TableReader {
   public:
-    // Reads the header at once. `known` lists the columns a header may name. Raises
-    // TableError.
-    TableReader(CsvReader::Source source, std::span<const std::string_view> known);
+    // Reads the header at once. `known` lists the columns a header may name. With
+    // Preamble::NameValueRows, the records before the header that hold no more than a name and
+    // a value, the name not among `known`, are kept as preamble(); blank records and records
+    // of empty cells between them are skipped. Raises TableError.
+    TableReader(CsvReader::Source source, std::span<const std::string_view> known,
+                Preamble preamble = Preamble::None);
     // The record reader reads through this object: it stays where it was made.
     TableReader(const TableReader&) = delete;
     TableReader& operator=(const TableReader&) = delete;
@@ -94,6 +109,8 @@ class TableReader {
     // The header: for each of its columns, the index into `known`.
     const std::vector<std::size_t>& columns() const { return columns_; }
     Encoding encoding() const { return encoding_; }
+    // The `name,value` rows above the header, in the file's order, decoded as the rows are.
+    const std::vector<PreambleRow>& preamble() const { return preamble_; }
 
     // The next row; false after the last. Raises TableError: NoRows when the table has none,
     // NotText for a row that does not read in the table's encoding, ReadFailed.
@@ -117,6 +134,7 @@ class TableReader {
     CsvReader reader_;
     CsvRecord record_;
     std::vector<std::size_t> columns_;
+    std::vector<PreambleRow> preamble_;
     int rows_ = 0;
 };
 

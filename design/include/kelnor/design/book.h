@@ -3,8 +3,10 @@
 // The calculation book (计算书): one self-contained HTML page in Chinese, UTF-8, inline CSS,
 // no script and no external resource, laid out for A4 paper.
 
+#include <optional>
 #include <string>
 
+#include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::design {
@@ -24,6 +26,11 @@ struct BookOptions {
     // 日期, as given. The book never reads the clock, so the same input gives the same book:
     // the caller passes today's date where the user gave none.
     std::string date{};
+    // The dam's values for the closing section, 坝顶高程的确定: the wave wall, the reserve, the
+    // rounding step and any adopted value typed; where they could not be read, the failure,
+    // which the section states in place of the settled crest.
+    Dam dam{};
+    std::optional<DamError> damError{};
 };
 
 // The whole book for an evaluation: the title block, inputs per condition, every step of every

@@ -43,6 +43,11 @@ struct Condition {
     std::optional<double> frequency;  // P of the design run-up, % (default: by grade)
     std::optional<double> allowance;  // A, m (default: from the table)
     double extra = 0;                 // an additional height added to y, m
+    // The earthquake condition's allowance B = surge + quakeSettlement, m: the seismic surge
+    // (required for an earthquake condition, and only there) and the seismic settlement of dam
+    // and foundation (default 0).
+    std::optional<double> surge;
+    std::optional<double> quakeSettlement;
 
     double Hm() const { return meanDepth.value_or(depth); }
     // The factor W = factor × windMax takes: the one given, else the default for the
@@ -51,22 +56,25 @@ struct Condition {
     // W: factor × windMax where the annual maximum is given, else the wind typed.
     double designWind() const;
     double P() const { return frequency.value_or(grade <= 3 ? 1.0 : 5.0); }
+    // The earthquake allowance B; 0 for any other condition.
+    double B() const { return surge.value_or(0.0) + quakeSettlement.value_or(0.0); }
 };
 
 // Why a condition cannot be computed.
 enum class ConditionErrorKind {
-    Missing,        // a required column is absent or its cell empty
-    NotANumber,     // the text does not read as a number
-    TooLarge,       // the number is beyond the double range
-    NotPositive,    // must be above 0
-    Negative,       // must be 0 or above
-    UnknownChoice,  // formula, grade, operation or region not among the choices
-    OutsideTable,   // the frequency P is outside the Kp table's columns
-    AngleTooLarge,  // |β| of 90° or more: the wind does not blow towards the dam
-    UnknownColumn,  // a cell under a column the method does not know
-    NotFinite,      // the calculation left the double range
-    BothGiven,      // two columns that exclude each other are both given (wind and wind_max)
-    NeedsOther,     // a column that means nothing without another (wind_factor, wind_max)
+    Missing,          // a required column is absent or its cell empty
+    NotANumber,       // the text does not read as a number
+    TooLarge,         // the number is beyond the double range
+    NotPositive,      // must be above 0
+    Negative,         // must be 0 or above
+    UnknownChoice,    // formula, grade, operation or region not among the choices
+    OutsideTable,     // the frequency P is outside the Kp table's columns
+    AngleTooLarge,    // |β| of 90° or more: the wind does not blow towards the dam
+    UnknownColumn,    // a cell under a column the method does not know
+    NotFinite,        // the calculation left the double range
+    BothGiven,        // two columns that exclude each other are both given (wind and wind_max)
+    NeedsOther,       // a column that means nothing without another (wind_factor, wind_max)
+    NotForOperation,  // a column of the earthquake condition on another operation (surge)
 };
 
 // A condition that cannot be computed: what went wrong, which condition, which column and the
@@ -118,7 +126,9 @@ struct Cells {
 // cell takes the column's default; a required column without a value, a text that is not a
 // number, a depth, wind, wind_max, wind_factor or fetch of 0 or below, a slope below 0, an
 // unknown formula, grade, operation or region, a P outside the Kp table, wind given beside
-// wind_max and wind_factor without wind_max throw ConditionError.
+// wind_max and wind_factor without wind_max, a negative allowance, extra, surge or seismic
+// settlement, an earthquake condition without its surge and a surge or seismic settlement on
+// another operation throw ConditionError.
 Condition readCondition(const Cells& cells);
 
 }  // namespace kelnor::design

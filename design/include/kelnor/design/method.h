@@ -73,6 +73,12 @@ enum class WarningKind {
     MeanDepthTooShallow,  // Hm, given apart from H, below 0.5 m
     // The factor W = factor × the annual maximum wind outside 1.0–2.0 (WindFactors).
     WindFactorOutside,
+    // Below 1.5 in normal operation, where the code asks 1.5–2.0 (WindFactors::normal).
+    WindFactorBelowNormal,
+    // KΔ above that of a smooth impermeable slope (1.0).
+    RoughnessAboveSmooth,
+    // The seismic surge outside 0.5–1.5 m (SurgeRange).
+    SurgeOutside,
 };
 
 struct Warning {
@@ -129,7 +135,8 @@ struct Result {
     double P = 0;
     double A = 0;
     std::optional<AllowanceLookup> allowanceLookup;  // absent when A was given
-    double y = 0;                                    // Rp + e + A + extra
+    double B = 0;                                    // the earthquake allowance
+    double y = 0;                                    // Rp + e + A + extra + B
     std::optional<double> crest;                     // level + y
     bool governs = false;
     std::vector<Warning> warnings;

@@ -122,7 +122,15 @@ struct RatioLookup {
 RatioLookup lookUpRatio(double hmOverHm, double P);
 
 // --- Safety allowance A (m) by grade, operation and region ---------------------------------
-enum class Operation { Normal, Abnormal };
+// The operating condition of a design condition. An earthquake (地震情况) computes as abnormal
+// operation, at its own level (normally the normal storage level), with the earthquake
+// allowance added to its freeboard.
+enum class Operation { Normal, Abnormal, Earthquake };
+
+// Whether the condition takes abnormal operation's wind and allowance.
+constexpr bool isAbnormal(Operation o) noexcept {
+    return o != Operation::Normal;
+}
 enum class Region { Mountain, Plain };
 
 struct AllowanceLookup {
@@ -187,6 +195,34 @@ struct Limits {
     static constexpr double setupShareOfHm = 0.2;  // wind set-up above this share of Hm
     static constexpr double depthLow = 0.5;        // m, H and Hm below this
 };
+
+// --- The earthquake allowance B = seismic surge + seismic settlement (m) ----------------------
+// The surge is taken as 0.5-1.5 m by the design intensity and the depth in front of the dam
+// [C]; outside that range the method warns. The settlement is the engineer's own figure.
+struct SurgeRange {
+    static constexpr double low = 0.5;
+    static constexpr double high = 1.5;
+    static constexpr Standing standing = Standing::Confirmed;
+};
+
+extern const TableSource kEarthquakeSource;
+
+// --- Settling the crest under a wave wall ----------------------------------------------------
+// With a wave wall the freeboard is counted to the wall's top; the embankment's own crest must
+// still stand this far above the highest normal-operation level and not below the highest
+// abnormal one. Commonly quoted, not confirmed.
+struct WallRules {
+    static constexpr double aboveNormal = 0.5;  // m above the highest normal-operation level
+    static constexpr double aboveAbnormal = 0;  // m above the highest abnormal level
+    static constexpr double heightLow = 1.0;    // the wall's usual height above the crest, m
+    static constexpr double heightHigh = 1.2;
+    static constexpr Standing standing = Standing::NotConfirmed;
+};
+
+extern const TableSource kCrestSource;
+
+// KΔ above that of a smooth impermeable slope (asphalt concrete, 1.0) is warned of.
+inline constexpr double kRoughnessHighest = 1.0;
 
 // Every table's source, in the order the book lists them.
 std::span<const TableSource* const> allSources();

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "kelnor/design/condition.h"
+#include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::design {
@@ -24,6 +25,10 @@ std::string gradeZh(int grade);                           // "2 级"
 std::string_view operationZh(Operation o) noexcept;       // "正常运用"
 std::string_view regionZh(Region r) noexcept;             // "山区、丘陵区"
 
+// `value` with `decimals` decimals, or more where that many would not tell it from `limit`:
+// fxTelling(5.0000001, 5, 3) is "5.0000001", never "5.000".
+std::string fxTelling(double value, double limit, int decimals);
+
 // A row of the conditions: "第 3 行".
 std::string rowZh(int row);
 
@@ -37,6 +42,26 @@ std::string failureZh(const ConditionError& e);
 // What is out of range and what the method did about it:
 //   鹤地公式适用于 D < 7.5 km，本工况 D = 9.000 km。
 std::string warningZh(const Warning& w);
+
+// A value of the dam that cannot be used: 坝的参数 防浪墙高度（wall）的 “abc” 不是数值。
+std::string damFailureZh(const DamError& e);
+
+// The rule a bound on the crest comes from: "坝顶高程不低于非常运用最高静水位".
+std::string crestRuleZh(CrestRule rule);
+
+// Why the crest is not settled: "有工况未能计算，坝顶高程未定。"
+std::string_view unsettledZh(Unsettled why);
+
+// An adopted level as the book and the window print it: with the step's decimals, at least
+// two: 104.30.
+std::string adoptedZh(double level, double step);
+
+// The designer's answer in one line, for the summary: 采用坝顶高程 103.10 m（要求 103.100 m），
+// 防浪墙顶高程 104.30 m（要求 104.223 m），竣工坝顶高程 103.304 m，满足。
+std::string settledZh(const Settled& s, const Dam& dam);
+
+// "满足" or "不满足".
+std::string_view metZh(bool met) noexcept;
 
 // Which rule chose the governing condition (★).
 std::string_view governingRuleZh(GoverningRule rule) noexcept;
