@@ -181,8 +181,8 @@ void conditions(Page& p, const Evaluation& ev) {
 constexpr double kPictureWidth = 640;
 constexpr double kPictureHeight = 250;
 
-void picture(Page& p, const Evaluation& ev) {
-    const Drawing d = freeboardDrawing(ev);
+void picture(Page& p, const Evaluation& ev, const Settlement& settlement) {
+    const Drawing d = freeboardDrawing(ev, settlement.settled);
     if (d.empty()) {
         return;
     }
@@ -239,7 +239,7 @@ void summary(Page& p, const Evaluation& ev, const BookOptions& o, const Settleme
     }
     p << "</section>\n"_html;
     if (ev.governing && o.picture) {
-        picture(p, ev);
+        picture(p, ev, settlement);
     }
 }
 
@@ -311,8 +311,8 @@ void adoptedLine(Page& p, std::string_view what, const Adopted& a, const Dam& da
     if (a.typed) {
         p << "采用设计人员给定之值 " << adoptedZh(a.value, dam.step) << " m";
     } else {
-        p << "按 " << plain(dam.step) << " m 向上取整，采用 "
-          << adoptedZh(a.value, dam.step) << " m";
+        p << "按 " << plain(dam.step) << " m 向上取整，采用 " << adoptedZh(a.value, dam.step)
+          << " m";
     }
     p << "，" << metZh(a.met) << (a.met ? "" : "（低于要求值）") << "。"
       << "</p>\n"_html;

@@ -313,6 +313,7 @@ Settlement settleCrest(const Evaluation& ev, const Dam& dam) {
     Settled out;
     out.highest = *highest;
     out.highestLevelPlusY = *ev.results[*highest].crest;
+    out.step = dam.step;
     if (!dam.wall) {
         out.bounds.push_back({CrestRule::HighestLevelPlusY, out.highestLevelPlusY,
                               out.highestLevelPlusY, highest, Standing::Confirmed});
@@ -320,9 +321,8 @@ Settlement settleCrest(const Evaluation& ev, const Dam& dam) {
         out.wallTop = adopt(out.highestLevelPlusY, dam.wallTop, dam.step);
         // The wall must reach its top from the crest it stands on.
         const double top = std::max(out.wallTop->value, out.wallTop->required);
-        out.bounds.push_back(
-            {CrestRule::WallTopLessWall, top, toMicrometre(top - *dam.wall), std::nullopt,
-             Standing::Confirmed});
+        out.bounds.push_back({CrestRule::WallTopLessWall, top, toMicrometre(top - *dam.wall),
+                              std::nullopt, Standing::Confirmed});
         if (highestNormal) {
             const double level = *ev.results[*highestNormal].condition.level;
             out.bounds.push_back({CrestRule::AboveNormalLevel, level,

@@ -21,6 +21,8 @@ constexpr double kChain = 0.5;
 constexpr double kTotal = 0.8;
 constexpr double kCrestLength = 1.3;
 constexpr double kMarkInset = 0.12;
+// The wave wall's thickness, a share of the drawn height.
+constexpr double kWallThickness = 0.04;
 
 // Device sizes in em of the font: a text's gap from its anchor, its line height, the ▽ and the
 // tick.
@@ -103,7 +105,7 @@ Rgb inkOf(TextRole role) {
     return kInk;
 }
 
-Drawing freeboardDrawing(const Evaluation& ev) {
+Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& settled) {
     if (!ev.governing) {
         return {};
     }
@@ -111,10 +113,26 @@ Drawing freeboardDrawing(const Evaluation& ev) {
     const bool levels = g.condition.level.has_value();
     // Without any level the governing still water is at 0 and only heights are labelled.
     const double still = g.condition.level.value_or(0);
+    // The top of the freeboard: the crest required, or with a wave wall the wall's top.
     const double crest = g.crest.value_or(still + g.y);
+    // Where the crest is settled the embankment stands at its adopted crest, with the wall on
+    // it up to its adopted top.
+    const bool adopted = settled && levels;
+    const double bank = adopted ? settled->crest.value : crest;
+    const bool wall = adopted && settled->wallTop;
+    const double wallTop = wall ? settled->wallTop->value : bank;
     std::vector<Water> waters;
     for (const Result& r : ev.results) {
         if (r.condition.level) {
+            // Conditions at one level (the normal storage level and its earthquake) share a
+            // line and its label.
+            const auto same = std::find_if(waters.begin(), waters.end(), [&](const Water& w) {
+                return w.level == *r.condition.level;
+            });
+            if (same != waters.end()) {
+                same->name += "、" + conditionNameZh(r.condition);
+                continue;
+            }
             waters.push_back({*r.condition.level, conditionNameZh(r.condition)});
         } else if (!levels && r.governs) {
             waters.push_back({still, conditionNameZh(r.condition)});
@@ -125,7 +143,8 @@ Drawing freeboardDrawing(const Evaluation& ev) {
         lowest = std::min(lowest, w.level);
     }
     const double m = g.condition.slope;
-    const double span = crest - lowest;
+    const double top = std::max({crest, bank, wallTop, adopted ? settled->asBuilt : bank});
+    const double span = top - lowest;
     if (!(span > 0)) {
         return {};
     }
@@ -133,24 +152,47 @@ Drawing freeboardDrawing(const Evaluation& ev) {
 
     Drawing d;
     d.exaggeration = exaggerationFor(m);
-    const double unit = (crest - bottom) * d.exaggeration;  // the drawn height, in metres across
-    const auto onSlope = [&](double z) { return Point{-(crest - z) * m, z}; };
+    const double unit = (top - bottom) * d.exaggeration;  // the drawn height, in metres across
+    const auto onSlope = [&](double z) { return Point{-(bank - z) * m, z}; };
     const Point foot = onSlope(bottom);
     const double chainX = kChain * unit;
     const double totalX = kTotal * unit;
 
     // The upstream face and the crest, its elevation at the upstream end, its name at the
     // other.
-    d.lines.push_back({foot, {0, crest}, LineStyle::Slope});
-    d.lines.push_back({{0, crest}, {kCrestLength * unit, crest}, LineStyle::Crest});
-    const Point crestMark{kMarkInset * unit, crest};
+    d.lines.push_back({foot, {0, bank}, LineStyle::Slope});
+    d.lines.push_back({{0, bank}, {kCrestLength * unit, bank}, LineStyle::Crest});
+    // Under a wall the crest's ▽ stands clear of the wall top's label.
+    const Point crestMark{(wall ? kCrestLength / 2 : kMarkInset) * unit, bank};
     if (levels) {
         d.marks.push_back({crestMark, MarkKind::StillWater});
-        d.texts.push_back(
-            {crestMark, HAlign::Left, VAlign::Bottom, fx(crest, 3), TextRole::Elevation});
+        d.texts.push_back({crestMark, HAlign::Left, VAlign::Bottom,
+                           adopted ? adoptedZh(bank, settled->step) : fx(crest, 3),
+                           TextRole::Elevation});
     }
     d.texts.push_back(
-        {{kCrestLength * unit, crest}, HAlign::Right, VAlign::Bottom, "坝顶", TextRole::Note});
+        {{kCrestLength * unit, bank}, HAlign::Right, VAlign::Bottom, "坝顶", TextRole::Note});
+    if (wall) {
+        // The wave wall on the upstream edge of the crest, its top's ▽ above it.
+        const double t = kWallThickness * unit;
+        d.lines.push_back({{0, bank}, {0, wallTop}, LineStyle::Crest});
+        d.lines.push_back({{0, wallTop}, {t, wallTop}, LineStyle::Crest});
+        d.lines.push_back({{t, wallTop}, {t, bank}, LineStyle::Crest});
+        const Point wallMark{t, wallTop};
+        d.marks.push_back({wallMark, MarkKind::StillWater});
+        d.texts.push_back({wallMark, HAlign::Left, VAlign::Bottom,
+                           "防浪墙顶 " + adoptedZh(wallTop, settled->step), TextRole::Elevation});
+    }
+    if (adopted && settled->reserve > 0) {
+        // The crest as built stands the reserve higher: dashed over the crest.
+        const double built = settled->asBuilt;
+        d.lines.push_back({{0, built}, {kCrestLength * unit, built}, LineStyle::Leader});
+        d.texts.push_back({{kCrestLength * unit, built},
+                           HAlign::Left,
+                           VAlign::Middle,
+                           "竣工 " + fx(built, 3),
+                           TextRole::Note});
+    }
     const Point slopeLabel = onSlope(bottom + (lowest - bottom) / 2);
     d.texts.push_back({slopeLabel, HAlign::Left, VAlign::Top, "1:" + plain(m), TextRole::Slope});
 
@@ -177,6 +219,9 @@ Drawing freeboardDrawing(const Evaluation& ev) {
     if (g.condition.extra != 0) {
         heights.emplace_back("附加高度 = " + fx(g.condition.extra, 2), g.condition.extra);
     }
+    if (g.condition.operation == Operation::Earthquake) {
+        heights.emplace_back("B = " + fx(g.B, 2), g.B);
+    }
     d.lines.push_back({onSlope(still), {totalX, still}, LineStyle::Leader});
     double from = still;
     d.marks.push_back({{chainX, still}, MarkKind::Tick});
@@ -198,6 +243,10 @@ Drawing freeboardDrawing(const Evaluation& ev) {
                                         TextRole::Dimension});
         if (i + 1 < heights.size()) {
             d.lines.push_back({onSlope(to), {chainX, to}, LineStyle::Leader});
+        } else if (to != bank) {
+            // The freeboard ends off the crest line: on the wall's top, or a rounding below
+            // the adopted crest.
+            d.lines.push_back({{wall ? 0 : onSlope(to).x, to}, {totalX, to}, LineStyle::Leader});
         }
         from = to;
     }

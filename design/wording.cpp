@@ -181,8 +181,7 @@ std::string warningZh(const Warning& w) {
          "非常运用 {kAbnormal} 倍），请核对。"},
         {WarningKind::WindFactorBelowNormal,
          "正常运用条件下风速倍数应取 {kNormal}～{kHighest}，本工况取 {factor}，请核对。"},
-        {WarningKind::RoughnessAboveSmooth,
-         "KΔ = {vt} 大于光滑不透水护面之值 {l}，请核对。"},
+        {WarningKind::RoughnessAboveSmooth, "KΔ = {vt} 大于光滑不透水护面之值 {l}，请核对。"},
         {WarningKind::SurgeOutside,
          "地震涌浪高度 {vt} m 不在 {surgeLow}～{surgeHigh} m 之间，请核对。"},
     };

@@ -1,7 +1,11 @@
 // A design-conditions table of arbitrary bytes through the command line's --conditions run:
 // the table is read in its encoding, every row computes or fails with a named error, the run
 // ends with 0, 1 or 2, and what it writes is UTF-8 in which no typed text starts a line of its
-// own. The book is left out here (book_fuzz covers it); no file is written.
+// own. The `name,value` rows of the dam's values may head any table --conditions reads, so the
+// bytes before the header reach them as they come: a row naming no value is told, and besides
+// the rows' messages there is at most one about the dam (a value that cannot be used, or each
+// adopted value below its requirement). The book is left out here (book_fuzz covers it); no
+// file is written.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +20,7 @@
 #include "kelnor/csv/record_reader.h"
 #include "kelnor/csv/table.h"
 #include "kelnor/design/condition.h"
+#include "kelnor/design/crest.h"
 #include "kelnor/text.h"
 
 namespace {
@@ -23,14 +28,6 @@ namespace {
 using namespace kelnor;
 using fuzz::quoted;
 using fuzz::require;
-
-std::size_t count(std::string_view text, char c) {
-    std::size_t n = 0;
-    for (const char x : text) {
-        n += x == c ? 1 : 0;
-    }
-    return n;
-}
 
 }  // namespace
 
@@ -49,13 +46,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return n;
         },
         [&](std::string_view bytes) { out += bytes; }, errors};
-    const int status = cli::runConditions(io, std::nullopt);
+    const int status = cli::runConditions(io);
     const std::string err = errors.str();
 
     require(status == 0 || status == 1 || status == 2, "exit status 0, 1 or 2");
     require(isUtf8(out), "the results are UTF-8", quoted(out));
     require(isUtf8(err), "the messages are UTF-8", quoted(err));
     // Each message is one line of its own, "kelnor-calc: ..."; a typed line break is escaped.
+    // Those of the rows start "row N"; the others are about the dam's values.
+    std::size_t rowMessages = 0;
+    std::size_t damMessages = 0;
     std::size_t lineStart = 0;
     while (lineStart < err.size()) {
         const std::size_t end = err.find('\n', lineStart);
@@ -63,14 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view line(err.data() + lineStart, end - lineStart);
         require(line.starts_with("kelnor-calc: "), "every line is a message", quoted(err));
         require(escapeControls(line) == line, "no control character in a message", quoted(err));
+        (line.starts_with("kelnor-calc: row ") ? rowMessages : damMessages) += 1;
         lineStart = end + 1;
     }
     if (status == 2) {
         require(out.empty() && !err.empty(), "an unreadable table writes no results, one reason");
         return 0;
     }
-    require(out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n"),
-            "the results start with their header", quoted(out));
+    require(
+        out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n"),
+        "the results start with their header", quoted(out));
     // Every row of the table either computed (a result record) or failed (a message).
     std::size_t records = 0;
     {
@@ -81,14 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     std::size_t rows = 0;
+    bool unknownName = false;
     {
-        csv::TableReader table(csv::sourceOf(input), design::conditionColumns());
+        csv::TableReader table(csv::sourceOf(input), design::conditionColumns(),
+                               csv::Preamble::NameValueRows);
+        for (const csv::PreambleRow& p : table.preamble()) {
+            unknownName = unknownName || !design::damFieldIndex(p.name);
+        }
         csv::TableRow row;
         while (table.next(row)) {
             ++rows;
         }
     }
-    require(records - 1 + count(err, '\n') == rows, "every row computes or is named",
+    require(records - 1 + rowMessages == rows, "every row computes or is named", quoted(input));
+    // Two lines at most: the wall top and the crest each below its requirement.
+    require(damMessages <= 2, "at most two messages about the dam's values", quoted(err));
+    require(!unknownName || damMessages == 1, "a row naming no value of the dam is told",
             quoted(input));
+    require(status == 1 || damMessages == 0, "a message about the dam is exit status 1",
+            quoted(err));
     return 0;
 }

@@ -44,6 +44,29 @@ design::BookOptions bookOptions(const BookInfo& info, const std::string& today) 
     return options;
 }
 
+BookInfo titleOf(const design::DamTexts& dam) {
+    BookInfo info;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        info.*bookInfoFields()[i].value = design::damText(dam, kColumns[i]);
+    }
+    return info;
+}
+
+std::vector<std::pair<std::size_t, std::string>> titleTexts(const BookInfo& info) {
+    std::vector<std::pair<std::size_t, std::string>> out;
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        out.emplace_back(*design::damFieldIndex(kColumns[i]), info.*bookInfoFields()[i].value);
+    }
+    return out;
+}
+
+void putTitle(design::DamTexts& dam, const BookInfo& info) {
+    dam.resize(design::damFields().size());
+    for (const auto& [field, text] : titleTexts(info)) {
+        dam[field] = text;
+    }
+}
+
 std::filesystem::path bookInfoPath(const std::filesystem::path& folder) {
     return folder / kFileName;
 }

@@ -10,10 +10,12 @@
 
 #include "design_messages.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/wording.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/pdf_printer.h"
 #include "kelnor/platform/program_folder.h"
+#include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 #include "kelnor/text.h"
@@ -127,6 +129,7 @@ const std::vector<Menu>& designMenus() {
           {Paste, "粘贴(&P)", Key::CtrlV},
           {Clear, "清除(&D)", Key::Delete},
           {AddCondition, "添加工况", Key::None, true},
+          {AddEarthquake, "添加地震情况"},
           {RemoveConditions, "删除工况"},
           {DuplicateCondition, "复制工况"},
           {MoveLeft, "左移"},
@@ -203,6 +206,15 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             insertCondition(at);
             return Place{at, 0};
         }
+        case Command::AddEarthquake:
+            // From the current condition, else from the first normal-operation one.
+            if (current) {
+                return addEarthquake(*current);
+            }
+            if (sheet_.size() > 0) {
+                return addEarthquake(firstNormal());
+            }
+            break;
         case Command::RemoveConditions: {
             // The conditions the selection spans, else the current one; the cell then stays
             // where it was, on the condition that moved up into the place.
@@ -303,11 +315,11 @@ void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
             return true;
         }
         try {
-            if (std::optional<Rows> rows = restoreAutosave(dataFolder_)) {
+            if (std::optional<Content> content = restoreAutosave(dataFolder_)) {
                 // The restored sheet has changes never saved: as one step it is the sheet,
                 // with nothing before it to undo to.
                 Sheet restored;
-                restored.replaceAll(std::move(*rows));
+                restored.replaceAll(std::move(content->rows), std::move(content->dam));
                 restored.clearHistory();
                 restored.markAutosaved();
                 autosaveOurs_ = true;
@@ -322,7 +334,7 @@ void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
             view_.tell(messages::autosaveUnreadable(shownPath(autosavePath(dataFolder_)),
                                                     reasonOf(e.code())));
         }
-        show(Sheet(firstStartRows()), std::nullopt);
+        show(Sheet(firstStartRows(), newDam()), std::nullopt);
         return true;
     });
 }
@@ -354,7 +366,7 @@ void DesignPresenter::newSheet() {
             return false;
         }
         removeAutosave();
-        show(Sheet(Rows{emptyRow()}), std::nullopt);
+        show(Sheet(Rows{emptyRow()}, newDam()), std::nullopt);
         return true;
     });
 }
@@ -393,9 +405,16 @@ bool DesignPresenter::load(const fs::path& file) {
             return false;
         }
         // A header alone: the table of a sheet saved empty.
+    } catch (const design::DamError& e) {
+        view_.tell(messages::notConditions(shown, escapeControls(design::damFailureZh(e))));
+        return false;
     }
     removeAutosave();
-    show(Sheet(std::move(opened.rows)), file);
+    // A file of an earlier version carries no title block: the one typed last stands in.
+    if (!opened.hasTitleBlock) {
+        putTitle(opened.dam, bookInfo_);
+    }
+    show(Sheet(std::move(opened.rows), std::move(opened.dam)), file);
     if (!opened.issues.empty()) {
         view_.tell(messages::rowIssues(shown, opened.issues));
     }
@@ -428,7 +447,7 @@ bool DesignPresenter::saveAs() {
 
 bool DesignPresenter::saveTo(const fs::path& file) {
     try {
-        saveSheet(utf8Path(file), sheet_.rows());
+        saveSheet(utf8Path(file), sheet_.rows(), sheet_.dam());
     } catch (const platform::WriteFailure& f) {
         view_.tell(messages::cannotSave(escapeControls(f.path()), reasonOf(f.reason())));
         return false;
@@ -463,8 +482,8 @@ void DesignPresenter::writeBook(FileKind kind) {
                 return false;
             }
         }
-        const std::string html = design::calculationBook(designEvaluation(evaluation_),
-                                                         bookOptions(bookInfo_, design::today()));
+        const std::string html =
+            design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
         try {
             if (kind == FileKind::PrintedBook) {
                 // A browser prints it: a second or so, the busy cursor meanwhile.
@@ -491,9 +510,63 @@ void DesignPresenter::writeBook(FileKind kind) {
     });
 }
 
+design::BookOptions DesignPresenter::bookOptionsNow() const {
+    design::BookOptions options = bookOptions(titleOf(sheet_.dam()), design::today());
+    if (evaluation_.damError) {
+        options.damError = evaluation_.damError;
+    } else {
+        options.dam = evaluation_.dam;
+        // The date as read: Excel's YYYY/M/D written as the book writes a date.
+        options.date = evaluation_.dam.date.empty() ? design::today() : evaluation_.dam.date;
+    }
+    return options;
+}
+
+design::DamTexts DesignPresenter::newDam() const {
+    design::DamTexts dam = design::emptyDamTexts();
+    putTitle(dam, bookInfo_);
+    return dam;
+}
+
+std::size_t DesignPresenter::firstNormal() const {
+    const std::size_t operation = *columnIndex("operation");
+    for (std::size_t i = 0; i < sheet_.size(); ++i) {
+        const std::string_view text = trimBlanks(sheet_.cell(i, operation));
+        if (text.empty() || text == "normal") {
+            return i;
+        }
+    }
+    return 0;
+}
+
+Place DesignPresenter::addEarthquake(std::size_t from) {
+    const std::size_t surge = *columnIndex("surge");
+    guarded([&] {
+        Row row = sheet_.rows().at(from);
+        const std::size_t operation = *columnIndex("operation");
+        const bool wasQuake = trimBlanks(row[operation]) == "earthquake";
+        row[operation] = "earthquake";
+        row[surge].clear();
+        const std::size_t label = *columnIndex("case");
+        if (!wasQuake && !isBlank(row[label])) {
+            row[label] += "+地震";
+        }
+        // The annual maximum's factor and A follow the operation unless typed: typed for
+        // normal operation, they would not be an earthquake condition's.
+        if (!wasQuake) {
+            row[*columnIndex("wind_factor")].clear();
+            row[*columnIndex("allowance")].clear();
+        }
+        sheet_.insertConditions(from + 1, Rows{std::move(row)});
+        changed();
+        return true;
+    });
+    return Place{from + 1, surge};
+}
+
 void DesignPresenter::editBookInfo() {
     guarded([&] {
-        BookInfo shown = bookInfo_;
+        BookInfo shown = titleOf(sheet_.dam());
         for (;;) {
             std::optional<BookInfo> edited = view_.editBookInfo(shown);
             if (!edited) {
@@ -508,6 +581,11 @@ void DesignPresenter::editBookInfo() {
                 view_.tell(messages::notADate(escapeControls(edited->date)));
                 shown = *edited;
                 continue;
+            }
+            const bool sheetChanged = *edited != titleOf(sheet_.dam());
+            if (sheetChanged) {
+                sheet_.setDamTexts(titleTexts(*edited));
+                changed();
             }
             if (*edited == bookInfo_) {
                 return true;
@@ -588,7 +666,13 @@ void DesignPresenter::clearCells(const CellRange& range) {
 
 void DesignPresenter::copyResults() {
     guarded([&] {
-        view_.setClipboardText(sheet::copyResults(sheet_.rows(), evaluation_));
+        // The conditions' results, then the settled crest under them.
+        std::string text = sheet::copyResults(sheet_.rows(), evaluation_);
+        const std::string settled = copySettled(evaluation_);
+        if (!settled.empty()) {
+            text += "\r\n" + settled;
+        }
+        view_.setClipboardText(text);
         return true;
     });
 }
@@ -640,13 +724,25 @@ void DesignPresenter::setCell(std::size_t row, std::size_t column, const std::st
     });
 }
 
+void DesignPresenter::setDamText(std::size_t field, const std::string& text) {
+    guarded([&] {
+        const std::uint64_t before = sheet_.revision();
+        sheet_.setDamText(field, text);
+        if (sheet_.revision() != before) {
+            changed();
+        }
+        return true;
+    });
+}
+
 void DesignPresenter::endTyping() {
     sheet_.endTyping();
 }
 
 void DesignPresenter::changed() {
-    evaluation_ = evaluate(sheet_.rows());
-    picture_ = design::freeboardDrawing(designEvaluation(evaluation_));
+    evaluation_ = evaluate(sheet_.rows(), sheet_.dam());
+    picture_ =
+        design::freeboardDrawing(designEvaluation(evaluation_), evaluation_.settlement.settled);
     view_.showSheet();
     view_.showResults();
     view_.showPicture();

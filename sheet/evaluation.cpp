@@ -28,16 +28,24 @@ std::vector<std::string> Outcome::warningsZh() const {
     return out;
 }
 
+std::optional<std::size_t> SheetEvaluation::failedDamField() const {
+    return damError ? design::damFieldIndex(damError->name()) : std::nullopt;
+}
+
 std::string SheetEvaluation::summaryZh() const {
     if (!governing) {
         return {};
     }
     const design::Result& g = *outcomes[*governing].result;
-    return words::summary(design::conditionNameZh(g.condition), fixed(g.y, 3),
-                          g.crest ? fixed(*g.crest, 3) : std::string());
+    std::string out = words::summary(design::conditionNameZh(g.condition), fixed(g.y, 3),
+                                     g.crest ? fixed(*g.crest, 3) : std::string());
+    if (settlement.settled) {
+        out += "；" + design::settledZh(*settlement.settled, dam);
+    }
+    return out;
 }
 
-SheetEvaluation evaluate(const Rows& rows) {
+SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
     SheetEvaluation out;
     out.outcomes.resize(rows.size());
     const auto& columns = design::conditionColumns();
@@ -60,6 +68,19 @@ SheetEvaluation evaluate(const Rows& rows) {
         }
     }
     design::Evaluation ev = design::evaluate(conditions);
+    try {
+        out.dam = design::readDam(dam);
+        // Settled over every condition typed: one that fails to read counts as a failure.
+        design::Evaluation all = ev;
+        for (const Outcome& o : out.outcomes) {
+            if (o.failure) {
+                all.failures.push_back(*o.failure);
+            }
+        }
+        out.settlement = design::settleCrest(all, out.dam);
+    } catch (const design::DamError& e) {
+        out.damError = e;
+    }
     for (design::ConditionError& e : ev.failures) {
         out.outcomes[static_cast<std::size_t>(e.row() - 1)].failure = std::move(e);
     }

@@ -20,16 +20,22 @@ struct ResultRow {
 using R = design::Result;
 using V = std::optional<double>;
 
-const std::array<ResultRow, 11> kResultRows = {{
+const std::array<ResultRow, 13> kResultRows = {{
     {"hm（m）", [](const R& r) -> V { return r.waves.hm; }, 3},
     {"Tm（s）", [](const R& r) -> V { return r.waves.Tm; }, 3},
     {"Lm（m）", [](const R& r) -> V { return r.waves.Lm; }, 3},
     {"e（m）", [](const R& r) -> V { return r.e; }, 3},
     {"Kw", [](const R& r) -> V { return r.runUp.Kw; }, 3},
     {"Kp", [](const R& r) -> V { return r.runUp.kp.value; }, 3},
+    {"Kβ", [](const R& r) -> V { return r.runUp.kbeta.value; }, 3},
     {"Rm（m）", [](const R& r) -> V { return r.runUp.Rm; }, 3},
     {"Rp（m）", [](const R& r) -> V { return r.runUp.Rp; }, 3},
     {"A（m）", [](const R& r) -> V { return r.A; }, 2},
+    {"B（m）",
+     [](const R& r) -> V {
+         return r.condition.operation == design::Operation::Earthquake ? V(r.B) : std::nullopt;
+     },
+     2},
     {"y（m）", [](const R& r) -> V { return r.y; }, 3},
     {"坝顶高程（m）", [](const R& r) { return r.crest; }, 3},
 }};

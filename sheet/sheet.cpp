@@ -27,13 +27,15 @@ class CellsEdit : public Edit {
     CellsEdit(std::vector<Change> changes, std::size_t added, bool typing)
         : changes_(std::move(changes)), added_(added), typing_(typing) {}
 
-    void redo(Rows& rows) const override {
+    void redo(Content& content) const override {
+        Rows& rows = content.rows;
         rows.resize(rows.size() + added_, emptyRow());
         for (const Change& c : changes_) {
             rows[c.row][c.column] = c.after;
         }
     }
-    void undo(Rows& rows) const override {
+    void undo(Content& content) const override {
+        Rows& rows = content.rows;
         for (auto c = changes_.rbegin(); c != changes_.rend(); ++c) {
             rows[c->row][c->column] = c->before;
         }
@@ -67,10 +69,12 @@ class CellsEdit : public Edit {
 class InsertEdit : public Edit {
   public:
     InsertEdit(std::size_t at, Rows rows) : at_(at), rows_(std::move(rows)) {}
-    void redo(Rows& rows) const override {
+    void redo(Content& content) const override {
+        Rows& rows = content.rows;
         rows.insert(rows.begin() + static_cast<Diff>(at_), rows_.begin(), rows_.end());
     }
-    void undo(Rows& rows) const override {
+    void undo(Content& content) const override {
+        Rows& rows = content.rows;
         const auto first = rows.begin() + static_cast<Diff>(at_);
         rows.erase(first, first + static_cast<Diff>(rows_.size()));
     }
@@ -85,8 +89,8 @@ class InsertEdit : public Edit {
 class RemoveEdit : public Edit {
   public:
     RemoveEdit(std::size_t first, Rows removed) : insert_(first, std::move(removed)) {}
-    void redo(Rows& rows) const override { insert_.undo(rows); }
-    void undo(Rows& rows) const override { insert_.redo(rows); }
+    void redo(Content& content) const override { insert_.undo(content); }
+    void undo(Content& content) const override { insert_.redo(content); }
     Place place() const override { return insert_.place(); }
 
   private:
@@ -96,8 +100,8 @@ class RemoveEdit : public Edit {
 class MoveEdit : public Edit {
   public:
     MoveEdit(std::size_t from, std::size_t to) : from_(from), to_(to) {}
-    void redo(Rows& rows) const override { move(rows, from_, to_); }
-    void undo(Rows& rows) const override { move(rows, to_, from_); }
+    void redo(Content& content) const override { move(content.rows, from_, to_); }
+    void undo(Content& content) const override { move(content.rows, to_, from_); }
     Place place() const override { return {to_, std::nullopt}; }
 
   private:
@@ -114,17 +118,54 @@ class MoveEdit : public Edit {
     std::size_t to_;
 };
 
-// Every condition replaced at once.
+// Every condition replaced at once, and the dam's values with them.
 class ReplaceEdit : public Edit {
   public:
-    ReplaceEdit(Rows before, Rows after) : before_(std::move(before)), after_(std::move(after)) {}
-    void redo(Rows& rows) const override { rows = after_; }
-    void undo(Rows& rows) const override { rows = before_; }
+    ReplaceEdit(Content before, Content after)
+        : before_(std::move(before)), after_(std::move(after)) {}
+    void redo(Content& content) const override { content = after_; }
+    void undo(Content& content) const override { content = before_; }
     Place place() const override { return {0, std::nullopt}; }
 
   private:
-    Rows before_;
-    Rows after_;
+    Content before_;
+    Content after_;
+};
+
+// Values of the dam written, each with the text it held before.
+class DamEdit : public Edit {
+  public:
+    struct Change {
+        std::size_t field;
+        std::string before;
+        std::string after;
+    };
+    DamEdit(std::vector<Change> changes, bool typing)
+        : changes_(std::move(changes)), typing_(typing) {}
+    void redo(Content& content) const override {
+        for (const Change& c : changes_) {
+            content.dam[c.field] = c.after;
+        }
+    }
+    void undo(Content& content) const override {
+        for (auto c = changes_.rbegin(); c != changes_.rend(); ++c) {
+            content.dam[c->field] = c->before;
+        }
+    }
+    Place place() const override { return {0, std::nullopt, changes_.front().field}; }
+    bool absorb(const Edit& next) override {
+        const auto* other = dynamic_cast<const DamEdit*>(&next);
+        if (!typing_ || other == nullptr || !other->typing_ || changes_.size() != 1 ||
+            other->changes_.size() != 1 || changes_[0].field != other->changes_[0].field) {
+            return false;
+        }
+        changes_[0].after = other->changes_[0].after;
+        return true;
+    }
+
+  private:
+    std::vector<Change> changes_;
+    bool typing_;
 };
 
 Row fitted(Row row) {
@@ -138,20 +179,23 @@ Row emptyRow() {
     return Row(columnCount());
 }
 
-Sheet::Sheet(Rows rows) : rows_(std::move(rows)) {
-    for (Row& row : rows_) {
+Sheet::Sheet(Rows rows, design::DamTexts dam) {
+    content_.rows = std::move(rows);
+    for (Row& row : content_.rows) {
         row = fitted(std::move(row));
     }
+    dam.resize(design::damFields().size());
+    content_.dam = std::move(dam);
 }
 
 const std::string& Sheet::cell(std::size_t row, std::size_t column) const {
     checkRow(row);
     checkColumn(column);
-    return rows_[row][column];
+    return content_.rows[row][column];
 }
 
 void Sheet::checkRow(std::size_t row) const {
-    if (row >= rows_.size()) {
+    if (row >= content_.rows.size()) {
         throw std::out_of_range("no such condition in the sheet");
     }
 }
@@ -163,7 +207,7 @@ void Sheet::checkColumn(std::size_t column) const {
 }
 
 void Sheet::record(std::unique_ptr<Edit> edit, bool join) {
-    edit->redo(rows_);
+    edit->redo(content_);
     ++revision_;
     history_.resize(done_);
     ids_.resize(done_);
@@ -181,13 +225,14 @@ void Sheet::record(std::unique_ptr<Edit> edit, bool join) {
 void Sheet::setCell(std::size_t row, std::size_t column, std::string text) {
     checkRow(row);
     checkColumn(column);
-    if (rows_[row][column] == text) {
+    if (content_.rows[row][column] == text) {
         return;
     }
     const bool joins = typing_;
     typing_ = true;
     record(std::make_unique<CellsEdit>(
-               std::vector<CellsEdit::Change>{{row, column, rows_[row][column], std::move(text)}},
+               std::vector<CellsEdit::Change>{
+                   {row, column, content_.rows[row][column], std::move(text)}},
                0, true),
            joins);
 }
@@ -197,7 +242,7 @@ void Sheet::insertConditions(std::size_t at, std::size_t count) {
 }
 
 void Sheet::insertConditions(std::size_t at, Rows rows) {
-    if (at > rows_.size()) {
+    if (at > content_.rows.size()) {
         throw std::out_of_range("no such place in the sheet");
     }
     if (rows.empty()) {
@@ -211,20 +256,20 @@ void Sheet::insertConditions(std::size_t at, Rows rows) {
 }
 
 void Sheet::removeConditions(std::size_t first, std::size_t count) {
-    if (first > rows_.size() || count > rows_.size() - first) {
+    if (first > content_.rows.size() || count > content_.rows.size() - first) {
         throw std::out_of_range("no such conditions in the sheet");
     }
     if (count == 0) {
         return;
     }
-    const auto from = rows_.begin() + static_cast<Diff>(first);
+    const auto from = content_.rows.begin() + static_cast<Diff>(first);
     typing_ = false;
     record(std::make_unique<RemoveEdit>(first, Rows(from, from + static_cast<Diff>(count))));
 }
 
 void Sheet::duplicateCondition(std::size_t row) {
     checkRow(row);
-    insertConditions(row + 1, Rows{rows_[row]});
+    insertConditions(row + 1, Rows{content_.rows[row]});
 }
 
 void Sheet::moveCondition(std::size_t from, std::size_t to) {
@@ -239,16 +284,17 @@ void Sheet::moveCondition(std::size_t from, std::size_t to) {
 
 void Sheet::setBlock(std::size_t row, std::size_t column, const Block& block) {
     checkColumn(column);
-    if (row > rows_.size()) {
+    if (row > content_.rows.size()) {
         throw std::out_of_range("no such condition in the sheet");
     }
     const std::size_t end = row + block.size();
-    const std::size_t added = end > rows_.size() ? end - rows_.size() : 0;
+    const std::size_t added = end > content_.rows.size() ? end - content_.rows.size() : 0;
     std::vector<CellsEdit::Change> changes;
     for (std::size_t i = 0; i < block.size(); ++i) {
         const std::size_t r = row + i;
         for (std::size_t j = 0; j < block[i].size() && column + j < columnCount(); ++j) {
-            const std::string before = r < rows_.size() ? rows_[r][column + j] : std::string();
+            const std::string before =
+                r < content_.rows.size() ? content_.rows[r][column + j] : std::string();
             changes.push_back({r, column + j, before, block[i][j]});
         }
     }
@@ -267,11 +313,55 @@ void Sheet::replaceAll(Rows rows) {
     for (Row& row : rows) {
         row = fitted(std::move(row));
     }
-    if (rows == rows_) {
+    if (rows == content_.rows) {
         return;
     }
     typing_ = false;
-    record(std::make_unique<ReplaceEdit>(rows_, std::move(rows)));
+    Content after{std::move(rows), content_.dam};
+    record(std::make_unique<ReplaceEdit>(content_, std::move(after)));
+}
+
+void Sheet::replaceAll(Rows rows, design::DamTexts dam) {
+    for (Row& row : rows) {
+        row = fitted(std::move(row));
+    }
+    dam.resize(design::damFields().size());
+    if (rows == content_.rows && dam == content_.dam) {
+        return;
+    }
+    typing_ = false;
+    record(std::make_unique<ReplaceEdit>(content_, Content{std::move(rows), std::move(dam)}));
+}
+
+void Sheet::setDamText(std::size_t field, std::string text) {
+    if (field >= content_.dam.size()) {
+        throw std::out_of_range("no such value of the dam");
+    }
+    if (content_.dam[field] == text) {
+        return;
+    }
+    const bool joins = typing_;
+    typing_ = true;
+    record(std::make_unique<DamEdit>(
+               std::vector<DamEdit::Change>{{field, content_.dam[field], std::move(text)}}, true),
+           joins);
+}
+
+void Sheet::setDamTexts(const std::vector<std::pair<std::size_t, std::string>>& texts) {
+    std::vector<DamEdit::Change> changes;
+    for (const auto& [field, text] : texts) {
+        if (field >= content_.dam.size()) {
+            throw std::out_of_range("no such value of the dam");
+        }
+        if (content_.dam[field] != text) {
+            changes.push_back({field, content_.dam[field], text});
+        }
+    }
+    if (changes.empty()) {
+        return;
+    }
+    typing_ = false;
+    record(std::make_unique<DamEdit>(std::move(changes), false));
 }
 
 std::optional<Place> Sheet::undo() {
@@ -280,7 +370,7 @@ std::optional<Place> Sheet::undo() {
     }
     typing_ = false;
     --done_;
-    history_[done_]->undo(rows_);
+    history_[done_]->undo(content_);
     ++revision_;
     return history_[done_]->place();
 }
@@ -290,7 +380,7 @@ std::optional<Place> Sheet::redo() {
         return std::nullopt;
     }
     typing_ = false;
-    history_[done_]->redo(rows_);
+    history_[done_]->redo(content_);
     ++done_;
     ++revision_;
     return history_[done_ - 1]->place();

@@ -26,9 +26,18 @@ bool isEmpty(const Row& row) {
 
 OpenedSheet readSheet(csv::CsvReader::Source source) {
     const auto& known = design::conditionColumns();
-    csv::TableReader table(std::move(source), known);
+    csv::TableReader table(std::move(source), known, csv::Preamble::NameValueRows);
     OpenedSheet out;
     out.encoding = table.encoding();
+    std::vector<std::pair<std::string, std::string>> block;
+    for (const csv::PreambleRow& p : table.preamble()) {
+        block.emplace_back(p.name, p.value);
+    }
+    out.dam = design::damTextsFromRows(block);
+    const auto& damFields = design::damFields();
+    for (std::size_t i = 0; i < damFields.size(); ++i) {
+        out.hasTitleBlock = out.hasTitleBlock || (damFields[i].titleBlock && !isBlank(out.dam[i]));
+    }
     csv::TableRow tableRow;
     while (table.next(tableRow)) {
         // A row too long to keep has lost its cells; one with too few or too many cells, or an
@@ -54,9 +63,29 @@ OpenedSheet openSheet(const std::string& path) {
     return readSheet(file.source());
 }
 
-std::string sheetCsv(const Rows& rows) {
+std::string sheetCsv(const Rows& rows, const design::DamTexts& dam) {
     std::string out(kByteOrderMark);
     const auto& columns = design::conditionColumns();
+    // Excel writes every row of a sheet as wide as the widest: the block's rows and the empty
+    // row under them carry the header's width in empty cells, so a sheet saved again by Excel
+    // keeps its bytes.
+    const std::string padding(columns.size() - 2, ',');
+    bool anyValue = false;
+    const auto& damFields = design::damFields();
+    for (std::size_t i = 0; i < damFields.size() && i < dam.size(); ++i) {
+        if (isBlank(dam[i])) {
+            continue;
+        }
+        anyValue = true;
+        out += damFields[i].name;
+        out += ',';
+        csv::appendCsvCell(out, dam[i]);
+        out += padding;
+        out += "\r\n";
+    }
+    if (anyValue) {
+        out += std::string(columns.size() - 1, ',') + "\r\n";
+    }
     for (std::size_t c = 0; c < columns.size(); ++c) {
         out += c > 0 ? "," : "";
         out += columns[c];
@@ -77,8 +106,8 @@ std::string sheetCsv(const Rows& rows) {
     return out;
 }
 
-void saveSheet(const std::string& path, const Rows& rows) {
-    platform::replaceFile(path, sheetCsv(rows), platform::Flush::Now);
+void saveSheet(const std::string& path, const Rows& rows, const design::DamTexts& dam) {
+    platform::replaceFile(path, sheetCsv(rows, dam), platform::Flush::Now);
 }
 
 Rows firstStartRows() {
@@ -116,21 +145,22 @@ std::filesystem::path autosavePath(const std::filesystem::path& folder) {
 }
 
 void autosave(Sheet& sheet, const std::filesystem::path& folder) {
-    saveSheet(utf8Path(autosavePath(folder)), sheet.rows());
+    saveSheet(utf8Path(autosavePath(folder)), sheet.rows(), sheet.dam());
     sheet.markAutosaved();
 }
 
-std::optional<Rows> restoreAutosave(const std::filesystem::path& folder) {
+std::optional<Content> restoreAutosave(const std::filesystem::path& folder) {
     const std::filesystem::path file = autosavePath(folder);
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
         return std::nullopt;
     }
     try {
-        return openSheet(utf8Path(file)).rows;
+        OpenedSheet opened = openSheet(utf8Path(file));
+        return Content{std::move(opened.rows), std::move(opened.dam)};
     } catch (const csv::TableError& e) {
         if (e.kind() == csv::TableErrorKind::NoRows) {
-            return Rows{};  // the autosave of an empty sheet: its header alone
+            return Content{};  // the autosave of an empty sheet: its header alone
         }
         throw;
     }

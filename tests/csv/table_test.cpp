@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kelnor/csv/table.h"
+#include "kelnor/platform/text_encoding.h"
 
 namespace kelnor::csv {
 namespace {
@@ -186,6 +187,93 @@ TEST(Table, AReadErrorComesAfterTheRowsReadBeforeIt) {
         EXPECT_EQ(e.kind(), TableErrorKind::ReadFailed);
         EXPECT_EQ(e.reason(), std::error_code(EIO, std::generic_category()));
     }
+}
+
+// The `name,value` rows above the header, and the rows after it.
+struct Headed {
+    std::vector<PreambleRow> block;
+    std::size_t columns = 0;
+    std::vector<TableRow> rows;
+    Encoding encoding{};
+};
+
+Headed readHeaded(const std::string& bytes) {
+    TableReader table(sourceOf(bytes), kKnown, Preamble::NameValueRows);
+    Headed h{table.preamble(), table.columns().size(), {}, table.encoding()};
+    TableRow row;
+    while (table.next(row)) {
+        h.rows.push_back(row);
+    }
+    return h;
+}
+
+TEST(TablePreamble, NameValueRowsAboveTheHeaderAsExcelSavesThem) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::pair<std::string, std::string>> block;
+        std::vector<int> lines;
+    } rows[] = {
+        {"two rows",
+         "wall,1.2\nsettlement,0.3%\ncase,depth,wind\nA,1,2\n",
+         {{"wall", "1.2"}, {"settlement", "0.3%"}},
+         {1, 2}},
+        {"blank and all-comma lines between",
+         "wall,1.2\r\n\r\n,,\r\n ,,\r\ncase,depth,wind\r\nA,1,2\r\n",
+         {{"wall", "1.2"}},
+         {1}},
+        {"padded to the table's width",
+         "wall,1.2,\nstep,0.5,,\n project ,\"某水库,二期\",\ncase,depth,wind\nA,1,2\n",
+         {{"wall", "1.2"}, {"step", "0.5"}, {"project", "某水库,二期"}},
+         {1, 2, 3}},
+        {"a name without its value", "\nwall\ncase,depth,wind\nA,1,2\n", {{"wall", ""}}, {2}},
+        {"no block", "case,depth,wind\nA,1,2\n", {}, {}},
+        // A header of two columns is the header, not a row of the block.
+        {"a two-column header", "case,depth\nA,1\n", {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Headed h = readHeaded(row.bytes);
+        ASSERT_EQ(h.block.size(), row.block.size());
+        for (std::size_t i = 0; i < h.block.size(); ++i) {
+            EXPECT_EQ(h.block[i].name, row.block[i].first);
+            EXPECT_EQ(h.block[i].value, row.block[i].second);
+            EXPECT_EQ(h.block[i].line, row.lines[i]);
+        }
+        ASSERT_EQ(h.rows.size(), 1u);
+        EXPECT_EQ(h.rows[0].number, 1);  // rows counted from the header still
+        EXPECT_EQ(h.rows[0].cells[0], "A");
+        EXPECT_EQ(h.rows[0].problem, RowProblem::None);
+    }
+}
+
+TEST(TablePreamble, WithoutItANameValueFirstLineIsTheHeaderAsBefore) {
+    const auto e = errorOf("wall,1.2\ncase,depth,wind\nA,1,2\n");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->kind(), TableErrorKind::UnknownColumn);
+    EXPECT_EQ(e->name(), "wall");
+    // With it, a header naming an unknown column is still named.
+    try {
+        readHeaded("wall,1.2\ncase,depth,colour\nA,1,2\n");
+        FAIL() << "the header was read";
+    } catch (const TableError& t) {
+        EXPECT_EQ(t.kind(), TableErrorKind::UnknownColumn);
+        EXPECT_EQ(t.name(), "colour");
+    }
+}
+
+TEST(TablePreamble, AGbkBlockWithChineseCaptionsDecodes) {
+    const std::string bytes = platform::toCp936(
+        "防浪墙高度（m）,1.2\n工程名称,某水库\n,,\ncase,depth,wind\n正常蓄水位,1,2\n");
+    ASSERT_EQ(bytes.find("防浪墙"), std::string::npos);  // not UTF-8 any more
+    const Headed h = readHeaded(bytes);
+    EXPECT_EQ(h.encoding, Encoding::Gbk);
+    ASSERT_EQ(h.block.size(), 2u);
+    EXPECT_EQ(h.block[0].name, "防浪墙高度（m）");
+    EXPECT_EQ(h.block[1].name, "工程名称");
+    EXPECT_EQ(h.block[1].value, "某水库");
+    ASSERT_EQ(h.rows.size(), 1u);
+    EXPECT_EQ(h.rows[0].cells[0], "正常蓄水位");
 }
 
 }  // namespace

@@ -472,8 +472,12 @@ TEST_F(DesignPresenterTest, BookInformationIsAskedKeptAndPrinted) {
     view.infoAnswers = {typed};
     presenter->perform(Command::BookInfo, {});
     EXPECT_EQ(presenter->bookInfo(), info);
-    // Not part of the conditions: the sheet stays unchanged and unmarked.
-    EXPECT_FALSE(presenter->sheet().modified());
+    // It travels with the conditions file: the sheet is changed, as one step of undo, and
+    // saved in the rows above the header.
+    EXPECT_TRUE(presenter->sheet().modified());
+    EXPECT_EQ(presenter->sheet().dam()[*design::damFieldIndex("project")], info.project);
+    ASSERT_TRUE(presenter->save());
+    EXPECT_NE(slurp(dir / u8path("坝.csv")).find("project,某水库 <扩建>,"), std::string::npos);
 
     // The book carries it, escaped, with today's date where none was given.
     presenter->writeBook();

@@ -27,7 +27,9 @@ TEST(SheetEvaluation, TheThreeUsualConditionsGiveTheSummaryLine) {
     ASSERT_EQ(ev.outcomes.size(), 3u);
     EXPECT_EQ(ev.governing, 1u);
     EXPECT_EQ(ev.rule, design::GoverningRule::HighestCrest);
-    EXPECT_EQ(ev.summaryZh(), "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m");
+    EXPECT_EQ(ev.summaryZh(),
+              "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m；采用坝顶高程 104.30 "
+              "m，满足。");
     for (const Outcome& o : ev.outcomes) {
         EXPECT_TRUE(o.result.has_value());
         EXPECT_FALSE(o.failure.has_value());
@@ -42,7 +44,8 @@ TEST(SheetEvaluation, WithoutMeanDepthsTheHandWorkedCrestGoverns) {
         r[col("mean_depth")].clear();
     }
     EXPECT_EQ(evaluate(rows).summaryZh(),
-              "控制工况：设计洪水位，y = 2.727 m，坝顶高程不低于 104.227 m");
+              "控制工况：设计洪水位，y = 2.727 m，坝顶高程不低于 104.227 m；采用坝顶高程 104.30 "
+              "m，满足。");
     // Without levels the largest y governs and the line has no crest.
     for (Row& r : rows) {
         r[col("level")].clear();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QColor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,6 +28,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -36,7 +39,10 @@
 #include <utility>
 
 #include "freeboard_view.h"
+#include "kelnor/design/crest.h"
+#include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
 #include "sheet_model.h"
 
 namespace {
@@ -111,6 +117,25 @@ std::optional<sheet::BookInfo> editInDialog(QWidget* window, const sheet::BookIn
     return edited;
 }
 
+// An entry of the dam panel. Its undo and redo are the sheet's, as in the grid's cells: the
+// line's own Ctrl+Z would take back typing the sheet has already recorded.
+class DamLineEdit final : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+
+  protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+                e->ignore();
+                return true;
+            }
+        }
+        return QLineEdit::event(e);
+    }
+};
+
 std::error_code openWithDesktopServices(const fs::path& file) {
     // A file URL carries the Chinese file name intact, whatever the locale's encoding.
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(qtPath(file)))) {
@@ -134,6 +159,7 @@ class DesignWindow::View final : public sheet::DesignView {
 
     void showSheet() override {
         window_.sheetModel_->refresh();
+        window_.showDamEntries();
         window_.showCommandsEnabled();
         // Every change of the sheet comes here: the autosave follows a second after the last.
         window_.autosave_->start();
@@ -143,11 +169,20 @@ class DesignWindow::View final : public sheet::DesignView {
         window_.resultsModel_->refresh();
         window_.alignResults();
         window_.summary_->setText(text(window_.presenter_.evaluation().summaryZh()));
+        window_.showSettled();
     }
 
     void showPicture() override { window_.picture_->setDrawing(window_.presenter_.picture()); }
 
     void showPlace(const sheet::Place& place) override {
+        if (place.damField) {
+            const auto& fields = sheet::damPanelFields();
+            const auto at = std::find(fields.begin(), fields.end(), *place.damField);
+            if (at != fields.end()) {
+                window_.damEntries_[std::size_t(at - fields.begin())]->setFocus();
+            }
+            return;
+        }
         QAbstractItemModel* model = window_.sheetModel_;
         const int condition = static_cast<int>(place.row);
         if (condition >= model->columnCount()) {
@@ -282,6 +317,13 @@ void DesignWindow::createWidgets() {
     connect(results_->horizontalScrollBar(), &QScrollBar::valueChanged,
             grid_->horizontalScrollBar(), &QScrollBar::setValue);
 
+    // The dam's values and the settled crest beside the conditions.
+    auto* above = new QSplitter(Qt::Horizontal);
+    above->addWidget(grid_);
+    above->addWidget(createDamPanel());
+    above->setStretchFactor(0, 3);
+    above->setStretchFactor(1, 2);
+
     auto* below = new QSplitter(Qt::Horizontal);
     below->addWidget(results_);
     below->addWidget(picture_);
@@ -290,10 +332,82 @@ void DesignWindow::createWidgets() {
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(grid_, 3);
+    layout->addWidget(above, 3);
     layout->addWidget(summary_);
     layout->addWidget(below, 2);
     setCentralWidget(central);
+}
+
+QWidget* DesignWindow::createDamPanel() {
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("dam"));
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* form = new QFormLayout;
+    for (const std::size_t field : sheet::damPanelFields()) {
+        auto* line = new DamLineEdit;
+        line->setObjectName(text(kelnor::design::damFields()[field].name));
+        connect(line, &QLineEdit::textEdited, this, [this, field](const QString& typed) {
+            presenter_.setDamText(field, typed.toStdString());
+        });
+        // Leaving the entry ends a piece of typing: the next is a step of undo of its own.
+        connect(line, &QLineEdit::editingFinished, this, [this] { presenter_.endTyping(); });
+        form->addRow(text(kelnor::design::damCaptionZh(kelnor::design::damFields()[field])), line);
+        damEntries_.push_back(line);
+    }
+    layout->addLayout(form);
+    settled_ = new QTableWidget(0, 3);
+    settled_->setObjectName(QStringLiteral("settled"));
+    settled_->setHorizontalHeaderLabels(
+        {QStringLiteral("坝顶高程的确定"), QStringLiteral("数值"), QStringLiteral("说明")});
+    settled_->verticalHeader()->hide();
+    settled_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    settled_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(settled_, 1);
+    return panel;
+}
+
+void DesignWindow::showDamEntries() {
+    const std::vector<sheet::DamEntry> entries =
+        sheet::damEntries(presenter_.sheet(), presenter_.evaluation());
+    for (std::size_t i = 0; i < entries.size() && i < damEntries_.size(); ++i) {
+        QLineEdit* line = damEntries_[i];
+        const QString typed = text(entries[i].text);
+        // Set only where it differs, so the cursor stays where the user types.
+        if (line->text() != typed) {
+            line->setText(typed);
+        }
+        line->setPlaceholderText(text(entries[i].hint));
+        line->setToolTip(text(entries[i].tip));
+        const sheet::Rgb bad = sheet::kFaultBackground;
+        line->setStyleSheet(
+            entries[i].atFault
+                ? QStringLiteral("background: rgb(%1,%2,%3)").arg(bad.r).arg(bad.g).arg(bad.b)
+                : QString());
+    }
+}
+
+void DesignWindow::showSettled() {
+    showDamEntries();  // the faults follow the evaluation
+    const std::vector<sheet::SettledLine> lines = sheet::settledLines(presenter_.evaluation());
+    settled_->setRowCount(static_cast<int>(lines.size()));
+    const sheet::Rgb failed = sheet::kFailedTextColour;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const QString cells[] = {text(lines[i].caption), text(lines[i].value), text(lines[i].note)};
+        for (int c = 0; c < 3; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setToolTip(cells[2]);
+            if (lines[i].failing) {
+                item->setForeground(QColor(failed.r, failed.g, failed.b));
+            }
+            if (c == 1) {
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            settled_->setItem(static_cast<int>(i), c, item);
+        }
+    }
+    settled_->resizeColumnToContents(0);
+    settled_->resizeColumnToContents(1);
 }
 
 void DesignWindow::createMenus() {

@@ -9,12 +9,15 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "desktop.h"
 #include "kelnor/sheet/design_presenter.h"
 
 class QAction;
 class QLabel;
+class QLineEdit;
+class QTableWidget;
 class QMenu;
 class QTableView;
 class QTimer;
@@ -76,6 +79,10 @@ class DesignWindow final : public QMainWindow {
     // Undo and redo greyed while there is nothing to take back.
     void showCommandsEnabled();
     void alignResults();
+    // The dam panel: its entries' texts and faults, and the settled crest under them.
+    void showDamEntries();
+    void showSettled();
+    QWidget* createDamPanel();
     std::optional<kelnor::sheet::CellRange> selectedRange() const;
 
     DesignDesktop desktop_;
@@ -87,6 +94,8 @@ class DesignWindow final : public QMainWindow {
     QTableView* results_ = nullptr;
     QLabel* summary_ = nullptr;
     FreeboardView* picture_ = nullptr;
+    std::vector<QLineEdit*> damEntries_;  // by kelnor::sheet::damPanelFields()
+    QTableWidget* settled_ = nullptr;
     QTimer* autosave_ = nullptr;
     std::map<kelnor::sheet::Command, QAction*> actions_;
     // The presenter itself closes the window (退出): it has asked already.

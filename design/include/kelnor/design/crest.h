@@ -97,9 +97,6 @@ struct Dam {
     double reserveMetres() const;
 };
 
-// The default rounding step, m.
-inline constexpr double kDefaultStep = 0.1;
-
 // Reads the dam's values. Numbers read as a cell does; an empty text takes its default. Raises
 // DamError naming the value.
 Dam readDam(const DamTexts& texts);
@@ -137,11 +134,15 @@ struct Adopted {
     bool met = true;
 };
 
+// The default rounding step, m.
+inline constexpr double kDefaultStep = 0.1;
+
 struct Settled {
     std::size_t highest = 0;  // the result whose level + y is the highest
     double highestLevelPlusY = 0;
     std::optional<Adopted> wallTop;  // with a wave wall
     std::vector<CrestBound> bounds;  // the crest's bounds: one without a wall, three with one
+    double step = kDefaultStep;      // the rounding step the adopted values take
     std::size_t leading = 0;         // the bound that sets the required crest
     Adopted crest;
     double reserve = 0;  // m

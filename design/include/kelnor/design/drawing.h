@@ -10,10 +10,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::design {
@@ -117,7 +119,10 @@ inline constexpr double kMaxSlopeRun = 4;
 // The sketch of the governing condition; empty when nothing was computed. Levels are drawn for
 // every condition that gives one; when none does, the governing still water is at 0 and only
 // heights are labelled.
-Drawing freeboardDrawing(const Evaluation& evaluation);
+// Where the crest is settled, the embankment is drawn at its adopted crest with its ▽, the wave
+// wall on it up to its adopted top, and the crest as built with the reserve dashed above it.
+Drawing freeboardDrawing(const Evaluation& evaluation,
+                         const std::optional<Settled>& settled = std::nullopt);
 
 // How texts and marks are sized on the device.
 struct FitOptions {

@@ -1,15 +1,16 @@
 #pragma once
 
-// The calculation book's title block as the design window keeps it (计算书信息): the project,
-// the design stage, who computed, checked and reviewed, and the date. It belongs to the user's
-// work rather than to one conditions file, so it is kept beside the autosave in the user's data
-// folder, across sessions, and never written into the conditions CSV, which stays the file
-// `kelnor-calc --conditions` reads.
+// The calculation book's title block as the design window edits it (计算书信息): the project,
+// the design stage, who computed, checked and reviewed, and the date. It travels with the
+// conditions file, in the `name,value` rows above its header; the one typed last is also kept
+// beside the autosave in the user's data folder, across sessions, as the title block of a new
+// sheet and of a file that gives none.
 
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kelnor/design/book.h"
@@ -42,6 +43,12 @@ inline constexpr std::string_view kBookInfoTitle = "计算书信息";
 // The book's options for `info`: the title block, today's date where none is given, and the
 // freeboard sketch, as the window writes its books.
 design::BookOptions bookOptions(const BookInfo& info, const std::string& today);
+
+// The title block among the dam's values of a sheet, and put into them.
+BookInfo titleOf(const design::DamTexts& dam);
+void putTitle(design::DamTexts& dam, const BookInfo& info);
+// The fields of design::damFields() it fills, with the texts of `info`.
+std::vector<std::pair<std::size_t, std::string>> titleTexts(const BookInfo& info);
 
 // The file in `folder` that keeps it: design-book-info.csv.
 std::filesystem::path bookInfoPath(const std::filesystem::path& folder);

@@ -74,6 +74,7 @@ enum class Command {
     Paste,
     Clear,
     AddCondition,
+    AddEarthquake,
     RemoveConditions,
     DuplicateCondition,
     MoveLeft,
@@ -116,14 +117,17 @@ class DesignView {
     virtual ~DesignView() = default;
 
     virtual void setTitle(const std::string& title) = 0;
-    // Shows the presenter's sheet() again: the cells, the rows and their count.
+    // Shows the presenter's sheet() again: the cells, the rows and their count, and the dam
+    // panel's entries.
     virtual void showSheet() = 0;
     // Shows the presenter's evaluation() again: each condition's results, failure and
-    // warnings, the governing one and the summary line.
+    // warnings, the governing one and the summary line, and the dam panel's settled crest
+    // (damEntries and settledLines of kelnor/sheet/dam_panel.h).
     virtual void showResults() = 0;
     // Draws the presenter's picture() again.
     virtual void showPicture() = 0;
-    // Brings the cell or the condition where an undo or redo changed the sheet into view.
+    // Brings the cell, the condition or the dam's value where an undo or redo changed the sheet
+    // into view.
     virtual void showPlace(const Place& place) = 0;
 
     // Shows `message` titled as the window and returns once the user has dismissed it.
@@ -209,10 +213,15 @@ class DesignPresenter {
     // (Book) or the page printed to PDF by a browser (PrintedBook). The title block is the
     // book information's, dated today where it gives no date.
     void writeBook(FileKind kind = FileKind::Book);
-    // 计算书信息: asks for the title block until its date is one or the box is cancelled, and
-    // keeps it in the data folder for the next session.
+    // 计算书信息: asks for the sheet's title block until its date is one or the box is
+    // cancelled, puts it into the sheet as one step of undo, and keeps it in the data folder
+    // as the title block of the next new sheet.
     void editBookInfo();
+    // The title block a new sheet starts with: the one typed last.
     const BookInfo& bookInfo() const { return bookInfo_; }
+    // The book's options for the sheet as it stands: its title block (today's date where it
+    // gives none), its dam's values and the sketch.
+    design::BookOptions bookOptionsNow() const;
     // Whether the window may close (the window's close button): asks 保存/不保存/取消 for a
     // changed sheet. When it may, the session's autosave is no longer needed and is removed.
     bool mayClose();
@@ -233,7 +242,14 @@ class DesignPresenter {
     void duplicateCondition(std::size_t row);
     void moveCondition(std::size_t from, std::size_t to);
     void setCell(std::size_t row, std::size_t column, const std::string& text);
+    // Sets a value of the dam's panel (an index into design::damFields()).
+    void setDamText(std::size_t field, const std::string& text);
     void endTyping();
+    // 添加地震情况: a copy of condition `from` (normally the normal storage level's) right
+    // after it, in the earthquake condition, its surge left empty for the user to type; the
+    // place of the surge cell. Earthquake values copied from an earthquake condition are kept
+    // but for the surge.
+    Place addEarthquake(std::size_t from);
 
     // Writes the autosave when the sheet changed since the last one (the window's timer calls
     // it). A sheet with nothing unsaved needs none: the session's autosave is removed. Never
@@ -255,6 +271,10 @@ class DesignPresenter {
     void edit(const std::function<void()>& change);
     void undone(const std::optional<Place>& place);
     void removeAutosave();
+    // The dam's values of a new sheet: none but the title block typed last.
+    design::DamTexts newDam() const;
+    // The first condition in normal operation; the first one where none is.
+    std::size_t firstNormal() const;
 
     DesignView& view_;
     std::filesystem::path dataFolder_;

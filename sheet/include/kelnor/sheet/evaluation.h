@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 #include "kelnor/sheet/sheet.h"
 
@@ -33,14 +34,23 @@ struct SheetEvaluation {
     std::vector<Outcome> outcomes;         // one per condition of the sheet, in its order
     std::optional<std::size_t> governing;  // index into outcomes
     design::GoverningRule rule = design::GoverningRule::None;
+    // The dam's values read, or why one cannot be; the crest settled over the conditions.
+    design::Dam dam;
+    std::optional<design::DamError> damError;
+    design::Settlement settlement;
 
-    // The design in one line: "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m";
-    // without a level the crest part is left out; empty when nothing computed.
+    // The value of the dam at fault (an index into design::damFields()), to mark it.
+    std::optional<std::size_t> failedDamField() const;
+
+    // The design in one line: "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m",
+    // followed by the adopted values and whether they meet their requirements where the crest
+    // is settled; without a level the crest part is left out; empty when nothing computed.
     std::string summaryZh() const;
 };
 
 // Reads and computes every condition of `rows`; condition i is row i + 1 of the conditions.
-SheetEvaluation evaluate(const Rows& rows);
+// Reads the dam's values and settles the crest.
+SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
 
 // A number rounded as the book prints it: `decimals` places, no negative zero, "-" as the
 // minus sign (so a spreadsheet reads a copied number as one).

@@ -1,16 +1,21 @@
 #pragma once
 
 // The design conditions as the user types them: a list of conditions, each the texts of its
-// cells by column (the columns of fields()), and every change to it an edit that can undo and
-// redo itself. The window edits only through this class, so whatever the user does can be
-// taken back, and it learns from the counters whether the sheet needs saving or autosaving.
+// cells by column (the columns of fields()), with the values of the dam as a whole (the wave
+// wall, the reserve, the adopted crest and the book's title block), and every change to them
+// an edit that can undo and redo itself. The window edits only through this class, so whatever the
+// user does can be taken back, and it learns from the counters whether the sheet needs saving or
+// autosaving.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "kelnor/design/crest.h"
 
 namespace kelnor::sheet {
 
@@ -24,18 +29,25 @@ Row emptyRow();
 // A block of cell texts, rows of cells, as pasted: rows may differ in length.
 using Block = std::vector<std::vector<std::string>>;
 
+// What an edit changes: the conditions and the dam's values.
+struct Content {
+    Rows rows;
+    design::DamTexts dam = design::emptyDamTexts();
+};
+
 // Where an edit happened, for the window to show it after an undo or redo.
 struct Place {
     std::size_t row = 0;
-    std::optional<std::size_t> column;  // none when whole conditions changed
+    std::optional<std::size_t> column;      // none when whole conditions changed
+    std::optional<std::size_t> damField{};  // a value of the dam (design::damFields()) instead
 };
 
 // One change to the sheet that knows how to take itself back.
 class Edit {
   public:
     virtual ~Edit() = default;
-    virtual void redo(Rows& rows) const = 0;
-    virtual void undo(Rows& rows) const = 0;
+    virtual void redo(Content& content) const = 0;
+    virtual void undo(Content& content) const = 0;
     // Where the window should show the change.
     virtual Place place() const = 0;
     // Takes `next`, made right after this edit, into this one where the two are one piece of
@@ -46,12 +58,13 @@ class Edit {
 class Sheet {
   public:
     Sheet() = default;
-    // A sheet holding `rows` (each widened or cut to columnCount()), unmodified, without
-    // history.
-    explicit Sheet(Rows rows);
+    // A sheet holding `rows` (each widened or cut to columnCount()) and the dam's values,
+    // unmodified, without history.
+    explicit Sheet(Rows rows, design::DamTexts dam = design::emptyDamTexts());
 
-    std::size_t size() const { return rows_.size(); }
-    const Rows& rows() const { return rows_; }
+    std::size_t size() const { return content_.rows.size(); }
+    const Rows& rows() const { return content_.rows; }
+    const design::DamTexts& dam() const { return content_.dam; }
     const std::string& cell(std::size_t row, std::size_t column) const;
 
     // --- edits, each one step of undo -------------------------------------------------------
@@ -75,6 +88,12 @@ class Sheet {
     void setBlock(std::size_t row, std::size_t column, const Block& block);
     // Replaces every condition at once (opening a file into the sheet as one undoable step).
     void replaceAll(Rows rows);
+    // Replaces every condition and the dam's values at once.
+    void replaceAll(Rows rows, design::DamTexts dam);
+    // Sets a value of the dam, by its index in design::damFields(); typing joins as in a cell.
+    void setDamText(std::size_t field, std::string text);
+    // Sets several values of the dam as one step (the 计算书信息 box): by field, the new text.
+    void setDamTexts(const std::vector<std::pair<std::size_t, std::string>>& texts);
 
     // --- undo and redo ----------------------------------------------------------------------
     bool canUndo() const { return done_ > 0; }
@@ -104,7 +123,7 @@ class Sheet {
     void checkRow(std::size_t row) const;
     void checkColumn(std::size_t column) const;
 
-    Rows rows_;
+    Content content_;
     std::vector<std::unique_ptr<Edit>> history_;
     std::vector<std::uint64_t> ids_;  // by history_: a fresh number whenever an edit changes
     std::size_t done_ = 0;            // edits in history_ done; the rest were undone

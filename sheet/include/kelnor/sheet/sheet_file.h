@@ -25,25 +25,34 @@ struct RowIssue {
 
 struct OpenedSheet {
     Rows rows;
+    // The dam's values and the title block, from the `name,value` rows above the header.
+    design::DamTexts dam = design::emptyDamTexts();
+    bool hasTitleBlock = false;  // the file gives at least one value of the title block
     std::vector<RowIssue> issues;
     csv::Encoding encoding = csv::Encoding::Utf8;
 };
 
-// Reads a table of conditions from `source`. Raises csv::TableError (an unknown or repeated
-// column, no header, no rows, a row neither UTF-8 nor GBK, a failed read).
+// Reads a table of conditions from `source`, headed by the dam's `name,value` rows where it
+// has them. Raises csv::TableError (an unknown or repeated column, no header, no rows, a row
+// neither UTF-8 nor GBK, a failed read) and design::DamError (a row above the header that
+// names no value of the dam, or one named twice).
 OpenedSheet readSheet(csv::CsvReader::Source source);
 
 // Opens the file named in UTF-8. Raises std::system_error when it cannot be opened, and
 // csv::TableError as readSheet.
 OpenedSheet openSheet(const std::string& path);
 
-// The conditions as CSV: the UTF-8 byte-order mark, the header of every column, one line per
-// condition (a condition with every cell empty left out), CR LF line ends.
-std::string sheetCsv(const Rows& rows);
+// The conditions as CSV: the UTF-8 byte-order mark; each value of the dam that is given as a
+// row `name,value` padded with empty cells to the header's width and an empty row after them,
+// as Excel saves such a sheet; the header of every column, one line per condition (a condition
+// with every cell empty left out), CR LF line ends. Without a value of the dam the file starts
+// with the header, as the files of earlier versions.
+std::string sheetCsv(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
 
-// Replaces the file named in UTF-8 with sheetCsv(rows), flushed to the disk before it replaces
-// the old one. Raises platform::WriteFailure naming the file and the system's reason.
-void saveSheet(const std::string& path, const Rows& rows);
+// Replaces the file named in UTF-8 with sheetCsv(rows, dam), flushed to the disk before it
+// replaces the old one. Raises platform::WriteFailure naming the file and the system's reason.
+void saveSheet(const std::string& path, const Rows& rows,
+               const design::DamTexts& dam = design::emptyDamTexts());
 
 // The conditions of a first start: the normal storage, design flood and check flood levels of
 // one grade-2 dam.
@@ -57,9 +66,9 @@ std::filesystem::path autosavePath(const std::filesystem::path& folder);
 // marks the sheet autosaved. Raises platform::WriteFailure.
 void autosave(Sheet& sheet, const std::filesystem::path& folder);
 
-// The conditions of the autosave file of `folder`; nothing when there is none. Raises
-// csv::TableError or std::system_error where one is there but cannot be read.
-std::optional<Rows> restoreAutosave(const std::filesystem::path& folder);
+// The conditions and the dam's values of the autosave file of `folder`; nothing when there is none.
+// Raises csv::TableError or std::system_error where one is there but cannot be read.
+std::optional<Content> restoreAutosave(const std::filesystem::path& folder);
 
 // A path as the UTF-8 text the platform layer takes.
 std::string utf8Path(const std::filesystem::path& path);

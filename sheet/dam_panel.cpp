@@ -1,0 +1,114 @@
+#include "kelnor/sheet/dam_panel.h"
+
+#include "kelnor/design/tables.h"
+#include "kelnor/design/wording.h"
+
+namespace kelnor::sheet {
+
+namespace {
+
+std::string level(double value) {
+    return fixed(value, 3);
+}
+
+std::string adoptedNote(const design::Adopted& a) {
+    return std::string(design::metZh(a.met)) + (a.typed ? "（给定）" : "（向上取整）");
+}
+
+// The condition whose level + y is the highest: the settling counts the computed conditions
+// in the sheet's order.
+std::string highestName(const SheetEvaluation& evaluation, std::size_t computed) {
+    for (const Outcome& o : evaluation.outcomes) {
+        if (o.result && computed-- == 0) {
+            return design::conditionNameZh(o.result->condition);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+const std::vector<std::size_t>& damPanelFields() {
+    static const std::vector<std::size_t> fields = [] {
+        std::vector<std::size_t> out;
+        const auto& all = design::damFields();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!all[i].titleBlock) {
+                out.push_back(i);
+            }
+        }
+        return out;
+    }();
+    return fields;
+}
+
+std::vector<DamEntry> damEntries(const Sheet& sheet, const SheetEvaluation& evaluation) {
+    std::vector<DamEntry> out;
+    const auto fault = evaluation.failedDamField();
+    for (const std::size_t i : damPanelFields()) {
+        const design::DamField& f = design::damFields()[i];
+        DamEntry e;
+        e.field = i;
+        e.caption = design::damCaptionZh(f);
+        e.text = sheet.dam()[i];
+        e.hint = std::string(f.hintZh);
+        e.atFault = fault == i;
+        if (e.atFault) {
+            e.tip = design::damFailureZh(*evaluation.damError);
+        }
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
+    std::vector<SettledLine> out;
+    if (evaluation.damError) {
+        out.push_back({"坝顶高程", "—", design::damFailureZh(*evaluation.damError), true});
+        return out;
+    }
+    const design::Settlement& settlement = evaluation.settlement;
+    if (!settlement.settled) {
+        if (settlement.why != design::Unsettled::NoConditions) {
+            out.push_back(
+                {"坝顶高程", "—", std::string(design::unsettledZh(settlement.why)), true});
+        }
+        return out;
+    }
+    const design::Settled& s = *settlement.settled;
+    const design::Dam& dam = evaluation.dam;
+    out.push_back({"静水位 + y 最大值（m）", level(s.highestLevelPlusY),
+                   highestName(evaluation, s.highest), false});
+    if (s.wallTop) {
+        out.push_back({"采用防浪墙顶高程（m）", design::adoptedZh(s.wallTop->value, dam.step),
+                       adoptedNote(*s.wallTop), !s.wallTop->met});
+        for (const design::CrestBound& b : s.bounds) {
+            out.push_back(
+                {"坝顶下限（m）", level(b.value),
+                 design::crestRuleZh(b.rule) + " " + std::string(design::standingMark(b.standing)),
+                 false});
+        }
+    }
+    out.push_back({"要求坝顶高程（m）", level(s.crest.required),
+                   design::crestRuleZh(s.bounds[s.leading].rule), false});
+    out.push_back({"采用坝顶高程（m）", design::adoptedZh(s.crest.value, dam.step),
+                   adoptedNote(s.crest), !s.crest.met});
+    if (s.wallHeight) {
+        out.push_back({"防浪墙高度（m）", fixed(*s.wallHeight, 2),
+                       s.wallHeightUnusual ? "不在一般的 1.0～1.2 m 之间" : "一般为 1.0～1.2 m",
+                       s.wallHeightUnusual});
+    }
+    out.push_back({"预留沉降（m）", fixed(s.reserve, 3), "不计入 y 与坝高", false});
+    out.push_back({"竣工坝顶高程（m）", fixed(s.asBuilt, 3), "采用坝顶高程 + 预留沉降", false});
+    return out;
+}
+
+std::string copySettled(const SheetEvaluation& evaluation) {
+    std::string out;
+    for (const SettledLine& line : settledLines(evaluation)) {
+        out += line.caption + "\t" + line.value + "\t" + line.note + "\r\n";
+    }
+    return out;
+}
+
+}  // namespace kelnor::sheet

@@ -1,0 +1,432 @@
+// Settling the crest over computed conditions: the highest level + y, the wave wall's three
+// bounds on the crest beneath it, the adopted values rounded up or typed, the reserve and the
+// crest as built; the dam's values read from a file's rows; and the earthquake condition.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "condition_cells.h"
+#include "kelnor/design/crest.h"
+#include "kelnor/design/method.h"
+
+namespace kelnor::design {
+namespace {
+
+// A computed condition as settling reads it: level and y given, crest = level + y.
+Result result(const char* label, double level, double y, Operation op = Operation::Normal) {
+    Result r;
+    r.condition.label = label;
+    r.condition.level = level;
+    r.condition.operation = op;
+    r.y = y;
+    r.crest = level + y;
+    return r;
+}
+
+Evaluation evaluation(std::vector<Result> results) {
+    Evaluation ev;
+    ev.results = std::move(results);
+    return ev;
+}
+
+Dam withWall(double wall) {
+    Dam dam;
+    dam.wall = wall;
+    return dam;
+}
+
+// The book example's three conditions: 104.2228 m governs, by the design flood level.
+Evaluation bookExample() {
+    return evaluation({result("正常蓄水位", 100, 2.6753308360114705),
+                       result("设计洪水位", 101.5, 2.7228498117897093),
+                       result("校核洪水位", 102.3, 1.60994852885742, Operation::Abnormal)});
+}
+
+TEST(SettleCrest, ThePublishedExamCaseGovernedByItsFourthCondition) {
+    // Case F: the earthquake at the normal storage level, 105 + 2.8 = 107.8, and the others
+    // at 109.5, 109.8 and 110.0 m.
+    const Settlement s =
+        settleCrest(evaluation({result("正常蓄水位", 105, 4.5), result("设计洪水位", 107.3, 2.5),
+                                result("校核洪水位", 108.6, 1.4, Operation::Abnormal),
+                                result("地震情况", 105, 2.8, Operation::Earthquake)}),
+                    Dam{});
+    ASSERT_TRUE(s.settled);
+    EXPECT_EQ(s.settled->highest, 2u);
+    EXPECT_DOUBLE_EQ(s.settled->highestLevelPlusY, 110.0);
+    ASSERT_EQ(s.settled->bounds.size(), 1u);
+    EXPECT_EQ(s.settled->bounds[0].rule, CrestRule::HighestLevelPlusY);
+    EXPECT_FALSE(s.settled->wallTop);
+    EXPECT_FALSE(s.settled->wallHeight);
+    EXPECT_EQ(s.settled->crest.value, 110.0);
+    EXPECT_TRUE(s.settled->crest.met);
+    EXPECT_EQ(s.settled->asBuilt, 110.0);
+}
+
+TEST(SettleCrest, EachOfTheWallsBoundsTakesTheLeadInTurn) {
+    struct Row {
+        const char* what;
+        Evaluation ev;
+        double wall;
+        double wallTop;
+        std::vector<double> bounds;  // wall top less wall, normal level + 0.5, abnormal level
+        std::size_t leading;
+        double crest;
+        double wallHeight;
+        bool unusual;
+    };
+    const std::vector<Row> rows = {
+        {"wall top less the wall",
+         bookExample(),
+         1.2,
+         104.3,
+         {103.1, 102.0, 102.3},
+         0,
+         103.1,
+         1.2,
+         false},
+        {"a wall higher than usual",
+         bookExample(),
+         1.5,
+         104.3,
+         {102.8, 102.0, 102.3},
+         0,
+         102.8,
+         1.5,
+         true},
+        {"0.5 m above the normal level",
+         evaluation({result("正常", 100, 0.6), result("校核", 100.2, 0.3, Operation::Abnormal)}),
+         1.2,
+         100.6,
+         {99.4, 100.5, 100.2},
+         1,
+         100.5,
+         0.1,
+         true},
+        // The highest normal level counts, not the normal condition with the highest crest.
+        {"the highest normal level",
+         evaluation({result("正常", 100, 3.0), result("设计", 101.5, 1.0)}),
+         1.2,
+         103.0,
+         {101.8, 102.0},
+         1,
+         102.0,
+         1.0,
+         false},
+        {"not below the abnormal level",
+         evaluation({result("正常", 100, 2.0), result("校核", 101.5, 1.0, Operation::Abnormal),
+                     result("地震", 100, 2.4, Operation::Earthquake)}),
+         1.2,
+         102.5,
+         {101.3, 100.5, 101.5},
+         2,
+         101.5,
+         1.0,
+         false},
+        {"the earthquake's level is abnormal",
+         evaluation({result("正常", 100, 1.0), result("地震", 101.4, 0.5, Operation::Earthquake)}),
+         1.2,
+         101.9,
+         {100.7, 100.5, 101.4},
+         2,
+         101.4,
+         0.5,
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Settlement s = settleCrest(row.ev, withWall(row.wall));
+        ASSERT_TRUE(s.settled);
+        const Settled& d = *s.settled;
+        ASSERT_TRUE(d.wallTop);
+        EXPECT_EQ(d.wallTop->value, row.wallTop);
+        ASSERT_EQ(d.bounds.size(), row.bounds.size());
+        for (std::size_t i = 0; i < row.bounds.size(); ++i) {
+            EXPECT_DOUBLE_EQ(d.bounds[i].value, row.bounds[i]) << i;
+        }
+        EXPECT_EQ(d.bounds[0].rule, CrestRule::WallTopLessWall);
+        EXPECT_EQ(d.leading, row.leading);
+        EXPECT_EQ(d.crest.value, row.crest);
+        ASSERT_TRUE(d.wallHeight);
+        EXPECT_DOUBLE_EQ(*d.wallHeight, row.wallHeight);
+        EXPECT_EQ(d.wallHeightUnusual, row.unusual);
+    }
+    // The bounds name the conditions they count from: 设计洪水位 and 校核洪水位.
+    const Settled d = *settleCrest(bookExample(), withWall(1.2)).settled;
+    EXPECT_EQ(d.bounds[1].condition, 1u);
+    EXPECT_EQ(d.bounds[2].condition, 2u);
+}
+
+TEST(RoundUp, ToTheStepAndWrittenAsItsDecimals) {
+    const struct {
+        double value, step, adopted;
+    } rows[] = {
+        {104.2, 0.1, 104.2},
+        {104.2000001, 0.1, 104.3},
+        {104.22284981178971, 0.1, 104.3},
+        {104.3, 0.1, 104.3},
+        {103.1, 0.1, 103.1},
+        {104.22284981178971, 0.5, 104.5},
+        {104.5, 0.5, 104.5},
+        {104.22284981178971, 0.01, 104.23},
+        {104.22, 0.01, 104.22},
+        {104.22284981178971, 1, 105},
+        {104, 1, 104},
+        {104.22284981178971, 0.05, 104.25},
+        {0.1 + 0.2, 0.1, 0.3},
+        {99.95, 0.1, 100.0},
+    };
+    for (const auto& row : rows) {
+        // Exactly the decimal: 104.3, not 1043 × 0.1 = 104.30000000000001.
+        EXPECT_EQ(roundUp(row.value, row.step), row.adopted) << row.value << " to " << row.step;
+    }
+}
+
+TEST(SettleCrest, ATypedValueIsKeptAndCheckedAgainstItsRequirement) {
+    struct Row {
+        const char* what;
+        std::optional<double> crest, wallTop;
+        double crestValue;
+        bool crestMet;
+        double wallTopValue;
+        bool wallTopMet;
+    };
+    const std::vector<Row> rows = {
+        {"crest below", 103.0, std::nullopt, 103.0, false, 104.3, true},
+        {"crest on its requirement", 103.1, std::nullopt, 103.1, true, 104.3, true},
+        {"crest above", 104.0, std::nullopt, 104.0, true, 104.3, true},
+        // The crest still counts from the wall top required, not the one typed too low.
+        {"wall top below", std::nullopt, 104.2, 103.1, true, 104.2, false},
+        {"wall top above", std::nullopt, 104.5, 103.3, true, 104.5, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Dam dam = withWall(1.2);
+        dam.crest = row.crest;
+        dam.wallTop = row.wallTop;
+        const Settled d = *settleCrest(bookExample(), dam).settled;
+        EXPECT_EQ(d.crest.value, row.crestValue);
+        EXPECT_EQ(d.crest.met, row.crestMet);
+        EXPECT_EQ(d.crest.typed, row.crest.has_value());
+        EXPECT_EQ(d.wallTop->value, row.wallTopValue);
+        EXPECT_EQ(d.wallTop->met, row.wallTopMet);
+        EXPECT_DOUBLE_EQ(d.wallTop->required, 104.22284981178971);
+        EXPECT_EQ(d.met(), row.crestMet && row.wallTopMet);
+    }
+}
+
+TEST(SettleCrest, TheReserveInMetresOrAsAShareOfTheDamsHeight) {
+    const struct {
+        const char* settlement;
+        const char* damHeight;
+        double reserve, asBuilt;
+    } rows[] = {
+        {"0.3%", "68", 0.204, 103.304}, {"0.3 ％", "68", 0.204, 103.304},
+        {"0.5", "", 0.5, 103.6},        {"0.5", "68", 0.5, 103.6},
+        {"", "68", 0, 103.1},
+    };
+    for (const auto& row : rows) {
+        DamTexts texts = emptyDamTexts();
+        setDamText(texts, "wall", "1.2");
+        setDamText(texts, "settlement", row.settlement);
+        setDamText(texts, "dam_height", row.damHeight);
+        const Settled d = *settleCrest(bookExample(), readDam(texts)).settled;
+        EXPECT_DOUBLE_EQ(d.reserve, row.reserve) << row.settlement;
+        EXPECT_EQ(d.asBuilt, row.asBuilt) << row.settlement;
+        EXPECT_EQ(d.crest.value, 103.1);  // the reserve is kept apart from the crest
+    }
+}
+
+TEST(SettleCrest, WhyTheCrestCannotBeSettled) {
+    EXPECT_EQ(settleCrest(Evaluation{}, Dam{}).why, Unsettled::NoConditions);
+    Evaluation failed = bookExample();
+    failed.failures.emplace_back(ConditionErrorKind::NotANumber, 4, "地震", "surge", "abc");
+    EXPECT_EQ(settleCrest(failed, Dam{}).why, Unsettled::Failures);
+    EXPECT_FALSE(settleCrest(failed, Dam{}).settled);
+    Evaluation noLevel = evaluation({result("a", 100, 2), result("b", 101, 2)});
+    for (Result& r : noLevel.results) {
+        r.condition.level.reset();
+        r.crest.reset();
+    }
+    EXPECT_EQ(settleCrest(noLevel, withWall(1.2)).why, Unsettled::NoLevel);
+}
+
+TEST(DamRows, AValueThatCannotBeUsedIsNamed) {
+    using Rows = std::vector<std::pair<std::string, std::string>>;
+    struct Row {
+        Rows rows;
+        DamErrorKind kind;
+        const char* name;
+        const char* text;
+        const char* other;
+    };
+    const std::vector<Row> cases = {
+        {{{"walll", "1.2"}}, DamErrorKind::UnknownName, "walll", "1.2", ""},
+        {{{"wall", "1.2"}, {"防浪墙高度（m）", "1.0"}}, DamErrorKind::Repeated, "wall", "1.0", ""},
+        {{{"wall", "abc"}}, DamErrorKind::NotANumber, "wall", "abc", ""},
+        {{{"wall", "1e999"}}, DamErrorKind::TooLarge, "wall", "1e999", ""},
+        {{{"wall", "0"}}, DamErrorKind::NotPositive, "wall", "0", ""},
+        {{{"step", "-0.1"}}, DamErrorKind::NotPositive, "step", "-0.1", ""},
+        {{{"settlement", "-0.2"}}, DamErrorKind::Negative, "settlement", "-0.2", ""},
+        {{{"settlement", "0.3%"}}, DamErrorKind::NeedsOther, "settlement", "0.3%", "dam_height"},
+        {{{"wall_top", "104.3"}}, DamErrorKind::NeedsOther, "wall_top", "104.3", "wall"},
+        {{{"date", "2024-02-30"}}, DamErrorKind::NotADate, "date", "2024-02-30", ""},
+        {{{"date", "2024/13/1"}}, DamErrorKind::NotADate, "date", "2024/13/1", ""},
+        {{{"date", "5/1/2024"}}, DamErrorKind::NotADate, "date", "5/1/2024", ""},
+    };
+    for (const auto& c : cases) {
+        try {
+            readDam(damTextsFromRows(c.rows));
+            ADD_FAILURE() << c.name << " " << c.text << " was read";
+        } catch (const DamError& e) {
+            EXPECT_EQ(e.kind(), c.kind) << c.text;
+            EXPECT_EQ(e.name(), c.name) << c.text;
+            EXPECT_EQ(e.text(), c.text);
+            EXPECT_EQ(e.other(), c.other) << c.text;
+        }
+    }
+}
+
+TEST(DamRows, ChineseCaptionsAndExcelsDateAreRead) {
+    const Dam dam = readDam(damTextsFromRows({{"防浪墙高度（m）", "1.2"},
+                                              {"工程名称", "某水库"},
+                                              {"预留沉降（m 或 %）", "0.3%"},
+                                              {" Dam_Height ", "68"},
+                                              {"取整步长(m)", "0.5"},
+                                              {"date", "2024/5/1"}}));
+    EXPECT_EQ(dam.wall, 1.2);
+    EXPECT_EQ(dam.project, "某水库");
+    EXPECT_DOUBLE_EQ(dam.reserveMetres(), 0.204);
+    EXPECT_EQ(dam.step, 0.5);
+    EXPECT_EQ(dam.date, "2024-05-01");
+    // Nothing given: no wall, nothing reserved, the default step.
+    const Dam none = readDam(emptyDamTexts());
+    EXPECT_FALSE(none.wall);
+    EXPECT_EQ(none.reserveMetres(), 0);
+    EXPECT_EQ(none.step, 0.1);
+}
+
+// --- The earthquake condition: the abnormal run-up at its level plus B ----------------------
+
+Cells quakeCells(const testing_support::CellList& changes) {
+    // The book example's normal storage level, 100 m.
+    return testing_support::conditionCells({{"case", "地震情况"},
+                                            {"level", "100"},
+                                            {"depth", "30"},
+                                            {"mean_depth", "24"},
+                                            {"wind", "21"},
+                                            {"fetch", "3"},
+                                            {"slope", "3"},
+                                            {"roughness", "0.8"},
+                                            {"grade", "2"}},
+                                           changes);
+}
+
+TEST(Earthquake, TheAbnormalConditionAtItsLevelPlusSurgeAndSettlement) {
+    for (const char* wind : {"wind", "wind_max"}) {
+        SCOPED_TRACE(wind);
+        const Result abnormal =
+            compute(readCondition(quakeCells({{"operation", "abnormal"}, {"wind", "14"}})));
+        const Result quake = compute(
+            readCondition(std::string(wind) == "wind" ? quakeCells({{"operation", "earthquake"},
+                                                                    {"wind", "14"},
+                                                                    {"surge", "0.5"},
+                                                                    {"quake_settlement", "0.2"}})
+                                                      : quakeCells({{"operation", "地震"},
+                                                                    {"wind", ""},
+                                                                    {"wind_max", "14"},
+                                                                    {"surge", "0.5"},
+                                                                    {"quake_settlement", "0.2"}})));
+        EXPECT_EQ(quake.condition.wind, 14);  // the annual maximum × 1.0
+        EXPECT_EQ(quake.waves.hm, abnormal.waves.hm);
+        EXPECT_EQ(quake.runUp.Rp, abnormal.runUp.Rp);
+        EXPECT_EQ(quake.e, abnormal.e);
+        EXPECT_EQ(quake.A, 0.5);  // grade 2, abnormal, mountains and hills
+        EXPECT_EQ(abnormal.A, 0.5);
+        EXPECT_DOUBLE_EQ(quake.B, 0.7);
+        EXPECT_DOUBLE_EQ(quake.y, abnormal.y + 0.5 + 0.2);
+        EXPECT_DOUBLE_EQ(*quake.crest, 100 + quake.y);
+        EXPECT_EQ(abnormal.B, 0);
+    }
+}
+
+TEST(Earthquake, ItsColumnsOnlyOnItsOwnConditionAndNeverNegative) {
+    const struct {
+        testing_support::CellList changes;
+        ConditionErrorKind kind;
+        const char* column;
+        const char* otherText;
+    } rows[] = {
+        {{{"operation", "earthquake"}}, ConditionErrorKind::Missing, "surge", ""},
+        {{{"operation", "earthquake"}, {"surge", " "}}, ConditionErrorKind::Missing, "surge", ""},
+        {{{"operation", "abnormal"}, {"surge", "0.5"}},
+         ConditionErrorKind::NotForOperation,
+         "surge",
+         "abnormal"},
+        {{{"quake_settlement", "0.1"}},
+         ConditionErrorKind::NotForOperation,
+         "quake_settlement",
+         "normal"},
+        {{{"operation", "earthquake"}, {"surge", "abc"}},
+         ConditionErrorKind::NotANumber,
+         "surge",
+         ""},
+        {{{"operation", "earthquake"}, {"surge", "-0.5"}},
+         ConditionErrorKind::Negative,
+         "surge",
+         ""},
+        {{{"operation", "earthquake"}, {"surge", "0.5"}, {"quake_settlement", "-0.1"}},
+         ConditionErrorKind::Negative,
+         "quake_settlement",
+         ""},
+        {{{"allowance", "-0.1"}}, ConditionErrorKind::Negative, "allowance", ""},
+        {{{"extra", "-0.1"}}, ConditionErrorKind::Negative, "extra", ""},
+    };
+    for (const auto& row : rows) {
+        try {
+            readCondition(quakeCells(row.changes));
+            ADD_FAILURE() << row.column << " was read";
+        } catch (const ConditionError& e) {
+            EXPECT_EQ(e.kind(), row.kind) << row.column;
+            EXPECT_EQ(e.column(), row.column);
+            EXPECT_EQ(e.otherText(), row.otherText) << row.column;
+        }
+    }
+}
+
+TEST(Earthquake, SurgeWindFactorAndRoughnessWarnedOfOnlyPastTheirLimits) {
+    const struct {
+        testing_support::CellList changes;
+        WarningKind kind;
+        bool raised;
+    } rows[] = {
+        {{{"operation", "earthquake"}, {"surge", "0.4"}}, WarningKind::SurgeOutside, true},
+        {{{"operation", "earthquake"}, {"surge", "0.5"}}, WarningKind::SurgeOutside, false},
+        {{{"operation", "earthquake"}, {"surge", "1.5"}}, WarningKind::SurgeOutside, false},
+        {{{"operation", "earthquake"}, {"surge", "1.6"}}, WarningKind::SurgeOutside, true},
+        {{{"wind", ""}, {"wind_max", "14"}, {"wind_factor", "1.4"}},
+         WarningKind::WindFactorBelowNormal,
+         true},
+        {{{"wind", ""}, {"wind_max", "14"}, {"wind_factor", "1.5"}},
+         WarningKind::WindFactorBelowNormal,
+         false},
+        {{{"wind", ""}, {"wind_max", "14"}, {"wind_factor", "1.4"}, {"operation", "abnormal"}},
+         WarningKind::WindFactorBelowNormal,
+         false},
+        {{{"roughness", "1.0"}}, WarningKind::RoughnessAboveSmooth, false},
+        {{{"roughness", "1.05"}}, WarningKind::RoughnessAboveSmooth, true},
+    };
+    for (const auto& row : rows) {
+        const Result r = compute(readCondition(quakeCells(row.changes)));
+        int found = 0;
+        for (const Warning& w : r.warnings) {
+            found += w.kind == row.kind ? 1 : 0;
+        }
+        EXPECT_EQ(found, row.raised ? 1 : 0) << row.changes.back().second;
+    }
+}
+
+}  // namespace
+}  // namespace kelnor::design
