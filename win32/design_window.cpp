@@ -11,9 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "kelnor/design/crest.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/platform/document.h"
 #include "kelnor/platform/text_encoding.h"
+#include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/grid.h"
 #include "lines_box.h"
@@ -36,6 +38,8 @@ constexpr wchar_t kPlacementValue[] = L"WindowPlacement";
 constexpr int kGridId = 100;
 constexpr int kResultsId = 101;
 constexpr int kEditorId = 102;
+constexpr int kSettledId = 103;
+constexpr int kFirstDamId = 200;  // the dam panel's entries, by sheet::damPanelFields()
 // Menu commands: kFirstCommand + the presenter's command.
 constexpr int kFirstCommand = 1000;
 constexpr UINT_PTR kAutosaveTimer = 1;
@@ -579,6 +583,7 @@ class DesignWindow::View final : public sheet::DesignView {
 
     void showSheet() override {
         window_.grid_->showSheet();
+        window_.showDamEntries();
         // Every change of the sheet comes here: the autosave follows a second after the last.
         SetTimer(window_.hwnd_, kAutosaveTimer, kAutosaveDelayMs, nullptr);
     }
@@ -587,11 +592,20 @@ class DesignWindow::View final : public sheet::DesignView {
         window_.showResultColumns();
         SetWindowTextW(window_.summary_,
                        widen(window_.presenter_.evaluation().summaryZh()).c_str());
+        window_.showSettled();
     }
 
     void showPicture() override { InvalidateRect(window_.picture_, nullptr, FALSE); }
 
     void showPlace(const sheet::Place& place) override {
+        if (place.damField) {
+            const auto& fields = sheet::damPanelFields();
+            const auto at = std::find(fields.begin(), fields.end(), *place.damField);
+            if (at != fields.end()) {
+                SetFocus(window_.damEntries_[std::size_t(at - fields.begin())]);
+            }
+            return;
+        }
         window_.grid_->moveTo(place.row, place.column.value_or(0), false);
     }
 
@@ -845,6 +859,63 @@ void DesignWindow::createControls(HINSTANCE instance) {
                                0, 0, hwnd_, nullptr, instance, nullptr);
     picture_ = CreateWindowExW(WS_EX_CLIENTEDGE, kPictureClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0,
                                0, hwnd_, nullptr, instance, this);
+    // The dam's values beside the conditions, each a caption and an entry, and the settled
+    // crest under them.
+    int id = kFirstDamId;
+    for (const std::size_t field : sheet::damPanelFields()) {
+        const std::wstring caption = widen(design::damCaptionZh(design::damFields()[field]));
+        damLabels_.push_back(CreateWindowExW(0, L"STATIC", caption.c_str(),
+                                             WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0,
+                                             0, hwnd_, nullptr, instance, nullptr));
+        damEntries_.push_back(CreateWindowExW(
+            WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+            0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance,
+            nullptr));
+    }
+    settled_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"EDIT", L"",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 0,
+        0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSettledId)), instance, nullptr);
+}
+
+std::optional<std::size_t> DesignWindow::damEntryOf(HWND control) const {
+    const auto at = std::find(damEntries_.begin(), damEntries_.end(), control);
+    if (at == damEntries_.end()) {
+        return std::nullopt;
+    }
+    return std::size_t(at - damEntries_.begin());
+}
+
+void DesignWindow::showDamEntries() {
+    const std::vector<sheet::DamEntry> entries =
+        sheet::damEntries(presenter_.sheet(), presenter_.evaluation());
+    showingDam_ = true;
+    for (std::size_t i = 0; i < entries.size() && i < damEntries_.size(); ++i) {
+        const std::wstring typed = widen(entries[i].text);
+        // Set only where it differs, so the caret stays where the user types.
+        if (textOf(damEntries_[i]) != typed) {
+            SetWindowTextW(damEntries_[i], typed.c_str());
+        }
+        SendMessageW(damEntries_[i], EM_SETCUEBANNER, TRUE,
+                     reinterpret_cast<LPARAM>(widen(entries[i].hint).c_str()));
+        // A value that cannot be used says so in its caption.
+        std::wstring caption = widen(design::damCaptionZh(design::damFields()[entries[i].field]));
+        if (entries[i].atFault) {
+            caption = L"✖ " + caption;
+        }
+        SetWindowTextW(damLabels_[i], caption.c_str());
+    }
+    showingDam_ = false;
+}
+
+void DesignWindow::showSettled() {
+    showDamEntries();  // the faults follow the evaluation
+    std::wstring text;
+    for (const sheet::SettledLine& line : sheet::settledLines(presenter_.evaluation())) {
+        text += widen(line.caption) + L"  " + widen(line.value) + L"  " + widen(line.note) +
+                (line.failing ? L"  ✖" : L"") + L"\r\n";
+    }
+    SetWindowTextW(settled_, text.c_str());
 }
 
 void DesignWindow::useDpi(UINT dpi) {
@@ -853,7 +924,10 @@ void DesignWindow::useDpi(UINT dpi) {
     HFONT next = CreateFontIndirectW(&font);
     font.lfWeight = FW_BOLD;
     HFONT bold = CreateFontIndirectW(&font);
-    for (HWND control : {grid_->list(), results_, summary_, picture_}) {
+    std::vector<HWND> controls = {grid_->list(), results_, summary_, picture_, settled_};
+    controls.insert(controls.end(), damLabels_.begin(), damLabels_.end());
+    controls.insert(controls.end(), damEntries_.begin(), damEntries_.end());
+    for (HWND control : controls) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(next), FALSE);
     }
     for (HFONT old : {font_, bold_}) {
@@ -886,7 +960,23 @@ void DesignWindow::layOut() {
     const int lowerTop = margin + gridHeight + line + margin;
     const int lowerHeight = std::max(0, int(client.bottom) - margin - lowerTop);
     const int resultsWidth = width * 3 / 5;
-    MoveWindow(grid_->list(), margin, margin, width, gridHeight, TRUE);
+    // The dam panel takes the right two fifths beside the conditions: a caption and an entry
+    // a line, the settled crest under them.
+    const int gridWidth = width * 3 / 5;
+    const int panelLeft = margin + gridWidth + margin;
+    const int panelWidth = std::max(0, width - gridWidth - margin);
+    const int captionWidth = panelWidth / 2;
+    const int entryHeight = metrics.tmHeight + scaled(8, dpi_);
+    int y = margin;
+    for (std::size_t i = 0; i < damEntries_.size(); ++i) {
+        MoveWindow(damLabels_[i], panelLeft, y + scaled(3, dpi_), captionWidth, line, TRUE);
+        MoveWindow(damEntries_[i], panelLeft + captionWidth, y, panelWidth - captionWidth,
+                   entryHeight, TRUE);
+        y += entryHeight + scaled(2, dpi_);
+    }
+    MoveWindow(settled_, panelLeft, y + scaled(2, dpi_), panelWidth,
+               std::max(0, margin + gridHeight - y - scaled(2, dpi_)), TRUE);
+    MoveWindow(grid_->list(), margin, margin, gridWidth, gridHeight, TRUE);
     MoveWindow(summary_, margin, margin + gridHeight + scaled(4, dpi_), width, line, TRUE);
     MoveWindow(results_, margin, lowerTop, resultsWidth, lowerHeight, TRUE);
     MoveWindow(picture_, margin + resultsWidth + margin, lowerTop,
@@ -913,6 +1003,33 @@ bool DesignWindow::handleKey(MSG& message) {
     }
     if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) {
         return false;
+    }
+    const std::optional<std::size_t> entry = damEntryOf(message.hwnd);
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F6) {
+        // F6 goes from the conditions to the dam panel and back, as between a window's panes.
+        SetFocus(entry ? grid_->list() : damEntries_.front());
+        return true;
+    }
+    if (entry && message.message == WM_KEYDOWN) {
+        const bool control = GetKeyState(VK_CONTROL) < 0;
+        // In the dam panel Tab goes from entry to entry and on to the grid; Del, Ctrl+C, Ctrl+V
+        // and Ctrl+X are the entry's own, not the grid's.
+        if (message.wParam == VK_TAB) {
+            const bool back = GetKeyState(VK_SHIFT) < 0;
+            if (back && *entry == 0) {
+                SetFocus(grid_->list());
+            } else if (!back && *entry + 1 == damEntries_.size()) {
+                SetFocus(grid_->list());
+            } else {
+                SetFocus(damEntries_[back ? *entry - 1 : *entry + 1]);
+            }
+            return true;
+        }
+        if (message.wParam == VK_DELETE ||
+            (control && (message.wParam == 'C' || message.wParam == 'V' || message.wParam == 'X' ||
+                         message.wParam == 'A'))) {
+            return false;
+        }
     }
     return TranslateAcceleratorW(hwnd_, keys_, &message) != 0;
 }
@@ -1179,6 +1296,16 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
 LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_COMMAND: {
+            if (const auto entry = damEntryOf(reinterpret_cast<HWND>(l))) {
+                const std::size_t field = sheet::damPanelFields()[*entry];
+                if (HIWORD(w) == EN_CHANGE && !showingDam_) {
+                    presenter_.setDamText(field, narrow(textOf(damEntries_[*entry])));
+                } else if (HIWORD(w) == EN_KILLFOCUS) {
+                    // Leaving the entry ends a piece of typing: the next is a step of its own.
+                    presenter_.endTyping();
+                }
+                return 0;
+            }
             const int command = LOWORD(w) - kFirstCommand;
             if (HIWORD(w) <= 1 && command >= 0 &&
                 command <= static_cast<int>(sheet::Command::Help)) {

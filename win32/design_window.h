@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "kelnor/sheet/design_presenter.h"
 
@@ -52,6 +53,11 @@ class DesignWindow {
     void layOut();
     void useDpi(UINT dpi);
     void showResultColumns();
+    // The dam panel: its entries' texts and faults, and the settled crest under them.
+    void showDamEntries();
+    void showSettled();
+    // The entry of the dam panel that `control` is, if it is one.
+    std::optional<std::size_t> damEntryOf(HWND control) const;
     void perform(sheet::Command command);
     void paintPicture(HWND picture);
     void restorePlacement();
@@ -64,6 +70,10 @@ class DesignWindow {
     HWND results_ = nullptr;
     HWND summary_ = nullptr;
     HWND picture_ = nullptr;
+    std::vector<HWND> damLabels_;   // by kelnor::sheet::damPanelFields()
+    std::vector<HWND> damEntries_;  // EDIT controls, likewise
+    HWND settled_ = nullptr;        // the settled crest, a read-only EDIT
+    bool showingDam_ = false;       // the entries are being filled: their changes are not typing
     HACCEL keys_ = nullptr;
     HFONT font_ = nullptr;
     HFONT bold_ = nullptr;

@@ -226,7 +226,6 @@ TEST(TablePreamble, NameValueRowsAboveTheHeaderAsExcelSavesThem) {
          "wall,1.2,\nstep,0.5,,\n project ,\"某水库,二期\",\ncase,depth,wind\nA,1,2\n",
          {{"wall", "1.2"}, {"step", "0.5"}, {"project", "某水库,二期"}},
          {1, 2, 3}},
-        {"a name without its value", "\nwall\ncase,depth,wind\nA,1,2\n", {{"wall", ""}}, {2}},
         {"no block", "case,depth,wind\nA,1,2\n", {}, {}},
         // A header of two columns is the header, not a row of the block.
         {"a two-column header", "case,depth\nA,1\n", {}, {}},

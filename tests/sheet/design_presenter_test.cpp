@@ -17,6 +17,7 @@
 #include "kelnor/design/book.h"
 #include "kelnor/platform/pdf_printer.h"
 #include "kelnor/sheet/book_info.h"
+#include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 #include "run_program.h"
@@ -614,6 +615,84 @@ TEST_F(DesignPresenterTest, CommandLineFileWinsOverTheAutosave) {
     EXPECT_TRUE(next->autosaveNow());
     EXPECT_TRUE(next->mayClose());
     EXPECT_EQ(slurp(autosavePath(data)), autosaved);  // an earlier session's, left alone
+}
+
+TEST_F(DesignPresenterTest, AddingTheEarthquakeCopiesTheCurrentConditionAndWaitsForItsSurge) {
+    presenter->start(std::nullopt);
+    const std::size_t surge = *columnIndex("surge");
+    const std::size_t operation = *columnIndex("operation");
+    // From the normal storage level (condition 0): a copy after it, its surge cell current.
+    const auto place = presenter->perform(Command::AddEarthquake, {Place{0, 3}, std::nullopt});
+    ASSERT_TRUE(place);
+    EXPECT_EQ(place->row, 1u);
+    EXPECT_EQ(place->column, surge);
+    const Sheet& sheet = presenter->sheet();
+    ASSERT_EQ(sheet.size(), 4u);
+    EXPECT_EQ(sheet.cell(1, operation), "earthquake");
+    EXPECT_EQ(sheet.cell(1, *columnIndex("case")), "正常蓄水位+地震");
+    EXPECT_EQ(sheet.cell(1, *columnIndex("level")), sheet.cell(0, *columnIndex("level")));
+    // Until the surge is typed the new condition fails on that cell, named.
+    const Outcome& waiting = presenter->evaluation().outcomes[1];
+    EXPECT_EQ(waiting.failedColumn(), surge);
+    presenter->setCell(1, surge, "1.0");
+    const auto& outcomes = presenter->evaluation().outcomes;
+    ASSERT_TRUE(outcomes[1].result);
+    EXPECT_EQ(outcomes[1].result->B, 1.0);
+    // One step of undo each: the surge, then the condition.
+    presenter->undo();
+    presenter->undo();
+    EXPECT_EQ(presenter->sheet().size(), 3u);
+}
+
+TEST_F(DesignPresenterTest, TheDamsValuesAreEditedUndoneSavedAndReopened) {
+    const fs::path file = conditionsFile("坝.csv");
+    presenter->start(file);
+    const std::size_t wall = *design::damFieldIndex("wall");
+    const std::size_t crest = *design::damFieldIndex("crest");
+    presenter->setDamText(wall, "1");
+    presenter->setDamText(wall, "1.2");  // more of the same typing
+    presenter->endTyping();
+    presenter->setDamText(crest, "abc");
+    // A value that does not read is marked on its entry; nothing is settled meanwhile.
+    EXPECT_EQ(presenter->evaluation().failedDamField(), crest);
+    EXPECT_FALSE(presenter->evaluation().settlement.settled);
+    presenter->undo();
+    EXPECT_EQ(view.places.back().damField, crest);
+    ASSERT_TRUE(presenter->evaluation().settlement.settled);
+    EXPECT_TRUE(presenter->evaluation().settlement.settled->wallTop);
+    EXPECT_NE(presenter->evaluation().summaryZh().find("防浪墙顶高程"), std::string::npos);
+    ASSERT_TRUE(presenter->save());
+    // The file carries the wall; the next session opens it with the wall.
+    auto next = restart(file);
+    EXPECT_EQ(next->sheet().dam()[wall], "1.2");
+    EXPECT_FALSE(next->sheet().modified());
+    presenter->undo();
+    EXPECT_EQ(presenter->sheet().dam()[wall], "");
+}
+
+TEST_F(DesignPresenterTest, AFileWhoseBlockNamesAnUnknownValueIsToldAndNotOpened) {
+    const fs::path bad = dir / u8path("坏.csv");
+    std::ofstream(bad, std::ios::binary) << "walls,1.2\ncase,depth\na,3\n";
+    presenter->start(std::nullopt);
+    EXPECT_FALSE(presenter->openFile(bad));
+    ASSERT_FALSE(view.told.empty());
+    EXPECT_NE(view.told.back().find("walls"), std::string::npos) << view.told.back();
+    EXPECT_FALSE(presenter->file());
+}
+
+TEST_F(DesignPresenterTest, AnAdoptedCrestBelowItsRequirementIsShownNotMet) {
+    presenter->start(std::nullopt);
+    presenter->setDamText(*design::damFieldIndex("crest"), "104.2");
+    const std::vector<SettledLine> lines = settledLines(presenter->evaluation());
+    const auto adopted = std::find_if(lines.begin(), lines.end(), [](const SettledLine& l) {
+        return l.caption == "采用坝顶高程（m）";
+    });
+    ASSERT_NE(adopted, lines.end());
+    EXPECT_EQ(adopted->value, "104.20");
+    EXPECT_TRUE(adopted->failing);
+    EXPECT_NE(presenter->evaluation().summaryZh().find("不满足"), std::string::npos);
+    presenter->copyResults();
+    EXPECT_NE(view.clipboard.find("采用坝顶高程（m）\t104.20\t不满足"), std::string::npos);
 }
 
 }  // namespace

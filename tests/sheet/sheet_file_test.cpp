@@ -135,3 +135,59 @@ TEST_F(SavedSheetInCalc, KelnorCalcComputesTheSavedConditions) {
 
 }  // namespace
 }  // namespace kelnor::sheet
+
+namespace kelnor::sheet {
+namespace {
+
+design::DamTexts damOf(std::initializer_list<std::pair<std::string_view, std::string>> given) {
+    design::DamTexts dam = design::emptyDamTexts();
+    for (const auto& [name, text] : given) {
+        design::setDamText(dam, name, text);
+    }
+    return dam;
+}
+
+TEST_F(SheetFileTest, TheDamsValuesHeadTheFileAsExcelWritesThemAndReadBack) {
+    const design::DamTexts dam =
+        damOf({{"project", "某水库, \"一期\""}, {"wall", "1.2"}, {"settlement", "0.3%"}});
+    const std::string text = sheetCsv(firstStartRows(), dam);
+    // Each row as wide as the header (21 columns), an empty row, then the header.
+    const std::string pad(19, ',');
+    EXPECT_EQ(text.substr(0, text.find("case,")),
+              "\xEF\xBB\xBFproject,\"某水库, \"\"一期\"\"\"" + pad + "\r\nwall,1.2" + pad +
+                  "\r\nsettlement,0.3%" + pad + "\r\n" + std::string(20, ',') + "\r\n");
+    const std::string path = file("dam.csv");
+    saveSheet(path, firstStartRows(), dam);
+    const OpenedSheet opened = openSheet(path);
+    EXPECT_EQ(opened.dam, dam);
+    EXPECT_TRUE(opened.hasTitleBlock);
+    EXPECT_EQ(opened.rows.size(), 3u);
+    // Without a value of the dam the file is that of earlier versions: the header first.
+    EXPECT_EQ(sheetCsv(firstStartRows()).substr(3, 5), "case,");
+    EXPECT_FALSE(readSheet(csv::sourceOf(sheetCsv(firstStartRows()))).hasTitleBlock);
+}
+
+TEST_F(SheetFileTest, ABlockRowNamingNoValueOfTheDamFailsTheOpen) {
+    for (const char* text : {"walls,1.2\ncase,depth\na,3\n", "wall,1\nwall,2\ncase,depth\na,3\n"}) {
+        EXPECT_THROW(readSheet(csv::sourceOf(text)), design::DamError) << text;
+    }
+    // Chinese captions, as typed in Excel by hand, with or without the unit.
+    const OpenedSheet opened =
+        readSheet(csv::sourceOf("防浪墙高度（m）,1.0\n工程名称,某水库\n\ncase,depth\na,3\n"));
+    EXPECT_EQ(design::damText(opened.dam, "wall"), "1.0");
+    EXPECT_EQ(design::damText(opened.dam, "project"), "某水库");
+}
+
+TEST_F(SavedSheetInCalc, KelnorCalcSettlesTheCrestOfTheBlockTheWindowWrote) {
+    const std::string path = utf8Path(dir / std::filesystem::path(u8"坝.csv"));
+    saveSheet(path, firstStartRows(), damOf({{"wall", "1.2"}, {"crest", "102.5"}}));
+    const std::string settled = utf8Path(dir / "settled.csv");
+    const testing_support::Outcome o = run({"--conditions", path, "--settled", settled});
+    // The adopted crest typed is below the wall top less the wall, 104.3 - 1.2 = 103.1.
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "kelnor-calc: adopted crest 102.5 is below the required 103.1\n");
+    EXPECT_NE(slurp(dir / "settled.csv").find("\ncrest,102.5,103.1,0,"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelnor::sheet
