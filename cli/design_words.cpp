@@ -132,7 +132,7 @@ std::string describe(const design::Warning& w) {
 std::string describe(const design::DamError& e) {
     using enum design::DamErrorKind;
     static constexpr Word<design::DamErrorKind> kFailures[] = {
-        {UnknownName, "the row {q} above the header names no value of the dam ({names})"},
+        {UnknownName, "the row {qn} above the header names no value of the dam ({names})"},
         {Repeated, "the dam's value {name} is given twice"},
         {NotANumber, "the dam's value {name} {q} is not a number"},
         {TooLarge, "the dam's value {name} {q} is too large"},
@@ -147,6 +147,7 @@ std::string describe(const design::DamError& e) {
     }
     return fillIn(wordFor(e.kind(), kFailures), {{"name", e.name()},
                                                  {"q", "\"" + e.text() + "\""},
+                                                 {"qn", "\"" + e.name() + "\""},
                                                  {"other", e.other()},
                                                  {"names", names}});
 }

@@ -89,6 +89,11 @@ TableReader::TableReader(CsvReader::Source source, std::span<const std::string_v
 
     for (int line = 1;; ++line) {
         if (!reader_.next(record_)) {
+            // Rows of a name and a value and no header after them: most likely a header of
+            // two columns, the first misspelt.
+            if (!preamble_.empty()) {
+                throw TableError(TableErrorKind::UnknownColumn, preamble_.back().name, 0, 1);
+            }
             throw TableError(TableErrorKind::NoHeader);
         }
         if (record_.blank) {

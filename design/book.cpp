@@ -1,5 +1,6 @@
 #include "kelnor/design/book.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <ctime>
@@ -152,7 +153,14 @@ void inputsTable(Page& p, const Evaluation& ev) {
              return fx(c.quakeSettlement.value_or(0.0), 2);
          }},
     };
+    // The earthquake's rows only where a condition is one.
+    const bool quake = std::any_of(ev.results.begin(), ev.results.end(), [](const Result& r) {
+        return r.condition.operation == Operation::Earthquake;
+    });
     for (const auto& [column, cell] : rows) {
+        if (!quake && (column == "surge" || column == "quake_settlement")) {
+            continue;
+        }
         p << "<tr><td>"_html << columnZh(column) << "</td>"_html;
         for (const auto& r : ev.results) {
             p << "<td class=\"num\">"_html << cell(r.condition) << "</td>"_html;
@@ -198,8 +206,15 @@ void summary(Page& p, const Evaluation& ev, const BookOptions& o, const Settleme
     // alone onto the next, which starts the calculations.
     p << "<section class=\"keep\">"_html << heading(Section::Summary)
       << "<table><tr><th>工况</th><th>公式</th><th>hm（m）</th><th>Lm（m）</th>"
-         "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th><th>B（m）</th><th>y（m）</th>"
-         "<th>静水位（m）</th><th>静水位 + y（m）</th><th>控制</th></tr>\n"_html;
+         "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th>"_html;
+    // The earthquake allowance's column only where a condition is one.
+    const bool quake = std::any_of(ev.results.begin(), ev.results.end(), [](const Result& r) {
+        return r.condition.operation == Operation::Earthquake;
+    });
+    if (quake) {
+        p << "<th>B（m）</th>"_html;
+    }
+    p << "<th>y（m）</th><th>静水位（m）</th><th>静水位 + y（m）</th><th>控制</th></tr>\n"_html;
     const auto num = [&p](const std::string& text) {
         p << "<td class=\"num\">"_html << text << "</td>"_html;
     };
@@ -212,7 +227,9 @@ void summary(Page& p, const Evaluation& ev, const BookOptions& o, const Settleme
         num(fx(r.e, 3));
         num(fx(r.runUp.Rp, 3));
         num(fx(r.A, 2));
-        num(r.condition.operation == Operation::Earthquake ? fx(r.B, 2) : "—");
+        if (quake) {
+            num(r.condition.operation == Operation::Earthquake ? fx(r.B, 2) : "—");
+        }
         num(fx(r.y, 3));
         num(r.condition.level ? fx(*r.condition.level, 2) : "—");
         num(r.crest ? fx(*r.crest, 3) : "—");

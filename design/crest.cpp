@@ -92,8 +92,10 @@ std::optional<std::string> bookDate(std::string_view text) {
     int parts[3] = {0, 0, 0};
     std::size_t part = 0;
     std::size_t digits = 0;
+    std::size_t yearDigits = 0;
     for (const char c : text) {
         if (c == '/' && part < 2 && digits > 0) {
+            yearDigits = part == 0 ? digits : yearDigits;
             ++part;
             digits = 0;
         } else if (c >= '0' && c <= '9' && digits < 4) {
@@ -103,7 +105,8 @@ std::optional<std::string> bookDate(std::string_view text) {
             return std::nullopt;
         }
     }
-    if (part != 2 || digits == 0) {
+    // Excel writes the year in full: 24/5/1 is no date a book can carry.
+    if (part != 2 || digits == 0 || yearDigits != 4) {
         return std::nullopt;
     }
     char buf[16];

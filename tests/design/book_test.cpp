@@ -303,7 +303,15 @@ TEST(Book, ValuesNoReservoirHasAreWarnedAsTheProgramsOwnChecks) {
 }
 
 TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
-    const std::string html = calculationBook(threeConditions());
+    // The earthquake's two rows are listed where a condition is one.
+    Evaluation ev = threeConditions();
+    Condition quake = ev.results[0].condition;
+    quake.operation = Operation::Earthquake;
+    quake.surge = 1.0;
+    ev.results.push_back(compute(quake));
+    const std::string html = calculationBook(ev);
+    const std::string plain = calculationBook(threeConditions());
+    EXPECT_EQ(plain.find(escapeHtml(columnZh("surge"))), std::string::npos);
     std::set<std::string_view> names;
     for (const std::string_view column : conditionColumns()) {
         const std::string_view zh = columnZh(column);
