@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -215,6 +216,31 @@ class DesignWindowTest : public QObject {
         QVERIFY(!window->windowTitle().endsWith(u'*'));
         command(Qt::CTRL | Qt::Key_Y);
         QCOMPARE(cell("wind", 0).data(Qt::EditRole).toString(), QStringLiteral("30"));
+    }
+
+    void theDamPanelSettlesTheCrestAndItsUndoIsTheSheets() {
+        auto* wall = window->findChild<QLineEdit*>("wall");
+        auto* settled = window->findChild<QTableWidget*>("settled");
+        QVERIFY(wall != nullptr && settled != nullptr);
+        // Without a wall: the crest required and adopted, no wall top.
+        const auto captions = [settled] {
+            QStringList out;
+            for (int r = 0; r < settled->rowCount(); ++r) {
+                out << settled->item(r, 0)->text();
+            }
+            return out;
+        };
+        QVERIFY(!captions().contains(QStringLiteral("采用防浪墙顶高程（m）")));
+        wall->setFocus();
+        QTest::keyClicks(wall, QStringLiteral("1.2"));
+        QVERIFY(captions().contains(QStringLiteral("采用防浪墙顶高程（m）")));
+        QVERIFY(window->findChild<QLabel*>("summary")->text().contains(QStringLiteral("防浪墙顶")));
+        QVERIFY(window->windowTitle().endsWith(u'*'));
+        // Ctrl+Z in the entry is the sheet's undo: the typing goes, the wall with it.
+        QTest::keyClick(wall, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(wall->text(), QString());
+        QVERIFY(!captions().contains(QStringLiteral("采用防浪墙顶高程（m）")));
+        QVERIFY(!window->windowTitle().endsWith(u'*'));
     }
 
     void eachTypingIsAStepOfUndo() {
