@@ -376,7 +376,7 @@ void crestSection(Page& p, const Evaluation& ev, const BookOptions& o,
           << "。"
           << "</p>\n"_html;
         adoptedLine(p, "防浪墙顶高程", *s.wallTop, dam);
-        p << "<table class=\"steps\"><tr><th>坝顶高程的条件</th><th>代入数值</th>"
+        p << "<table class=\"bounds\"><tr><th>坝顶高程的条件</th><th>代入数值</th>"
              "<th>下限（m）</th><th>来源</th></tr>\n"_html;
         for (const CrestBound& b : s.bounds) {
             std::string values;
