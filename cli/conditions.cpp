@@ -114,8 +114,6 @@ std::string settledCsv(const design::Evaluation& ev, const design::Settlement& s
     if (d.wallTop) {
         appendSettledRow(out, "wall_top", d.wallTop->value, d.wallTop->required, d.wallTop->met,
                          describe(design::CrestRule::HighestLevelPlusY, dam));
-    }
-    if (d.wallTop) {
         for (const design::CrestBound& b : d.bounds) {
             std::string rule = describe(b.rule, dam);
             if (b.condition) {

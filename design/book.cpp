@@ -103,6 +103,13 @@ void method(Page& p) {
       << "</p>\n"_html;
 }
 
+// Whether a condition is an earthquake one: the book lists B only then.
+bool anyEarthquake(const Evaluation& ev) {
+    return std::any_of(ev.results.begin(), ev.results.end(), [](const Result& r) {
+        return r.condition.operation == Operation::Earthquake;
+    });
+}
+
 void inputsTable(Page& p, const Evaluation& ev) {
     p << "<table><tr><th>项目</th>"_html;
     for (const auto& r : ev.results) {
@@ -154,9 +161,7 @@ void inputsTable(Page& p, const Evaluation& ev) {
          }},
     };
     // The earthquake's rows only where a condition is one.
-    const bool quake = std::any_of(ev.results.begin(), ev.results.end(), [](const Result& r) {
-        return r.condition.operation == Operation::Earthquake;
-    });
+    const bool quake = anyEarthquake(ev);
     for (const auto& [column, cell] : rows) {
         if (!quake && (column == "surge" || column == "quake_settlement")) {
             continue;
@@ -208,9 +213,7 @@ void summary(Page& p, const Evaluation& ev, const BookOptions& o, const Settleme
       << "<table><tr><th>工况</th><th>公式</th><th>hm（m）</th><th>Lm（m）</th>"
          "<th>e（m）</th><th>Rp（m）</th><th>A（m）</th>"_html;
     // The earthquake allowance's column only where a condition is one.
-    const bool quake = std::any_of(ev.results.begin(), ev.results.end(), [](const Result& r) {
-        return r.condition.operation == Operation::Earthquake;
-    });
+    const bool quake = anyEarthquake(ev);
     if (quake) {
         p << "<th>B（m）</th>"_html;
     }

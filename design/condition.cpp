@@ -11,14 +11,6 @@ namespace kelnor::design {
 
 namespace {
 
-std::string lowerAscii(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
 class Reader {
   public:
     explicit Reader(const Cells& cells) : cells_(cells) {
@@ -192,6 +184,19 @@ double Condition::windFactorUsed() const {
 
 double Condition::designWind() const {
     return windMax ? windFactorUsed() * *windMax : wind;
+}
+
+std::optional<Operation> operationOf(std::string_view text) {
+    const std::string key = lowerAscii(trimBlanks(text));
+    if (key.empty()) {
+        return Operation::Normal;
+    }
+    for (const auto& c : kOperations) {
+        if (key == c.text) {
+            return c.value;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string_view formulaName(WaveFormula f) noexcept {

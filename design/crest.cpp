@@ -16,14 +16,6 @@ namespace {
 // decimal fractions, not a shortfall.
 constexpr double kLevelTolerance = 1e-9;
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
 // The caption without a unit in brackets at its end: "防浪墙高度（m）" → "防浪墙高度".
 std::string_view withoutUnit(std::string_view text) {
     text = trimBlanks(text);
@@ -115,17 +107,6 @@ std::optional<std::string> bookDate(std::string_view text) {
         return std::nullopt;
     }
     return std::string(buf);
-}
-
-// How many decimals a step is written with: 0.1 has 1, 0.05 has 2, 0.5 has 1.
-int stepDecimals(double step) {
-    for (int d = 0; d < 9; ++d) {
-        const double scaled = step * std::pow(10.0, d);
-        if (std::fabs(scaled - std::round(scaled)) < 1e-9 * std::max(1.0, scaled)) {
-            return d;
-        }
-    }
-    return 9;
 }
 
 // A sum or difference of levels typed to the millimetre, without the binary noise of its
@@ -268,6 +249,16 @@ DamTexts damTextsFromRows(const std::vector<std::pair<std::string, std::string>>
         texts[*i] = value;
     }
     return texts;
+}
+
+int stepDecimals(double step) {
+    for (int d = 0; d < 9; ++d) {
+        const double scaled = step * std::pow(10.0, d);
+        if (std::fabs(scaled - std::round(scaled)) < 1e-9 * std::max(1.0, scaled)) {
+            return d;
+        }
+    }
+    return 9;
 }
 
 double roundUp(double value, double step) {

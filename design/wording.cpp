@@ -1,8 +1,8 @@
 #include "kelnor/design/wording.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -266,12 +266,7 @@ std::string_view unsettledZh(Unsettled why) {
 }
 
 std::string adoptedZh(double level, double step) {
-    int decimals = 2;
-    for (double scaled = step * 100; decimals < 6 && std::fabs(scaled - std::round(scaled)) > 1e-6;
-         scaled *= 10) {
-        ++decimals;
-    }
-    return fx(level, decimals);
+    return fx(level, std::clamp(stepDecimals(step), 2, 6));
 }
 
 std::string_view metZh(bool met) noexcept {

@@ -25,6 +25,14 @@ void appendHex(std::string& out, const char* format, unsigned value) {
 
 }  // namespace
 
+std::string lowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && startsWithBlank(text)) {
         text.remove_prefix(text.front() == ' ' || text.front() == '\t' ? 1 : 3);

@@ -531,8 +531,7 @@ design::DamTexts DesignPresenter::newDam() const {
 std::size_t DesignPresenter::firstNormal() const {
     const std::size_t operation = *columnIndex("operation");
     for (std::size_t i = 0; i < sheet_.size(); ++i) {
-        const std::string_view text = trimBlanks(sheet_.cell(i, operation));
-        if (text.empty() || text == "normal") {
+        if (design::operationOf(sheet_.cell(i, operation)) == design::Operation::Normal) {
             return i;
         }
     }
@@ -544,7 +543,7 @@ Place DesignPresenter::addEarthquake(std::size_t from) {
     guarded([&] {
         Row row = sheet_.rows().at(from);
         const std::size_t operation = *columnIndex("operation");
-        const bool wasQuake = trimBlanks(row[operation]) == "earthquake";
+        const bool wasQuake = design::operationOf(row[operation]) == design::Operation::Earthquake;
         row[operation] = "earthquake";
         row[surge].clear();
         const std::size_t label = *columnIndex("case");

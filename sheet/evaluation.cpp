@@ -68,16 +68,16 @@ SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
         }
     }
     design::Evaluation ev = design::evaluate(conditions);
+    // Settled over every condition typed: one that fails to read counts as a failure (and goes
+    // back to its own slot below, with those of the calculation).
+    for (const Outcome& o : out.outcomes) {
+        if (o.failure) {
+            ev.failures.push_back(*o.failure);
+        }
+    }
     try {
         out.dam = design::readDam(dam);
-        // Settled over every condition typed: one that fails to read counts as a failure.
-        design::Evaluation all = ev;
-        for (const Outcome& o : out.outcomes) {
-            if (o.failure) {
-                all.failures.push_back(*o.failure);
-            }
-        }
-        out.settlement = design::settleCrest(all, out.dam);
+        out.settlement = design::settleCrest(ev, out.dam);
     } catch (const design::DamError& e) {
         out.damError = e;
     }

@@ -13,14 +13,6 @@ namespace kelnor::sheet {
 
 namespace {
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return out;
-}
-
 std::vector<Choice> choicesOf(std::string_view column) {
     using design::Operation;
     using design::Region;

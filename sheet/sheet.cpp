@@ -310,15 +310,7 @@ void Sheet::setBlock(std::size_t row, std::size_t column, const Block& block) {
 }
 
 void Sheet::replaceAll(Rows rows) {
-    for (Row& row : rows) {
-        row = fitted(std::move(row));
-    }
-    if (rows == content_.rows) {
-        return;
-    }
-    typing_ = false;
-    Content after{std::move(rows), content_.dam};
-    record(std::make_unique<ReplaceEdit>(content_, std::move(after)));
+    replaceAll(std::move(rows), content_.dam);
 }
 
 void Sheet::replaceAll(Rows rows, design::DamTexts dam) {

@@ -909,7 +909,6 @@ void DesignWindow::showDamEntries() {
 }
 
 void DesignWindow::showSettled() {
-    showDamEntries();  // the faults follow the evaluation
     std::wstring text;
     for (const sheet::SettledLine& line : sheet::settledLines(presenter_.evaluation())) {
         text += widen(line.caption) + L"  " + widen(line.value) + L"  " + widen(line.note) +

@@ -388,7 +388,6 @@ void DesignWindow::showDamEntries() {
 }
 
 void DesignWindow::showSettled() {
-    showDamEntries();  // the faults follow the evaluation
     const std::vector<sheet::SettledLine> lines = sheet::settledLines(presenter_.evaluation());
     settled_->setRowCount(static_cast<int>(lines.size()));
     const sheet::Rgb failed = sheet::kFailedTextColour;

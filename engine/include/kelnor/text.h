@@ -13,6 +13,10 @@ namespace kelnor {
 // Chinese input method types.
 std::string_view trimBlanks(std::string_view text);
 
+// The text with the ASCII letters in lower case, every other byte as it is: how choices and
+// names are compared, "Normal" as "normal".
+std::string lowerAscii(std::string_view text);
+
 // Whether the text holds nothing but blanks.
 inline bool isBlank(std::string_view text) {
     return trimBlanks(text).empty();

@@ -19,6 +19,11 @@ enum class WaveFormula { Putian, Hedi, Guanting };
 
 std::string_view formulaName(WaveFormula f) noexcept;  // "putian", "hedi", "guanting"
 
+// The operation an `operation` cell names as readCondition reads it (letters in any case,
+// blanks around it, the Chinese names too); Normal for an empty cell; nothing for a text that
+// is none.
+std::optional<Operation> operationOf(std::string_view text);
+
 struct Condition {
     int row = 0;                      // the CSV row it came from (1 after the header); 0 when none
     std::string label;                // the `case` cell

@@ -105,6 +105,9 @@ Dam readDam(const DamTexts& texts);
 // DamError for a name no value has, or one given twice.
 DamTexts damTextsFromRows(const std::vector<std::pair<std::string, std::string>>& rows);
 
+// How many decimals a step is written with: 0.1 has 1, 0.05 has 2, 0.5 has 1 (at most 9).
+int stepDecimals(double step);
+
 // `value` rounded up to a multiple of `step`, written with the step's decimals: 104.2228 to
 // 0.1 is 104.3; a value on a step, to a nanometre, stays.
 double roundUp(double value, double step);
