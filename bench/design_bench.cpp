@@ -98,7 +98,8 @@ class NoView final : public sheet::DesignView {
     std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo&) override {
         return std::nullopt;
     }
-    void setBusy(bool) override {}
+    void showStatus(const std::string&) override {}
+    void printEnded() override {}
     void closeWindow() override {}
 };
 

@@ -339,6 +339,9 @@ std::string describe(const platform::PrintFailure& failure, std::string_view tar
         case NoPdf:
             why = browser + " wrote no PDF";
             break;
+        case Cancelled:
+            why = "stopped";
+            break;
     }
     return "cannot print " + escapeControls(target) + ": " + why +
            "; the HTML book can be printed from any browser";

@@ -103,7 +103,7 @@ std::string fileUrl(std::string_view absolutePath) {
     return url;
 }
 
-void printToPdf(std::string_view html, const std::string& target) {
+void printToPdf(std::string_view html, const std::string& target, std::stop_token stop) {
     // Looked for first: without a browser nothing is made, not even the temporary folder.
     const std::optional<std::string> browser = findBrowser();
     if (!browser) {
@@ -114,7 +114,7 @@ void printToPdf(std::string_view html, const std::string& target) {
     const std::string pdf = utf8Of(scratch / "book.pdf");
     replaceFile(page, html, Flush::Later);
     runHeadlessPrint(*browser, fileUrl(utf8Of(fs::absolute(pathOf(page)))), pdf,
-                     utf8Of(scratch / "profile"), kPrintTimeout);
+                     utf8Of(scratch / "profile"), kPrintTimeout, stop);
     std::string bytes;
     try {
         bytes = readWholeFile(pdf);
@@ -123,6 +123,10 @@ void printToPdf(std::string_view html, const std::string& target) {
     }
     if (!bytes.starts_with("%PDF-")) {
         throw PrintFailure(PrintFailureKind::NoPdf, *browser);
+    }
+    // Stopped after the browser ended: the old PDF is kept all the same.
+    if (stop.stop_requested()) {
+        throw PrintFailure(PrintFailureKind::Cancelled, *browser);
     }
     replaceFile(target, bytes);
 }

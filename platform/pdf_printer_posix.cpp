@@ -87,7 +87,8 @@ std::optional<std::string> findBrowser() {
 }
 
 void runHeadlessPrint(const std::string& browser, const std::string& url, const std::string& pdf,
-                      const std::string& profileFolder, std::chrono::seconds timeout) {
+                      const std::string& profileFolder, std::chrono::seconds timeout,
+                      std::stop_token stop) {
     std::vector<std::string> args = {
         browser,
         "--headless",
@@ -133,20 +134,28 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     int status = 0;
     while (true) {
-        const pid_t ended = ::waitpid(pid, &status, WNOHANG);
-        if (ended == pid) {
+        // Seen ended but not yet collected, so its group still has its number: whatever it
+        // started and left running is stopped with it.
+        siginfo_t info{};
+        const int seen =
+            ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        if (seen == 0 && info.si_pid == pid) {
+            ::kill(-pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
             break;
         }
         // No status to be had where the program's parent reaps its children on its own
         // (SIGCHLD ignored): then the PDF it left is the only word on how it went.
-        if (ended < 0 && errno == ECHILD) {
+        if (seen < 0 && errno == ECHILD) {
             return;
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const bool late = std::chrono::steady_clock::now() >= deadline;
+        if (late || stop.stop_requested()) {
             // The browser with its helpers: the whole group.
             ::kill(-pid, SIGKILL);
             ::waitpid(pid, &status, 0);
-            throw PrintFailure(PrintFailureKind::TimedOut, browser);
+            throw PrintFailure(late ? PrintFailureKind::TimedOut : PrintFailureKind::Cancelled,
+                               browser);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

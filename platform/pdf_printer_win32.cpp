@@ -93,7 +93,8 @@ std::optional<std::string> findBrowser() {
 }
 
 void runHeadlessPrint(const std::string& browser, const std::string& url, const std::string& pdf,
-                      const std::string& profileFolder, std::chrono::seconds timeout) {
+                      const std::string& profileFolder, std::chrono::seconds timeout,
+                      std::stop_token stop) {
     const std::wstring program = widen(browser);
     const std::vector<std::wstring> args = {
         program,
@@ -143,9 +144,13 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
 
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(timeout);
-    const DWORD waited =
-        WaitForSingleObject(process.hProcess, static_cast<DWORD>(milliseconds.count()));
+    // Waited for in short steps, so a stop requested meanwhile is seen at once.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT && !stop.stop_requested() &&
+           std::chrono::steady_clock::now() < deadline) {
+        waited = WaitForSingleObject(process.hProcess, 50);
+    }
     DWORD code = 0;
     const bool ended = waited == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code);
     if (!ended) {
@@ -162,7 +167,9 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
         CloseHandle(job);
     }
     if (!ended) {
-        throw PrintFailure(PrintFailureKind::TimedOut, browser);
+        throw PrintFailure(
+            stop.stop_requested() ? PrintFailureKind::Cancelled : PrintFailureKind::TimedOut,
+            browser);
     }
     if (code != 0) {
         throw PrintFailure(PrintFailureKind::Failed, browser, static_cast<int>(code));

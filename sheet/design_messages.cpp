@@ -134,6 +134,7 @@ std::string cannotPrint(const platform::PrintFailure& failure, std::string_view 
         {Failed, "无法生成 PDF“{file}”：浏览器“{browser}”以退出码 {status} 结束。"},
         {TimedOut, "无法生成 PDF“{file}”：浏览器“{browser}”在 {seconds} 秒内未完成，已停止。"},
         {NoPdf, "无法生成 PDF“{file}”：浏览器“{browser}”结束了，但没有生成 PDF。"},
+        {Cancelled, "已停止生成 PDF“{file}”，原有文件保持不变。"},
     };
     std::string looked;
     for (const std::string& name : platform::browsersLookedFor()) {
@@ -146,6 +147,32 @@ std::string cannotPrint(const platform::PrintFailure& failure, std::string_view 
                    {"reason", escapeControls(platform::reasonText(failure.reason()))},
                    {"status", std::to_string(failure.exitStatus())},
                    {"seconds", std::to_string(platform::kPrintTimeout.count())}});
+}
+
+std::string printingBook(std::string_view file) {
+    return fillIn("正在生成计算书 PDF“{file}”……", {{"file", file}});
+}
+
+std::string bookPrinted(std::string_view file) {
+    return fillIn("已生成计算书 PDF“{file}”。", {{"file", file}});
+}
+
+std::string stoppingPrint() {
+    return "正在停止生成 PDF……";
+}
+
+std::string stillPrinting(std::string_view file) {
+    return fillIn("计算书 PDF“{file}”正在生成，请等它完成或先停止生成，再生成下一份。",
+                  {{"file", file}});
+}
+
+std::string askStopPrinting(std::string_view file) {
+    return fillIn("计算书 PDF“{file}”正在生成。停止生成并关闭窗口吗？原有的 PDF 保持不变。",
+                  {{"file", file}});
+}
+
+std::string autosaveRestored(std::string_view name) {
+    return fillIn("已恢复“{name}”上次未保存的修改。", {{"name", name}});
 }
 
 std::string notADate(std::string_view text) {

@@ -34,6 +34,15 @@ std::string cannotShowHelp(std::string_view file, std::string_view reason);
 
 // The book could not be printed to PDF at `file`.
 std::string cannotPrint(const platform::PrintFailure& failure, std::string_view file);
+// The status line while the book `file` is printed, once made, while a print is stopped.
+std::string printingBook(std::string_view file);
+std::string bookPrinted(std::string_view file);
+std::string stoppingPrint();
+// Another print asked for while `file` is still being made.
+std::string stillPrinting(std::string_view file);
+std::string askStopPrinting(std::string_view file);
+// The status line at start: the unsaved changes of `name` were restored.
+std::string autosaveRestored(std::string_view name);
 std::string notADate(std::string_view text);
 std::string cannotKeepBookInfo(std::string_view file, std::string_view reason);
 

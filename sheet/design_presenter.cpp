@@ -20,20 +20,13 @@
 #include "kelnor/sheet/sheet_file.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
+#include "presenter_support.h"
 
 namespace kelnor::sheet {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string shownPath(const fs::path& path) {
-    return escapeControls(utf8Path(path));
-}
-
-std::string reasonOf(const std::error_code& reason) {
-    return escapeControls(platform::reasonText(reason));
-}
 
 // Whether `name` ends in `ending`, ASCII letters in any case.
 bool endsWithNoCase(std::string_view name, std::string_view ending) {
@@ -55,7 +48,7 @@ bool endsWithNoCase(std::string_view name, std::string_view ending) {
 std::string_view answerCaption(Answer answer) {
     using enum Answer;
     static constexpr Word<Answer> kCaptions[] = {
-        {Save, "保存"}, {Discard, "不保存"}, {Replace, "替换"}, {Cancel, "取消"}};
+        {Save, "保存"}, {Discard, "不保存"}, {Replace, "替换"}, {Cancel, "取消"}, {Stop, "停止"}};
     return wordFor(answer, kCaptions);
 }
 
@@ -119,6 +112,7 @@ const std::vector<Menu>& designMenus() {
           {SaveAs, "另存为(&A)…"},
           {Book, "计算书(&B)", Key::CtrlB, true},
           {PrintedBook, "计算书 PDF(&P)"},
+          {CancelPrint, "停止生成 PDF(&T)"},
           {BookInfo, "计算书信息(&I)…"},
           {Exit, "退出(&X)", Key::None, true}}},
         {"编辑(&E)",
@@ -140,7 +134,12 @@ const std::vector<Menu>& designMenus() {
 }
 
 DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder, fs::path programFolder)
-    : view_(view), dataFolder_(std::move(dataFolder)), programFolder_(std::move(programFolder)) {}
+    : view_(view),
+      dataFolder_(std::move(dataFolder)),
+      programFolder_(std::move(programFolder)),
+      printing_([&view] { view.printEnded(); }) {}
+
+DesignPresenter::~DesignPresenter() = default;
 
 bool DesignPresenter::enabled(Command command) const {
     switch (command) {
@@ -148,6 +147,8 @@ bool DesignPresenter::enabled(Command command) const {
             return sheet_.canUndo();
         case Command::Redo:
             return sheet_.canRedo();
+        case Command::CancelPrint:
+            return printing_.running();
         default:
             return true;
     }
@@ -168,6 +169,9 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
         case Command::Book:
         case Command::PrintedBook:
             writeBook(command == Command::Book ? FileKind::Book : FileKind::PrintedBook);
+            break;
+        case Command::CancelPrint:
+            cancelPrint();
             break;
         case Command::BookInfo:
             editBookInfo();
@@ -275,20 +279,6 @@ void DesignPresenter::showHelp() {
     });
 }
 
-template <typename Command>
-bool DesignPresenter::guarded(Command&& command) {
-    // Nothing the window asks for may end the program: whatever a command meets that it does
-    // not word itself is told, and the sheet stays as the command left it.
-    try {
-        return command();
-    } catch (const std::bad_alloc&) {
-        view_.tell(messages::outOfMemory());
-    } catch (const std::exception& e) {
-        view_.tell(messages::unexpected(e.what()));
-    }
-    return false;
-}
-
 std::string DesignPresenter::title() const {
     std::string out(kDesignTitle);
     out += " - ";
@@ -315,15 +305,20 @@ void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
             return true;
         }
         try {
-            if (std::optional<Content> content = restoreAutosave(dataFolder_)) {
+            if (std::optional<Autosaved> autosaved = restoreAutosave(dataFolder_)) {
                 // The restored sheet has changes never saved: as one step it is the sheet,
-                // with nothing before it to undo to.
+                // with nothing before it to undo to. It still belongs to its file, so 保存
+                // writes them there.
                 Sheet restored;
-                restored.replaceAll(std::move(content->rows), std::move(content->dam));
+                restored.replaceAll(std::move(autosaved->content.rows),
+                                    std::move(autosaved->content.dam));
                 restored.clearHistory();
                 restored.markAutosaved();
                 autosaveOurs_ = true;
-                show(std::move(restored), std::nullopt);
+                show(std::move(restored), autosaved->owner);
+                view_.showStatus(messages::autosaveRestored(
+                    autosaved->owner ? shownPath(autosaved->owner->filename())
+                                     : std::string(kUntitled)));
                 return true;
             }
         } catch (const csv::TableError& e) {
@@ -355,6 +350,7 @@ bool DesignPresenter::mayLeave() {
             return true;
         case Answer::Replace:
         case Answer::Cancel:
+        case Answer::Stop:
             break;
     }
     return false;
@@ -414,7 +410,7 @@ bool DesignPresenter::load(const fs::path& file) {
     if (!opened.hasTitleBlock) {
         putTitle(opened.dam, bookInfo_);
     }
-    show(Sheet(std::move(opened.rows), std::move(opened.dam)), file);
+    show(Sheet(std::move(opened.rows), std::move(opened.dam)), absolutePath(file));
     if (!opened.issues.empty()) {
         view_.tell(messages::rowIssues(shown, opened.issues));
     }
@@ -453,73 +449,12 @@ bool DesignPresenter::saveTo(const fs::path& file) {
         return false;
     }
     sheet_.markSaved();
-    file_ = file;
+    file_ = absolutePath(file);
     // The saved file holds the work now: the autosave is no longer needed.
     removeAutosave();
     sheet_.markAutosaved();
     view_.setTitle(title());
     return true;
-}
-
-void DesignPresenter::writeBook(FileKind kind) {
-    guarded([&] {
-        std::optional<fs::path> book;
-        if (file_) {
-            book = bookPathFor(*file_, kind);
-            std::error_code error;
-            if (fs::exists(*book, error)) {
-                const Answer answer = view_.ask({messages::askReplaceBook(shownPath(*book)),
-                                                 {Answer::Replace, Answer::Cancel},
-                                                 Answer::Replace,
-                                                 Answer::Cancel});
-                if (answer != Answer::Replace) {
-                    return false;
-                }
-            }
-        } else {
-            book = view_.chooseFileToSave(kind, bookPathFor(fs::path(kUntitledCsv), kind));
-            if (!book) {
-                return false;
-            }
-        }
-        const std::string html =
-            design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
-        try {
-            if (kind == FileKind::PrintedBook) {
-                // A browser prints it: a second or so, the busy cursor meanwhile.
-                view_.setBusy(true);
-                struct Idle {
-                    DesignView& view;
-                    ~Idle() { view.setBusy(false); }
-                } idle{view_};
-                platform::printToPdf(html, utf8Path(*book));
-            } else {
-                platform::replaceFile(utf8Path(*book), html);
-            }
-        } catch (const platform::WriteFailure& f) {
-            view_.tell(messages::cannotWriteBook(escapeControls(f.path()), reasonOf(f.reason())));
-            return false;
-        } catch (const platform::PrintFailure& f) {
-            view_.tell(messages::cannotPrint(f, shownPath(*book)));
-            return false;
-        }
-        if (const std::error_code error = view_.openDocument(*book)) {
-            view_.tell(messages::cannotShowBook(shownPath(*book), reasonOf(error)));
-        }
-        return true;
-    });
-}
-
-design::BookOptions DesignPresenter::bookOptionsNow() const {
-    design::BookOptions options = bookOptions(titleOf(sheet_.dam()), design::today());
-    if (evaluation_.damError) {
-        options.damError = evaluation_.damError;
-    } else {
-        options.dam = evaluation_.dam;
-        // The date as read: Excel's YYYY/M/D written as the book writes a date.
-        options.date = evaluation_.dam.date.empty() ? design::today() : evaluation_.dam.date;
-    }
-    return options;
 }
 
 design::DamTexts DesignPresenter::newDam() const {
@@ -607,7 +542,7 @@ void DesignPresenter::editBookInfo() {
 
 bool DesignPresenter::mayClose() {
     return guarded([&] {
-        if (!mayLeave()) {
+        if (!mayStopPrinting() || !mayLeave()) {
             return false;
         }
         removeAutosave();
@@ -723,6 +658,11 @@ void DesignPresenter::setCell(std::size_t row, std::size_t column, const std::st
     });
 }
 
+void DesignPresenter::commitCell(std::size_t row, std::size_t column, const std::string& text) {
+    setCell(row, column, text);
+    endTyping();
+}
+
 void DesignPresenter::setDamText(std::size_t field, const std::string& text) {
     guarded([&] {
         const std::uint64_t before = sheet_.revision();
@@ -761,7 +701,7 @@ bool DesignPresenter::autosaveNow() {
         }
         std::error_code error;
         fs::create_directories(dataFolder_, error);
-        autosave(sheet_, dataFolder_);
+        autosave(sheet_, dataFolder_, file_);
         autosaveOurs_ = true;
         return true;
     } catch (...) {
@@ -771,8 +711,7 @@ bool DesignPresenter::autosaveNow() {
 
 void DesignPresenter::removeAutosave() {
     if (autosaveOurs_) {
-        std::error_code error;
-        fs::remove(autosavePath(dataFolder_), error);
+        removeAutosaveOf(dataFolder_);
         autosaveOurs_ = false;
     }
 }

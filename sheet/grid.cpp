@@ -145,4 +145,21 @@ std::string offeredText(const CellEditor& editor, std::string_view boxText) {
     return std::string(boxText);
 }
 
+std::optional<std::string> committedText(std::size_t field, std::optional<std::size_t> chosen,
+                                         std::string_view boxText) {
+    const CellEditor editor = cellEditor(field);
+    switch (editor.kind) {
+        case EditorKind::List:
+            if (chosen && *chosen < editor.entries.size()) {
+                return editor.entries[*chosen].value;
+            }
+            return std::nullopt;
+        case EditorKind::Offers:
+            return offeredText(editor, boxText);
+        case EditorKind::Line:
+            break;
+    }
+    return std::string(boxText);
+}
+
 }  // namespace kelnor::sheet

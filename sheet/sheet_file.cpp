@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kAutosaveName = "design-autosave.csv";
+constexpr std::string_view kAutosaveOwnerName = "design-autosave-file.txt";
 
 // A condition not yet typed, left out of the file as the evaluation leaves it out.
 bool isEmpty(const Row& row) {
@@ -144,26 +145,52 @@ std::filesystem::path autosavePath(const std::filesystem::path& folder) {
     return folder / kAutosaveName;
 }
 
-void autosave(Sheet& sheet, const std::filesystem::path& folder) {
+void autosave(Sheet& sheet, const std::filesystem::path& folder,
+              const std::optional<std::filesystem::path>& owner) {
+    // The owner's name first: an autosave is never read with the name of another sheet's file.
+    const std::filesystem::path ownerFile = folder / kAutosaveOwnerName;
+    if (owner) {
+        platform::replaceFile(utf8Path(ownerFile), utf8Path(*owner), platform::Flush::Later);
+    } else {
+        std::error_code error;
+        std::filesystem::remove(ownerFile, error);
+    }
     saveSheet(utf8Path(autosavePath(folder)), sheet.rows(), sheet.dam());
     sheet.markAutosaved();
 }
 
-std::optional<Content> restoreAutosave(const std::filesystem::path& folder) {
+std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder) {
     const std::filesystem::path file = autosavePath(folder);
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
         return std::nullopt;
     }
+    Autosaved restored;
     try {
         OpenedSheet opened = openSheet(utf8Path(file));
-        return Content{std::move(opened.rows), std::move(opened.dam)};
+        restored.content = Content{std::move(opened.rows), std::move(opened.dam)};
     } catch (const csv::TableError& e) {
-        if (e.kind() == csv::TableErrorKind::NoRows) {
-            return Content{};  // the autosave of an empty sheet: its header alone
+        if (e.kind() != csv::TableErrorKind::NoRows) {
+            throw;
         }
-        throw;
+        // The autosave of an empty sheet: its header alone.
     }
+    // Where the name of its file cannot be read, the sheet is restored untitled: saving it
+    // then asks where.
+    try {
+        const std::string owner = platform::readWholeFile(utf8Path(folder / kAutosaveOwnerName));
+        if (!owner.empty() && owner.find('\0') == std::string::npos) {
+            restored.owner = std::filesystem::path(std::u8string(owner.begin(), owner.end()));
+        }
+    } catch (const std::system_error&) {
+    }
+    return restored;
+}
+
+void removeAutosaveOf(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::remove(autosavePath(folder), error);
+    std::filesystem::remove(folder / kAutosaveOwnerName, error);
 }
 
 std::string utf8Path(const std::filesystem::path& path) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "kelnor/platform/pdf_printer.h"
+#include "processes.h"
 #include "run_program.h"
 
 namespace kelnor {
@@ -174,9 +175,7 @@ TEST_F(PdfBook, WithoutAWorkingBrowserItFailsAndLeavesTheOldPdfAndNothingElse) {
 TEST_F(PdfBook, APrintThatTakesTooLongIsStoppedWithItsHelpers) {
     const fs::path helperPid = dir / "helper.pid";
     const fs::path browser = dir / "slow-browser";
-    std::ofstream(browser) << "#!/bin/sh\nsleep 60 &\necho $! > '" << helperPid.string()
-                           << "'\nsleep 60\n";
-    fs::permissions(browser, fs::perms::owner_all);
+    testing_support::writeFakeBrowser(browser, helperPid, 60, false);
     const auto started = std::chrono::steady_clock::now();
     try {
         platform::runHeadlessPrint(browser.string(), "file:///nothing.html",
@@ -187,21 +186,7 @@ TEST_F(PdfBook, APrintThatTakesTooLongIsStoppedWithItsHelpers) {
         EXPECT_EQ(f.kind(), platform::PrintFailureKind::TimedOut);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    // The helper is gone: no process of that number, or only its exit status left to collect.
-    std::ifstream pidFile(helperPid);
-    long pid = 0;
-    ASSERT_TRUE(pidFile >> pid);
-    std::string state;
-    for (int tries = 0; tries < 50; ++tries) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string number, name;
-        state.clear();
-        if (!(stat >> number >> name >> state) || state == "Z") {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_TRUE(state.empty() || state == "Z") << "helper " << pid << " still " << state;
+    EXPECT_TRUE(testing_support::processGone(helperPid)) << "the helper is still running";
 }
 
 }  // namespace

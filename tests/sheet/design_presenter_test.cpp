@@ -20,6 +20,7 @@
 #include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
+#include "recording_view.h"
 #include "run_program.h"
 #include "test_files.h"
 
@@ -39,63 +40,6 @@ fs::path u8path(std::string_view name) {
 
 const std::string kTitle(kDesignTitle);
 const std::string kBom = "\xEF\xBB\xBF";
-
-// A window that answers from queues and records what the presenter does with it.
-class RecordingView : public DesignView {
-  public:
-    std::deque<Answer> answers;
-    std::vector<Question> asked;
-    std::optional<fs::path> toOpen;
-    std::optional<fs::path> toSave;
-    std::vector<FileKind> saveBoxes;
-    std::vector<fs::path> opened;
-    std::vector<std::string> told;
-    std::vector<Place> places;
-    std::string clipboard;
-    std::string title;
-    int sheetShown = 0;
-    bool closed = false;
-
-    void setTitle(const std::string& t) override { title = t; }
-    void showSheet() override { ++sheetShown; }
-    void showResults() override {}
-    void showPicture() override {}
-    void showPlace(const Place& place) override { places.push_back(place); }
-    void tell(const std::string& message) override { told.push_back(message); }
-    Answer ask(const Question& question) override {
-        asked.push_back(question);
-        const Answer a = answers.empty() ? question.byDefault : answers.front();
-        if (!answers.empty()) {
-            answers.pop_front();
-        }
-        return a;
-    }
-    std::optional<fs::path> chooseFileToOpen() override { return toOpen; }
-    std::optional<fs::path> chooseFileToSave(FileKind kind, const fs::path&) override {
-        saveBoxes.push_back(kind);
-        return toSave;
-    }
-    std::error_code openDocument(const fs::path& file) override {
-        opened.push_back(file);
-        return {};
-    }
-    void setClipboardText(const std::string& text) override { clipboard = text; }
-    std::string clipboardText() override { return clipboard; }
-    std::optional<BookInfo> editBookInfo(const BookInfo& shown) override {
-        infoShown.push_back(shown);
-        std::optional<BookInfo> a = infoAnswers.empty() ? std::nullopt : infoAnswers.front();
-        if (!infoAnswers.empty()) {
-            infoAnswers.pop_front();
-        }
-        return a;
-    }
-    void setBusy(bool busy) override { busyChanges.push_back(busy); }
-    void closeWindow() override { closed = true; }
-
-    std::deque<std::optional<BookInfo>> infoAnswers;  // the 计算书信息 box's answers in turn
-    std::vector<BookInfo> infoShown;
-    std::vector<bool> busyChanges;
-};
 
 class DesignPresenterTest : public testing_support::TemporaryFolderTest {
   protected:
@@ -511,12 +455,15 @@ TEST_F(DesignPresenterTest, PrintedBookFailureIsToldAndLeavesNoFile) {
         ::setenv(std::string(platform::kBrowserVariable).c_str(), std::string(c.browser).c_str(),
                  1);
         view.told.clear();
-        view.busyChanges.clear();
         presenter->perform(Command::PrintedBook, {});
+        EXPECT_TRUE(presenter->printing());
+        view.waitForPrint();
+        presenter->finishPrint();
+        EXPECT_FALSE(presenter->printing());
         ASSERT_EQ(view.told.size(), 1u) << c.browser;
         EXPECT_NE(view.told[0].find(c.said), std::string::npos) << view.told[0];
         EXPECT_NE(view.told[0].find(std::string(c.browser)), std::string::npos) << view.told[0];
-        EXPECT_EQ(view.busyChanges, (std::vector<bool>{true, false})) << c.browser;
+        EXPECT_EQ(view.statuses.back(), "") << c.browser;  // the status line cleared
         EXPECT_FALSE(fs::exists(pdf)) << c.browser;
         EXPECT_TRUE(view.opened.empty());
     }
@@ -584,6 +531,7 @@ TEST_F(DesignPresenterTest, AutosaveIsRestoredAtTheNextStart) {
     EXPECT_EQ(next->sheet().cell(0, col("wind")), "22");
     EXPECT_EQ(view.title, kTitle + " - 未命名*");  // still to be saved
     EXPECT_FALSE(next->sheet().canUndo());
+    EXPECT_EQ(view.statuses.back(), "已恢复“未命名”上次未保存的修改。");
 
     // Saved, the autosave is no longer needed: the next start shows no stale copy.
     view.toSave = dir / "saved.csv";

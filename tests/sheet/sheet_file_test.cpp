@@ -100,13 +100,22 @@ TEST_F(SheetFileTest, AutosaveIsRestoredAndClearsTheFlag) {
     EXPECT_EQ(slurp(autosavePath(dir)).substr(0, 3), "\xEF\xBB\xBF");
     const auto restored = restoreAutosave(dir);
     ASSERT_TRUE(restored);
-    EXPECT_EQ(restored->rows, sheet.rows());
+    EXPECT_EQ(restored->content.rows, sheet.rows());
+    EXPECT_FALSE(restored->owner) << "a sheet never saved belongs to no file";
+
+    // The file it belongs to comes back with it, a Chinese name intact; removed, neither stays.
+    const std::filesystem::path owner = dir / std::u8string(u8"坝 A.csv");
+    autosave(sheet, dir, owner);
+    EXPECT_EQ(restoreAutosave(dir)->owner, owner);
+    removeAutosaveOf(dir);
+    EXPECT_FALSE(restoreAutosave(dir));
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
 
     // An empty sheet autosaves as its header and restores as no condition.
     Sheet empty;
     autosave(empty, dir);
     ASSERT_TRUE(restoreAutosave(dir));
-    EXPECT_TRUE(restoreAutosave(dir)->rows.empty());
+    EXPECT_TRUE(restoreAutosave(dir)->content.rows.empty());
 }
 
 TEST_F(SheetFileTest, AFailedAutosaveLeavesTheFlag) {

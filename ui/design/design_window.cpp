@@ -25,8 +25,11 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -43,12 +46,19 @@
 #include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/grid.h"
+#include "kelnor/sheet/window_rules.h"
 #include "sheet_model.h"
 
 namespace {
 
 namespace sheet = kelnor::sheet;
 namespace fs = std::filesystem;
+
+// Where the window's place is kept between sessions.
+const QString kGeometryKey = QStringLiteral("design/geometry");
+const QString kSidesKey = QStringLiteral("design/sides");
+const QString kTablesKey = QStringLiteral("design/tables");
+const QString kSideKey = QStringLiteral("design/side");
 
 QString filterOf(sheet::FileKind kind) {
     const sheet::FileType type = sheet::fileType(kind);
@@ -61,6 +71,7 @@ QMessageBox::ButtonRole roleOf(sheet::Answer answer) {
         case sheet::Answer::Replace:
             return QMessageBox::AcceptRole;
         case sheet::Answer::Discard:
+        case sheet::Answer::Stop:
             return QMessageBox::DestructiveRole;
         case sheet::Answer::Cancel:
             break;
@@ -239,12 +250,16 @@ class DesignWindow::View final : public sheet::DesignView {
         return edited;
     }
 
-    void setBusy(bool busy) override {
-        if (busy) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        } else {
-            QGuiApplication::restoreOverrideCursor();
-        }
+    void showStatus(const std::string& message) override {
+        window_.status_->setText(text(message));
+        window_.stopPrint_->setVisible(window_.presenter_.printing());
+        window_.showCommandsEnabled();
+    }
+
+    void printEnded() override {
+        // On the printing thread: the window takes it up on its own, from its event loop.
+        QMetaObject::invokeMethod(
+            &window_, [w = &window_] { w->presenter_.finishPrint(); }, Qt::QueuedConnection);
     }
 
     void closeWindow() override {
@@ -266,14 +281,13 @@ DesignWindow::DesignWindow(fs::path dataFolder, const QString& programDir, Desig
     setWindowIcon(programIcon());
     autosave_ = new QTimer(this);
     autosave_->setSingleShot(true);
-    autosave_->setInterval(kAutosaveDelayMs);
+    autosave_->setInterval(sheet::kAutosaveDelayMs);
     connect(autosave_, &QTimer::timeout, this, [this] { presenter_.autosaveNow(); });
     createWidgets();
     createMenus();
     setAcceptDrops(true);
-    // Room for the names, two conditions and the sketch; the Windows window keeps the same.
-    setMinimumSize(640, 480);
-    resize(1000, 720);
+    setMinimumSize(sheet::kMinimumWindowSize.width, sheet::kMinimumWindowSize.height);
+    placeFirst();
 }
 
 DesignWindow::~DesignWindow() = default;
@@ -281,6 +295,10 @@ DesignWindow::~DesignWindow() = default;
 void DesignWindow::start(const std::optional<fs::path>& commandLineFile) {
     presenter_.start(commandLineFile);
     grid_->setCurrentIndex(sheetModel_->index(0, 0));
+    // The parts sized for the conditions now there, unless the user's own sizes are back.
+    if (isVisible() && !placeRestored_) {
+        layOutFirst();
+    }
 }
 
 void DesignWindow::createWidgets() {
@@ -292,21 +310,20 @@ void DesignWindow::createWidgets() {
     grid_->setItemDelegate(delegate);
     grid_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                            QAbstractItemView::EditKeyPressed);
-    grid_->horizontalHeader()->setDefaultSectionSize(120);
-    // Each committed editor is one step of undo of its own.
-    connect(delegate, &QAbstractItemDelegate::closeEditor, this,
-            [this] { presenter_.endTyping(); });
 
     resultsModel_ = new ResultsModel(presenter_, this);
     results_ = new QTableView;
     results_->setObjectName(QStringLiteral("results"));
     results_->setModel(resultsModel_);
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    results_->horizontalHeader()->setDefaultSectionSize(120);
+    for (QTableView* table : {grid_, results_}) {
+        compactRows(*table);
+    }
 
     summary_ = new QLabel;
     summary_->setObjectName(QStringLiteral("summary"));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setWordWrap(true);
 
     picture_ = new FreeboardView;
     picture_->setObjectName(QStringLiteral("picture"));
@@ -317,25 +334,141 @@ void DesignWindow::createWidgets() {
     connect(results_->horizontalScrollBar(), &QScrollBar::valueChanged,
             grid_->horizontalScrollBar(), &QScrollBar::setValue);
 
-    // The dam's values and the settled crest beside the conditions.
-    auto* above = new QSplitter(Qt::Horizontal);
-    above->addWidget(grid_);
-    above->addWidget(createDamPanel());
-    above->setStretchFactor(0, 3);
-    above->setStretchFactor(1, 2);
-
-    auto* below = new QSplitter(Qt::Horizontal);
-    below->addWidget(results_);
-    below->addWidget(picture_);
-    below->setStretchFactor(0, 3);
-    below->setStretchFactor(1, 2);
+    // The conditions over their results on the left; the dam's values, the settled crest and
+    // the sketch on the right; the summary across under both.
+    tables_ = new QSplitter(Qt::Vertical);
+    tables_->setObjectName(QStringLiteral("tables"));
+    tables_->addWidget(grid_);
+    tables_->addWidget(results_);
+    side_ = new QSplitter(Qt::Vertical);
+    side_->setObjectName(QStringLiteral("side"));
+    side_->addWidget(createDamPanel());
+    side_->addWidget(picture_);
+    sides_ = new QSplitter(Qt::Horizontal);
+    sides_->setObjectName(QStringLiteral("sides"));
+    sides_->addWidget(tables_);
+    sides_->addWidget(side_);
+    for (QSplitter* splitter : {tables_, side_, sides_}) {
+        splitter->setChildrenCollapsible(false);
+    }
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(above, 3);
+    const int margin = sheet::LayoutMetrics{}.margin;
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(margin);
+    layout->addWidget(sides_, 1);
     layout->addWidget(summary_);
-    layout->addWidget(below, 2);
     setCentralWidget(central);
+
+    // What is being made in the background, with its stop button while a print runs.
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("status"));
+    stopPrint_ = new QPushButton(QStringLiteral("停止生成"));
+    stopPrint_->setObjectName(QStringLiteral("stopPrint"));
+    stopPrint_->setVisible(false);
+    connect(stopPrint_, &QPushButton::clicked, this, [this] { presenter_.cancelPrint(); });
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(stopPrint_);
+}
+
+void DesignWindow::compactRows(QTableView& table) {
+    // As a spreadsheet's: the font's height and a small margin, the same for every row.
+    const int row = table.fontMetrics().height() + 2;
+    table.verticalHeader()->setMinimumSectionSize(row);
+    table.verticalHeader()->setDefaultSectionSize(row);
+    table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table.horizontalHeader()->setMinimumSectionSize(row);
+}
+
+sheet::LayoutMetrics DesignWindow::layoutMetrics() const {
+    sheet::LayoutMetrics m;
+    m.rowHeight = grid_->verticalHeader()->defaultSectionSize();
+    m.headerHeight = grid_->horizontalHeader()->sizeHint().height();
+    m.frame = 2 * grid_->frameWidth();
+    m.scrollBar = grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    m.namesWidth = grid_->verticalHeader()->sizeHint().width();
+    m.conditionWidth = conditionWidth();
+    m.lineHeight = summary_->sizeHint().height();
+    m.entryHeight = damEntries_.front()->sizeHint().height() + 6;
+    return m;
+}
+
+int DesignWindow::conditionWidth() const {
+    // As wide as the widest text any condition shows, in either grid, and its header.
+    int width = 0;
+    for (const QTableView* table : {grid_, results_}) {
+        // Public as a view's, though QTableView hides it.
+        const QAbstractItemView* view = table;
+        for (int c = 0; c < table->model()->columnCount(); ++c) {
+            width = std::max(width, view->sizeHintForColumn(c));
+            width = std::max(width, table->horizontalHeader()->sectionSizeHint(c));
+        }
+    }
+    return std::max(width, grid_->fontMetrics().horizontalAdvance(QStringLiteral("0000.000")));
+}
+
+void DesignWindow::fitColumns() {
+    const int width = conditionWidth();
+    for (QTableView* table : {grid_, results_}) {
+        for (int c = 0; c < table->model()->columnCount(); ++c) {
+            table->setColumnWidth(c, width);
+        }
+    }
+}
+
+void DesignWindow::placeFirst() {
+    // Inside the screen's room free of panels, centred, as large as the window needs.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1366, 728);
+    // The desktop's title bar comes on top of the size given: kept inside the room too.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const sheet::WindowSize frame =
+        sheet::firstWindowSize({room.width(), room.height() - titleBar});
+    resize(frame.width, frame.height);
+    move(room.left() + (room.width() - frame.width) / 2,
+         room.top() + std::max(0, (room.height() - titleBar - frame.height) / 2));
+}
+
+void DesignWindow::layOutFirst() {
+    // The splitters where the shared layout puts the parts, for this window's client area.
+    const QWidget* central = centralWidget();
+    const sheet::DesignLayout parts = sheet::designLayout(
+        {central->width(), central->height()}, layoutMetrics(), presenter_.sheet().size(),
+        damEntries_.size(), sheet::settledLines(presenter_.evaluation()).size());
+    sides_->setSizes({parts.grid.width, parts.dam.width});
+    tables_->setSizes({parts.grid.height, parts.results.height});
+    side_->setSizes({parts.settled.bottom() - parts.dam.top, parts.picture.height});
+}
+
+void DesignWindow::restorePlace(const QSettings& settings) {
+    if (restoreGeometry(settings.value(kGeometryKey).toByteArray())) {
+        // A screen that has gone or shrunk since: back inside the room there is now.
+        const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+        if (screen == nullptr) {
+            placeFirst();
+        }
+    }
+    placeRestored_ = sides_->restoreState(settings.value(kSidesKey).toByteArray()) &&
+                     tables_->restoreState(settings.value(kTablesKey).toByteArray()) &&
+                     side_->restoreState(settings.value(kSideKey).toByteArray());
+}
+
+void DesignWindow::savePlace(QSettings& settings) const {
+    settings.setValue(kGeometryKey, saveGeometry());
+    settings.setValue(kSidesKey, sides_->saveState());
+    settings.setValue(kTablesKey, tables_->saveState());
+    settings.setValue(kSideKey, side_->saveState());
+}
+
+void DesignWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!laidOut_) {
+        laidOut_ = true;
+        if (!placeRestored_) {
+            layOutFirst();
+        }
+    }
 }
 
 QWidget* DesignWindow::createDamPanel() {
@@ -361,6 +494,7 @@ QWidget* DesignWindow::createDamPanel() {
     settled_->setHorizontalHeaderLabels(
         {QStringLiteral("坝顶高程的确定"), QStringLiteral("数值"), QStringLiteral("说明")});
     settled_->verticalHeader()->hide();
+    compactRows(*settled_);
     settled_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     settled_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(settled_, 1);
@@ -461,6 +595,7 @@ void DesignWindow::showCommandsEnabled() {
 }
 
 void DesignWindow::alignResults() {
+    fitColumns();
     // The names' column as wide in both grids, so each result stands under its condition.
     const int names = std::max(grid_->verticalHeader()->sizeHint().width(),
                                results_->verticalHeader()->sizeHint().width());

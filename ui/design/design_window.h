@@ -13,8 +13,12 @@
 
 #include "desktop.h"
 #include "kelnor/sheet/design_presenter.h"
+#include "kelnor/sheet/window_rules.h"
 
 class QAction;
+class QPushButton;
+class QSettings;
+class QSplitter;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -60,10 +64,17 @@ class DesignWindow final : public QMainWindow {
     void start(const std::optional<std::filesystem::path>& commandLineFile);
 
     // How long after the last change the autosave is written.
-    static constexpr int kAutosaveDelayMs = 1000;
+    static constexpr int kAutosaveDelayMs = kelnor::sheet::kAutosaveDelayMs;
+
+    // The window where the user left it, with the parts as the user sized them; where nothing
+    // is kept (or the screen it was on is gone), as first placed.
+    void restorePlace(const QSettings& settings);
+    void savePlace(QSettings& settings) const;
+    const kelnor::sheet::DesignPresenter& presenter() const { return presenter_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // A conditions file dropped on the window is opened, after asking to save.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -72,6 +83,15 @@ class DesignWindow final : public QMainWindow {
     class View;  // the window as the presenter sees it
 
     void createWidgets();
+    static void compactRows(QTableView& table);
+    // What the window's parts take at its font, for the shared layout.
+    kelnor::sheet::LayoutMetrics layoutMetrics() const;
+    int conditionWidth() const;
+    // Every condition's column as wide as the widest text, alike in both grids.
+    void fitColumns();
+    // The first size and place on the screen, and the parts' sizes in it.
+    void placeFirst();
+    void layOutFirst();
     void createMenus();
     // Hands a menu's command to the presenter with where the user is in the grid, and enters
     // the cell it names afterwards.
@@ -97,6 +117,13 @@ class DesignWindow final : public QMainWindow {
     std::vector<QLineEdit*> damEntries_;  // by kelnor::sheet::damPanelFields()
     QTableWidget* settled_ = nullptr;
     QTimer* autosave_ = nullptr;
+    QSplitter* sides_ = nullptr;   // the tables | the dam's panel and the sketch
+    QSplitter* tables_ = nullptr;  // the conditions over the results
+    QSplitter* side_ = nullptr;    // the dam's panel over the sketch
+    QLabel* status_ = nullptr;
+    QPushButton* stopPrint_ = nullptr;
+    bool placeRestored_ = false;  // the splitters as the user left them
+    bool laidOut_ = false;
     std::map<kelnor::sheet::Command, QAction*> actions_;
     // The presenter itself closes the window (退出): it has asked already.
     bool closing_ = false;

@@ -12,12 +12,6 @@
 #include "design_window.h"
 #include "kelnor/platform/program_folder.h"
 
-namespace {
-
-const QString kGeometryKey = QStringLiteral("design/geometry");
-
-}  // namespace
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("kelnor"));
@@ -34,11 +28,11 @@ int main(int argc, char** argv) {
 
     DesignWindow window(kelnor::platform::userDataFolder(), QCoreApplication::applicationDirPath());
     QSettings settings;
-    window.restoreGeometry(settings.value(kGeometryKey).toByteArray());
+    window.restorePlace(settings);
     // Shown first, so a message about the file named (one that cannot be read) has its window.
     window.show();
     window.start(file);
     const int status = app.exec();
-    settings.setValue(kGeometryKey, window.saveGeometry());
+    window.savePlace(settings);
     return status;
 }

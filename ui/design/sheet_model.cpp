@@ -76,8 +76,9 @@ bool SheetModel::setData(const QModelIndex& index, const QVariant& value, int ro
     if (role != Qt::EditRole || !index.isValid()) {
         return false;
     }
-    // The presenter shows the sheet again, and refresh() tells the views.
-    presenter_.setCell(conditionOf(index), fieldOf(index), value.toString().toStdString());
+    // Only a committed editor sets a cell. The presenter shows the sheet again, and refresh()
+    // tells the views.
+    presenter_.commitCell(conditionOf(index), fieldOf(index), value.toString().toStdString());
     return true;
 }
 
@@ -231,15 +232,11 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         QStyledItemDelegate::setModelData(editor, model, index);
         return;
     }
-    if (!box->isEditable()) {
-        // A cell holding a text that is none of the choices keeps it unless one is chosen.
-        if (box->currentIndex() >= 0) {
-            model->setData(index, box->currentData(), Qt::EditRole);
-        }
-        return;
+    const int chosen = box->currentIndex();
+    const std::optional<std::string> committed = sheet::committedText(
+        SheetModel::fieldOf(index), chosen >= 0 ? std::optional(std::size_t(chosen)) : std::nullopt,
+        box->currentText().toStdString());
+    if (committed) {
+        model->setData(index, text(*committed), Qt::EditRole);
     }
-    // An offer chosen writes its number; anything typed is the cell's text as it is.
-    const sheet::CellEditor offers = sheet::cellEditor(SheetModel::fieldOf(index));
-    model->setData(index, text(sheet::offeredText(offers, box->currentText().toStdString())),
-                   Qt::EditRole);
 }

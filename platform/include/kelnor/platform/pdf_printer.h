@@ -7,6 +7,7 @@
 #include <chrono>
 #include <exception>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -22,6 +23,7 @@ enum class PrintFailureKind {
     Failed,       // the browser ended with an exit status other than 0: exitStatus()
     TimedOut,     // the browser did not end in the time allowed and was stopped
     NoPdf,        // the browser ended well but left no PDF
+    Cancelled,    // the user stopped the print; the browser was stopped
 };
 
 // A page that could not be printed: what went wrong and with which browser (its path or name
@@ -63,18 +65,21 @@ inline constexpr std::chrono::seconds kPrintTimeout{120};
 // Runs `browser` without a window to print the page at `url` to the file `pdf`, with
 // `profileFolder` as its own user data folder (a fresh one, so it runs beside the user's own
 // browser, open or not, and reads nothing of the user's), its output discarded. Waits for it
-// up to `timeout` and then stops it with everything it started. Paths are UTF-8. Raises
-// PrintFailure (CannotStart, Failed, TimedOut).
+// up to `timeout` and then stops it with everything it started; so too, at once, when `stop`
+// is requested. Whatever it started and left running when it ended is stopped then. Paths are
+// UTF-8. Raises PrintFailure (CannotStart, Failed, TimedOut, Cancelled).
 void runHeadlessPrint(const std::string& browser, const std::string& url, const std::string& pdf,
-                      const std::string& profileFolder, std::chrono::seconds timeout);
+                      const std::string& profileFolder, std::chrono::seconds timeout,
+                      std::stop_token stop = {});
 
 // Prints the page `html` to PDF and puts the PDF at `target` (UTF-8) whole: the page and the
 // browser's profile go to a folder of their own in the system's temporary folder, removed
 // afterwards whatever happens, and the PDF replaces `target` only once complete, as
 // replaceFile does, so a failure at any point leaves `target` as it was. Raises PrintFailure,
 // or WriteFailure (kelnor/platform/file_replacement.h) when the temporary folder or `target`
-// cannot be written.
-void printToPdf(std::string_view html, const std::string& target);
+// cannot be written. A `stop` requested while the browser runs stops it and raises
+// PrintFailure (Cancelled), `target` untouched.
+void printToPdf(std::string_view html, const std::string& target, std::stop_token stop = {});
 
 // The file URL of an absolute path in UTF-8 ("/tmp/a b.html", "C:\a\b.html"): separators as
 // "/", every byte but letters, digits and "-._~/:" percent-encoded.

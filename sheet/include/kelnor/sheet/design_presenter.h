@@ -17,6 +17,7 @@
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
 #include "kelnor/sheet/book_info.h"
+#include "kelnor/sheet/book_printing.h"
 #include "kelnor/sheet/clipboard.h"
 #include "kelnor/sheet/evaluation.h"
 #include "kelnor/sheet/sheet.h"
@@ -35,9 +36,9 @@ inline constexpr std::string_view kUnsavedMark = "*";
 inline constexpr std::string_view kBookSuffix = "-计算书";
 
 // An answer to a question, each a button of the question's box.
-enum class Answer { Save, Discard, Replace, Cancel };
+enum class Answer { Save, Discard, Replace, Cancel, Stop };
 
-// The button's caption: 保存, 不保存, 替换, 取消.
+// The button's caption: 保存, 不保存, 替换, 取消, 停止.
 std::string_view answerCaption(Answer answer);
 
 struct Question {
@@ -65,6 +66,7 @@ enum class Command {
     SaveAs,
     Book,
     PrintedBook,
+    CancelPrint,
     BookInfo,
     Exit,
     Undo,
@@ -152,8 +154,12 @@ class DesignView {
     // Shows the 计算书信息 box filled with `shown` (bookInfoFields() in order, each with its
     // hint greyed while empty) and returns what the user left in it; nothing when cancelled.
     virtual std::optional<BookInfo> editBookInfo(const BookInfo& shown) = 0;
-    // A long wait begins (true) or ends: the busy cursor while a browser prints the book.
-    virtual void setBusy(bool busy) = 0;
+    // The status line's text: what is being made in the background, how it ended, what was
+    // restored at start; empty clears it. While presenter.printing(), the line offers to stop.
+    virtual void showStatus(const std::string& text) = 0;
+    // Called on the printing thread when the book's print has ended: the window then calls
+    // presenter.finishPrint() on its own thread, once.
+    virtual void printEnded() = 0;
 
     // Closes the window, which ends the program.
     virtual void closeWindow() = 0;
@@ -175,6 +181,11 @@ class DesignPresenter {
     // `programFolder` holds the help text.
     DesignPresenter(DesignView& view, std::filesystem::path dataFolder,
                     std::filesystem::path programFolder = {});
+    // Stops a print still running.
+    ~DesignPresenter();
+
+    DesignPresenter(const DesignPresenter&) = delete;
+    DesignPresenter& operator=(const DesignPresenter&) = delete;
 
     // Fills the window at start. The file the user named on the command line comes first: it
     // is what was asked for, and an autosave left by an earlier session is then not read and
@@ -210,9 +221,18 @@ class DesignPresenter {
     bool save();
     bool saveAs();
     // Writes the calculation book beside the conditions file and opens it: the HTML page
-    // (Book) or the page printed to PDF by a browser (PrintedBook). The title block is the
-    // book information's, dated today where it gives no date.
+    // (Book), or the page printed to PDF by a browser (PrintedBook) in the background, the
+    // status line saying so, until the window calls finishPrint(). A second print while one
+    // runs is refused with a message. The title block is the sheet's, dated today where it
+    // gives no date.
     void writeBook(FileKind kind = FileKind::Book);
+    // Whether the book is being printed to PDF.
+    bool printing() const { return printing_.running(); }
+    // Once the view's printEnded(): the PDF opened, or why there is none told (a stop asked for
+    // on the status line only).
+    void finishPrint();
+    // 停止生成 PDF: the browser is stopped with all it started; the PDF that was there stays.
+    void cancelPrint();
     // 计算书信息: asks for the sheet's title block until its date is one or the box is
     // cancelled, puts it into the sheet as one step of undo, and keeps it in the data folder
     // as the title block of the next new sheet.
@@ -222,8 +242,9 @@ class DesignPresenter {
     // The book's options for the sheet as it stands: its title block (today's date where it
     // gives none), its dam's values and the sketch.
     design::BookOptions bookOptionsNow() const;
-    // Whether the window may close (the window's close button): asks 保存/不保存/取消 for a
-    // changed sheet. When it may, the session's autosave is no longer needed and is removed.
+    // Whether the window may close (the window's close button): while printing, asks whether
+    // to stop the print; then asks 保存/不保存/取消 for a changed sheet. When it may, the session's
+    // autosave is no longer needed and is removed.
     bool mayClose();
     // 退出: mayClose, then the window closes.
     void exit();
@@ -242,6 +263,9 @@ class DesignPresenter {
     void duplicateCondition(std::size_t row);
     void moveCondition(std::size_t from, std::size_t to);
     void setCell(std::size_t row, std::size_t column, const std::string& text);
+    // A cell's editor was committed: its text set, and the typing ended, so each committed
+    // editor is one step of undo of its own.
+    void commitCell(std::size_t row, std::size_t column, const std::string& text);
     // Sets a value of the dam's panel (an index into design::damFields()).
     void setDamText(std::size_t field, const std::string& text);
     void endTyping();
@@ -262,6 +286,9 @@ class DesignPresenter {
     bool guarded(Command&& command);
     // Whether the current sheet may be left: asked to save when it has changes.
     bool mayLeave();
+    // Whether a print running may be stopped; stopped when it may.
+    bool mayStopPrinting();
+    void showBook(const std::filesystem::path& book);
     bool saveTo(const std::filesystem::path& file);
     bool load(const std::filesystem::path& file);
     void show(Sheet sheet, std::optional<std::filesystem::path> file);
@@ -287,6 +314,8 @@ class DesignPresenter {
     // The autosave file holds this session's sheet (written or restored by it), so it may be
     // removed once no longer needed; an earlier session's is left alone.
     bool autosaveOurs_ = false;
+    // Last: stopped before anything it tells the view of is gone.
+    BookPrinting printing_;
 };
 
 }  // namespace kelnor::sheet

@@ -84,4 +84,10 @@ std::optional<std::size_t> entryOf(const CellEditor& editor, std::size_t field,
 // that offer as shown, else the text as typed.
 std::string offeredText(const CellEditor& editor, std::string_view boxText);
 
+// What committing the cell editor of `field` writes into its cell: a List's chosen entry's
+// value, nothing when none is chosen (a cell holding a text that is none of the choices keeps
+// it unless one is chosen); an Offers editor's offeredText; a Line's text as typed.
+std::optional<std::string> committedText(std::size_t field, std::optional<std::size_t> chosen,
+                                         std::string_view boxText);
+
 }  // namespace kelnor::sheet

@@ -62,13 +62,25 @@ Rows firstStartRows();
 // The autosave file in `folder`: design-autosave.csv.
 std::filesystem::path autosavePath(const std::filesystem::path& folder);
 
-// Writes the sheet to the autosave file of `folder` (which must exist), replaced whole, and
-// marks the sheet autosaved. Raises platform::WriteFailure.
-void autosave(Sheet& sheet, const std::filesystem::path& folder);
+// Writes the sheet to the autosave file of `folder` (which must exist), replaced whole, with
+// the conditions file it belongs to, `owner`, beside it (design-autosave-file.txt), and marks
+// the sheet autosaved. Raises platform::WriteFailure.
+void autosave(Sheet& sheet, const std::filesystem::path& folder,
+              const std::optional<std::filesystem::path>& owner = std::nullopt);
 
-// The conditions and the dam's values of the autosave file of `folder`; nothing when there is none.
-// Raises csv::TableError or std::system_error where one is there but cannot be read.
-std::optional<Content> restoreAutosave(const std::filesystem::path& folder);
+// What an autosave holds: the conditions and the dam's values, and the conditions file they
+// are unsaved changes of (nothing for a sheet never saved).
+struct Autosaved {
+    Content content;
+    std::optional<std::filesystem::path> owner;
+};
+
+// The autosave of `folder`; nothing when there is none. Raises csv::TableError or
+// std::system_error where one is there but cannot be read.
+std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder);
+
+// Removes the autosave of `folder`, and the name of the file it belongs to.
+void removeAutosaveOf(const std::filesystem::path& folder);
 
 // A path as the UTF-8 text the platform layer takes.
 std::string utf8Path(const std::filesystem::path& path);

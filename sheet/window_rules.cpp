@@ -1,0 +1,164 @@
+#include "kelnor/sheet/window_rules.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
+
+namespace kelnor::sheet {
+
+WindowSize firstWindowSize(WindowSize available) {
+    return {
+        std::max(kMinimumWindowSize.width, std::min(kPreferredWindowSize.width, available.width)),
+        std::max(kMinimumWindowSize.height,
+                 std::min(kPreferredWindowSize.height, available.height))};
+}
+
+namespace {
+
+// Heights `need` shared in `room`: each whole where they fit, the room left to the last; else
+// in proportion to their needs.
+std::vector<int> share(int room, const std::vector<int>& need) {
+    int total = 0;
+    for (const int n : need) {
+        total += n;
+    }
+    std::vector<int> out = need;
+    if (total <= room) {
+        out.back() += room - total;
+        return out;
+    }
+    int given = 0;
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+        out[i] = total > 0 ? int(std::int64_t(room) * need[i] / total) : 0;
+        given += out[i];
+    }
+    out.back() = std::max(0, room - given);
+    return out;
+}
+
+}  // namespace
+
+DesignLayout designLayout(WindowSize client, const LayoutMetrics& m, std::size_t conditions,
+                          std::size_t damEntries, std::size_t settledRows) {
+    DesignLayout out;
+    const int width = std::max(0, client.width - 2 * m.margin);
+    const int height = std::max(0, client.height - 2 * m.margin - m.statusHeight);
+
+    // The grids as wide as their columns, and no wider than three fifths of the window: the
+    // rest is the dam's panel and the sketch's.
+    const int columns = m.namesWidth +
+                        int(std::max<std::size_t>(conditions, 1)) * m.conditionWidth + m.frame +
+                        m.scrollBar;
+    const int left = std::clamp(columns, std::min(width, width * 2 / 5), width * 3 / 5);
+    const int right = std::max(0, width - left - m.margin);
+    const int sideways = columns > left ? m.scrollBar : 0;  // a scroll bar under each grid
+
+    const int summary = m.lineHeight;
+    const int grids = std::max(0, height - summary - m.margin);
+    const int fieldRows = int(fields().size());
+    const int results = int(resultRowCount());
+    const std::vector<int> heights =
+        share(grids, {m.headerHeight + fieldRows * m.rowHeight + m.frame + sideways + m.margin,
+                      m.headerHeight + results * m.rowHeight + m.frame + sideways});
+    out.grid = {m.margin, m.margin, left, std::max(0, heights[0] - m.margin)};
+    out.results = {m.margin, out.grid.bottom() + m.margin, left, heights[1]};
+    out.summary = {m.margin, out.results.bottom() + m.margin, width, summary};
+
+    // On the right: the entries, the settled crest, and the sketch at least two fifths high.
+    const int x = m.margin + left + m.margin;
+    const int column = out.results.bottom() - m.margin;
+    const int entries = int(damEntries) * m.entryHeight;
+    const int settled = m.headerHeight + int(settledRows) * m.rowHeight + m.frame;
+    const int panel = std::min(entries + settled + m.margin, column * 3 / 5);
+    out.dam = {x, m.margin, right, std::min(entries, panel)};
+    out.settled = {x, out.dam.bottom(), right, std::max(0, panel - out.dam.height - m.margin)};
+    out.picture = {x, out.settled.bottom() + m.margin, right,
+                   std::max(0, out.results.bottom() - out.settled.bottom() - m.margin)};
+    return out;
+}
+
+void GridCursor::resize(std::size_t conditions, std::size_t fields) {
+    conditions_ = conditions;
+    fields_ = fields;
+    current_ = clamped(current_);
+    anchor_ = clamped(anchor_);
+}
+
+GridCursor::Cell GridCursor::clamped(Cell cell) const {
+    return {std::min(cell.condition, conditions_ == 0 ? 0 : conditions_ - 1),
+            std::min(cell.field, fields_ == 0 ? 0 : fields_ - 1)};
+}
+
+void GridCursor::moveTo(std::size_t condition, std::size_t field, bool stretch) {
+    current_ = clamped({condition, field});
+    if (!stretch) {
+        anchor_ = current_;
+    }
+}
+
+void GridCursor::press(GridKey key, bool shift, std::size_t page) {
+    page = std::max<std::size_t>(page, 1);
+    std::size_t condition = current_.condition;
+    std::size_t field = current_.field;
+    const auto back = [](std::size_t at, std::size_t by) { return at > by ? at - by : 0; };
+    bool stretch = shift;
+    switch (key) {
+        case GridKey::Left:
+            condition = back(condition, 1);
+            break;
+        case GridKey::Right:
+            ++condition;
+            break;
+        case GridKey::Up:
+            field = back(field, 1);
+            break;
+        case GridKey::Down:
+            ++field;
+            break;
+        case GridKey::PageUp:
+            field = back(field, page);
+            break;
+        case GridKey::PageDown:
+            field += page;
+            break;
+        case GridKey::Home:
+            condition = 0;
+            break;
+        case GridKey::End:
+            condition = conditions_;
+            break;
+        case GridKey::Tab:
+            // The fields of one row in turn, as a spreadsheet's Tab goes along a row.
+            condition = shift ? back(condition, 1) : condition + 1;
+            stretch = false;
+            break;
+        case GridKey::Enter:
+            ++field;
+            stretch = false;
+            break;
+    }
+    moveTo(condition, field, stretch);
+}
+
+bool GridCursor::selected(std::size_t condition, std::size_t field) const {
+    return conditions_ > 0 && condition >= std::min(anchor_.condition, current_.condition) &&
+           condition <= std::max(anchor_.condition, current_.condition) &&
+           field >= std::min(anchor_.field, current_.field) &&
+           field <= std::max(anchor_.field, current_.field);
+}
+
+GridSelection GridCursor::selection() const {
+    if (conditions_ == 0 || fields_ == 0) {
+        return {};
+    }
+    const std::size_t top = std::min(anchor_.condition, current_.condition);
+    const std::size_t left = std::min(anchor_.field, current_.field);
+    return {Place{current_.condition, current_.field},
+            CellRange{top, left, std::max(anchor_.condition, current_.condition) - top + 1,
+                      std::max(anchor_.field, current_.field) - left + 1}};
+}
+
+}  // namespace kelnor::sheet
