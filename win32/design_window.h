@@ -17,6 +17,12 @@
 
 namespace kelnor::win32 {
 
+class DesignGrid;
+
+// Posted by the printing thread: the book's print has ended.
+inline constexpr UINT kPrintEnded = WM_APP + 2;
+inline constexpr UINT_PTR kAutosaveTimer = 1;
+
 class DesignWindow {
   public:
     // `dataFolder` holds the autosave; `programFolder` the help text.
@@ -35,12 +41,9 @@ class DesignWindow {
     // editor takes every key. True when the message was used up.
     bool handleKey(MSG& message);
 
-    // How long after the last change the autosave is written.
-    static constexpr UINT kAutosaveDelayMs = 1000;
-
   private:
-    class View;  // the window as the presenter sees it
-    class Grid;  // the conditions grid with its cell cursor and editor
+    class View;  // the window as the presenter sees it (design_view.cpp)
+    std::unique_ptr<sheet::DesignView> makeView();
 
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     static LRESULT CALLBACK pictureProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
@@ -63,9 +66,9 @@ class DesignWindow {
     void restorePlacement();
     void savePlacement() const;
 
-    std::unique_ptr<View> view_;
+    std::unique_ptr<sheet::DesignView> view_;
     sheet::DesignPresenter presenter_;
-    std::unique_ptr<Grid> grid_;
+    std::unique_ptr<DesignGrid> grid_;
     HWND hwnd_ = nullptr;
     HWND results_ = nullptr;
     HWND summary_ = nullptr;
@@ -73,6 +76,7 @@ class DesignWindow {
     std::vector<HWND> damLabels_;   // by kelnor::sheet::damPanelFields()
     std::vector<HWND> damEntries_;  // EDIT controls, likewise
     HWND settled_ = nullptr;        // the settled crest, a read-only EDIT
+    HWND status_ = nullptr;         // the status line: what is made in the background
     bool showingDam_ = false;       // the entries are being filled: their changes are not typing
     HACCEL keys_ = nullptr;
     HFONT font_ = nullptr;

@@ -24,12 +24,7 @@ struct State {
 };
 
 LRESULT CALLBACK boxProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrW(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    }
-    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* state = objectOf<State>(hwnd, message, l);
     switch (message) {
         case WM_COMMAND:
             if (state != nullptr && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {

@@ -307,16 +307,11 @@ bool TavoWindow::handleKey(MSG& message) {
 }
 
 LRESULT CALLBACK TavoWindow::procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* window =
-            static_cast<TavoWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        window->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    }
-    auto* window = reinterpret_cast<TavoWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* window = objectOf<TavoWindow>(hwnd, message, l);
     if (window == nullptr) {
         return DefWindowProcW(hwnd, message, w, l);
     }
+    window->hwnd_ = hwnd;
     return window->handle(message, w, l);
 }
 

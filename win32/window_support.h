@@ -41,6 +41,18 @@ LRESULT faceColoured(WPARAM dc);
 // The themed controls of common controls 6, which the manifest asks for.
 void initCommonControls(DWORD classes);
 
+// The object a window was made for (CreateWindowEx's last argument), kept with the window from
+// WM_NCCREATE on: what its window procedure hands the message to. Nothing before that.
+template <typename Object>
+Object* objectOf(HWND hwnd, UINT message, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        SetWindowLongPtrW(
+            hwnd, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+    }
+    return reinterpret_cast<Object*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 // Runs the thread's messages through `window.handleKey` first, then to their windows, until the
 // window has ended; the exit status it posted.
 template <typename Window>
