@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "condition_cells.h"
+#include "design_words.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::design {
@@ -568,7 +569,7 @@ TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
         std::vector<std::pair<std::string, std::string>> changes;
         ConditionErrorKind kind;
         const char* column;
-        const char* text;
+        const char* message;  // the command line's line on standard error
     };
     const std::vector<Row> rows = {
         {{{"depth", "abc"}},
@@ -610,7 +611,7 @@ TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
         {{{"operation", "flood"}},
          ConditionErrorKind::UnknownChoice,
          "operation",
-         "row 3 (正常蓄水位): operation \"flood\" is not normal or abnormal"},
+         "row 3 (正常蓄水位): operation \"flood\" is not normal, abnormal or earthquake"},
         {{{"region", "desert"}},
          ConditionErrorKind::UnknownChoice,
          "region",
@@ -631,13 +632,14 @@ TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
     for (const auto& row : rows) {
         try {
             readCondition(cells(row.changes, 3));
-            ADD_FAILURE() << row.text;
+            ADD_FAILURE() << row.message;
         } catch (const ConditionError& e) {
-            EXPECT_EQ(e.kind(), row.kind) << row.text;
-            EXPECT_EQ(e.column(), row.column);
+            EXPECT_EQ(e.kind(), row.kind) << row.message;
+            EXPECT_EQ(e.column(), row.column) << row.message;
             EXPECT_EQ(e.row(), 3);
             EXPECT_EQ(e.label(), "正常蓄水位");
-            EXPECT_EQ(e.text(), row.changes.front().second) << row.text;
+            EXPECT_EQ(e.text(), row.changes.front().second) << row.message;
+            EXPECT_EQ(cli::describe(e), row.message);
         }
     }
     // A wind that reads but squares beyond the double range fails the computation; the other

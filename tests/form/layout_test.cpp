@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "kelnor/form/layout.h"
 #include "kelnor/inputs.h"
@@ -29,10 +31,51 @@ TEST(FormLayout, EveryControlOnceAndInsideItsParent) {
     EXPECT_EQ(ids.size(), 8u * 2 + 1 + 3 + 1 + 4);
 }
 
-TEST(FormLayout, BoxesStartWithTheDefaultTexts) {
-    for (int box = 0; box < kBoxCount; ++box) {
-        EXPECT_EQ(control("Text1", box).caption, kDefaultTexts[box]) << box;
+TEST(FormLayout, EachBoxStartsWithItsDefaultBesideItsLabel) {
+    // What the user reads on opening the window, box by box.
+    const struct {
+        int box;
+        std::string_view label;
+        std::string_view text;
+    } rows[] = {
+        {0, "平均水深(m)：", "9.0"}, {1, "设计风速(m/s 10米高)：", "27.0"},
+        {2, "吹程(km)：", "4"},      {3, "糙率及渗透系数K△:", "0.65"},
+        {4, "经验系数Kw:", "1.02"},  {5, "边坡系数M:", "3"},
+        {6, "安全加高(米):", "0.4"}, {7, "风速高度修正系数Kz:", "1"},
+    };
+    static_assert(std::size(rows) == kBoxCount);
+    for (const auto& row : rows) {
+        EXPECT_EQ(control("Label1", row.box).caption, row.label) << "box " << row.box;
+        EXPECT_EQ(control("Text1", row.box).caption, row.text) << "box " << row.box;
+        // The calculation starts from the same texts the window shows.
+        EXPECT_EQ(kDefaultTexts[row.box], row.text) << "box " << row.box;
     }
+}
+
+TEST(FormLayout, TheFrameOptionsCodeLineAndCommandsReadAsTheUserKnowsThem) {
+    const struct {
+        std::string id;
+        std::string_view caption;
+    } rows[] = {
+        {"Label2", "依据：《碾压式土石坝设计规范》中莆田公式"},
+        {"Frame1", "风浪要素计算公式"},
+        {"Option1(0)", "莆田试验站公式"},
+        {"Option1(1)", "安得烈扬诺夫公式"},
+        {"Option1(2)", "官厅—鹤地公式"},
+        {"Command1", "计算Kelnor"},
+        {"Command2", "退    出"},
+        {"Command3", "查看成果"},
+        {"Command4", "参数选取说明"},
+    };
+    for (const auto& row : rows) {
+        const Control* found = nullptr;
+        for (const Control& c : controls()) {
+            found = c.id() == row.id ? &c : found;
+        }
+        ASSERT_NE(found, nullptr) << row.id;
+        EXPECT_EQ(found->caption, row.caption) << row.id;
+    }
+    EXPECT_EQ(kWindowTitle, "土石坝Kelnor计算");
 }
 
 TEST(FormLayout, ControlsAreFoundByNameAndIndex) {
