@@ -307,6 +307,56 @@ void DesignWindow::layOut() {
     }
 }
 
+namespace {
+
+// Whether the cell (row, column) of a list view lies whole inside its client area, under
+// its header.
+bool cellInSight(HWND list, int row, int column) {
+    RECT cell{};
+    RECT client{};
+    RECT header{};
+    if (!ListView_GetSubItemRect(list, row, column, LVIR_BOUNDS, &cell)) {
+        return false;
+    }
+    GetClientRect(list, &client);
+    GetWindowRect(ListView_GetHeader(list), &header);
+    const LONG top = header.bottom - header.top;
+    return cell.left >= 0 && cell.top >= top && cell.right <= client.right &&
+           cell.bottom <= client.bottom && cell.bottom > cell.top;
+}
+
+}  // namespace
+
+DesignWindow::Sight DesignWindow::sight() const {
+    Sight out;
+    GetWindowRect(hwnd_, &out.frame);
+    const int conditions = int(presenter_.sheet().size());
+    out.lastField = conditions > 0 &&
+                    cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
+    out.lastResult = conditions > 0 &&
+                     cellInSight(results_, int(sheet::resultRowCount()) - 1, conditions);
+    // The summary's text as wide as it is, inside its control.
+    RECT summary{};
+    GetClientRect(summary_, &summary);
+    HDC dc = GetDC(summary_);
+    HGDIOBJ previous = SelectObject(dc, font_);
+    const std::wstring text = textOf(summary_);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(summary_, dc);
+    out.summary = !text.empty() && size.cx <= summary.right && size.cy <= summary.bottom;
+    // Every settled line, none scrolled away.
+    RECT settled{};
+    GetClientRect(settled_, &settled);
+    const LRESULT lines = SendMessageW(settled_, EM_GETLINECOUNT, 0, 0);
+    out.settled = SendMessageW(settled_, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 &&
+                  lines * metrics.tmHeight <= settled.bottom;
+    return out;
+}
+
 void DesignWindow::showResultColumns() {
     setColumns(results_, static_cast<int>(presenter_.evaluation().outcomes.size()),
                presenter_.evaluation(), dpi_, LVCFMT_RIGHT);

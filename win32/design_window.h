@@ -37,6 +37,17 @@ class DesignWindow {
     bool open(HINSTANCE instance, int showCommand,
               const std::optional<std::filesystem::path>& file);
 
+    // What is whole in sight at the window's present size: the grid's last field and last
+    // condition, the results' last row, the summary line's text, every settled line.
+    struct Sight {
+        bool lastField = false;
+        bool lastResult = false;
+        bool summary = false;
+        bool settled = false;
+        RECT frame{};  // the window, in screen pixels
+    };
+    Sight sight() const;
+
     // The message loop's hook: the menus' keys, except while a cell is being edited, when the
     // editor takes every key. True when the message was used up.
     bool handleKey(MSG& message);
