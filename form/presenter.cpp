@@ -121,7 +121,8 @@ void TavoPresenter::open(const fs::path& file, std::string_view whenMissing) {
         return;
     }
     if (const std::error_code error = view_.openDocument(file)) {
-        report(openFailureMessage(utf8(file), platform::reasonText(error)), std::nullopt);
+        report(openFailureMessage(utf8(file), platform::reasonText(error, utf8(file.filename()))),
+               std::nullopt);
     }
 }
 

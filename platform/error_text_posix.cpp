@@ -2,7 +2,7 @@
 
 namespace kelnor::platform {
 
-std::string reasonText(const std::error_code& reason) {
+std::string reasonText(const std::error_code& reason, std::string_view /*subject*/) {
     return reason.message();
 }
 

@@ -9,7 +9,7 @@ namespace kelnor::platform {
 
 namespace {
 
-std::string systemMessage(DWORD code) {
+std::string systemMessage(DWORD code, std::string_view subject) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -23,14 +23,15 @@ std::string systemMessage(DWORD code) {
     if (message.empty()) {
         return "Windows error " + std::to_string(code);
     }
-    return narrow(message);
+    // Asked for without its inserts filled, which would need their values: filled here.
+    return withInserts(narrow(message), subject);
 }
 
 }  // namespace
 
-std::string reasonText(const std::error_code& reason) {
+std::string reasonText(const std::error_code& reason, std::string_view subject) {
     if (reason.category() == std::system_category()) {
-        return systemMessage(static_cast<DWORD>(reason.value()));
+        return systemMessage(static_cast<DWORD>(reason.value()), subject);
     }
     const std::string ansi = reason.message();
     const int size =

@@ -61,7 +61,8 @@ void DesignPresenter::writeBook(FileKind kind) {
 
 void DesignPresenter::showBook(const fs::path& book) {
     if (const std::error_code error = view_.openDocument(book)) {
-        view_.tell(messages::cannotShowBook(shownPath(book), reasonOf(error)));
+        view_.tell(
+            messages::cannotShowBook(shownPath(book), reasonOf(error, utf8Path(book.filename()))));
     }
 }
 

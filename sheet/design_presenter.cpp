@@ -272,7 +272,8 @@ void DesignPresenter::showHelp() {
             return false;
         }
         if (const std::error_code failed = view_.openDocument(help)) {
-            view_.tell(messages::cannotShowHelp(shownPath(help), reasonOf(failed)));
+            view_.tell(messages::cannotShowHelp(shownPath(help),
+                                                reasonOf(failed, utf8Path(help.filename()))));
             return false;
         }
         return true;

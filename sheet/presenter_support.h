@@ -20,8 +20,9 @@ inline std::string shownPath(const std::filesystem::path& path) {
     return escapeControls(utf8Path(path));
 }
 
-inline std::string reasonOf(const std::error_code& reason) {
-    return escapeControls(platform::reasonText(reason));
+// The system's reason; `subject`, the file it is about, where its words have a place for one.
+inline std::string reasonOf(const std::error_code& reason, std::string_view subject = {}) {
+    return escapeControls(platform::reasonText(reason, subject));
 }
 
 // `path` made absolute against the working folder, as the file is held from the moment it is

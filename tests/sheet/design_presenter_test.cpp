@@ -539,6 +539,37 @@ TEST_F(DesignPresenterTest, AutosaveIsRestoredAtTheNextStart) {
     EXPECT_FALSE(fs::exists(autosavePath(data)));
 }
 
+TEST_F(DesignPresenterTest, AFileRestoredFromTheAutosaveStillBelongsToItsFile) {
+    const fs::path file = conditionsFile("坝 A.csv");
+    presenter->start(file);
+    presenter->setCell(0, col("wind"), "22");
+    ASSERT_TRUE(presenter->autosaveNow());
+    // The window killed mid-edit: the next start has only the autosave to go by.
+    const auto next = restart(std::nullopt);
+    EXPECT_EQ(next->file(), file);
+    EXPECT_EQ(view.title, kTitle + " - 坝 A.csv*");
+    EXPECT_EQ(view.statuses.back(), "已恢复“坝 A.csv”上次未保存的修改。");
+    // 保存 writes it back where it belongs, asking for no name.
+    view.saveBoxes.clear();
+    EXPECT_TRUE(next->save());
+    EXPECT_TRUE(view.saveBoxes.empty());
+    EXPECT_NE(slurp(file).find(",22,"), std::string::npos);
+    EXPECT_FALSE(fs::exists(autosavePath(data)));
+}
+
+TEST_F(DesignPresenterTest, AFileNamedRelativeToTheFolderIsHeldByItsWholePath) {
+    conditionsFile("例A.csv");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    presenter->start(fs::path(u8"例A.csv"));
+    presenter->writeBook();
+    fs::current_path(before);
+    EXPECT_EQ(presenter->file(), dir / u8path("例A.csv"));
+    ASSERT_EQ(view.opened.size(), 1u);
+    EXPECT_EQ(view.opened[0], dir / u8path("例A-计算书.html"));
+    EXPECT_TRUE(view.opened[0].is_absolute());
+}
+
 TEST_F(DesignPresenterTest, FailedAutosaveIsSilentAndTriedAgain) {
     std::ofstream(data) << "a file where the folder should be";
     presenter->start(std::nullopt);
