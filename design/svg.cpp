@@ -1,5 +1,6 @@
 #include "svg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -90,6 +91,19 @@ Markup svgMarkup(const Drawing& d, double width, double height, bool standalone)
         }
         out += "</g>\n"_html;
     }
+    // The leaders of labels moved off their levels, device units already.
+    const auto& labels = scale.labels();
+    if (std::any_of(labels.begin(), labels.end(), [](const Label& t) { return t.leader; })) {
+        out += stroke(penOf(LineStyle::Callout)) + ">\n"_html;
+        for (const Label& t : labels) {
+            if (t.leader) {
+                out += "<line x1=\""_html + num(t.leader->from.x) + "\" y1=\""_html +
+                       num(t.leader->from.y) + "\" x2=\""_html + num(t.leader->to.x) +
+                       "\" y2=\""_html + num(t.leader->to.y) + "\"/>\n"_html;
+            }
+        }
+        out += "</g>\n"_html;
+    }
     out += stroke(markPen()) + " fill=\"none\">\n"_html;
     for (const Mark& m : d.marks) {
         out += (m.kind == MarkKind::StillWater ? "<polygon points=\""_html
@@ -97,8 +111,8 @@ Markup svgMarkup(const Drawing& d, double width, double height, bool standalone)
                points(scale.markOutline(m)) + "\"/>\n"_html;
     }
     out += "</g>\n"_html;
-    for (const Text& t : d.texts) {
-        const Box b = scale.textBox(t);
+    for (const Label& t : labels) {
+        const Box& b = t.box;
         const double x = t.h == HAlign::Left    ? b.left
                          : t.h == HAlign::Right ? b.left + b.width
                                                 : b.left + b.width / 2;

@@ -46,10 +46,11 @@ void paintFreeboard(HWND picture, const design::Drawing& drawing, UINT dpi) {
         };
         const design::Scale fitted =
             design::fit(drawing, client.right / zoom, client.bottom / zoom, options);
-        const auto at = [&](design::Point p) {
-            const design::Point d = fitted.map(p);
-            return POINT{static_cast<LONG>(std::lround(d.x)), static_cast<LONG>(std::lround(d.y))};
+        // Device units to GDI's, and the sketch's metres to GDI's.
+        const auto pointOf = [](design::Point p) {
+            return POINT{static_cast<LONG>(std::lround(p.x)), static_cast<LONG>(std::lround(p.y))};
         };
+        const auto at = [&](design::Point p) { return pointOf(fitted.map(p)); };
         const auto makePen = [](const design::Pen& p) {
             LOGBRUSH brush{BS_SOLID, colourOf(p.colour), 0};
             const DWORD dashes[] = {static_cast<DWORD>(design::kDashLength),
@@ -71,14 +72,24 @@ void paintFreeboard(HWND picture, const design::Drawing& drawing, UINT dpi) {
             SelectObject(dc, oldPen);
             DeleteObject(pen);
         }
+        // The leaders of labels moved off their levels, in device units already.
+        HPEN calloutPen = makePen(design::penOf(design::LineStyle::Callout));
+        HGDIOBJ oldCalloutPen = SelectObject(dc, calloutPen);
+        for (const design::Label& t : fitted.labels()) {
+            if (t.leader) {
+                const POINT ends[] = {pointOf(t.leader->from), pointOf(t.leader->to)};
+                Polyline(dc, ends, 2);
+            }
+        }
+        SelectObject(dc, oldCalloutPen);
+        DeleteObject(calloutPen);
         HPEN markPen = makePen(design::markPen());
         HGDIOBJ oldPen = SelectObject(dc, markPen);
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
         for (const design::Mark& m : drawing.marks) {
             std::vector<POINT> outline;
             for (const design::Point& p : fitted.markOutline(m)) {
-                outline.push_back(POINT{static_cast<LONG>(std::lround(p.x)),
-                                        static_cast<LONG>(std::lround(p.y))});
+                outline.push_back(pointOf(p));
             }
             if (m.kind == design::MarkKind::StillWater) {
                 Polygon(dc, outline.data(), static_cast<int>(outline.size()));
@@ -92,8 +103,8 @@ void paintFreeboard(HWND picture, const design::Drawing& drawing, UINT dpi) {
 
         SetBkMode(dc, TRANSPARENT);
         constexpr UINT kAlignments[] = {DT_LEFT, DT_CENTER, DT_RIGHT};  // by HAlign
-        for (const design::Text& t : drawing.texts) {
-            const design::Box b = fitted.textBox(t);
+        for (const design::Label& t : fitted.labels()) {
+            const design::Box& b = t.box;
             RECT box{static_cast<LONG>(std::lround(b.left)), static_cast<LONG>(std::lround(b.top)),
                      static_cast<LONG>(std::lround(b.left + b.width)),
                      static_cast<LONG>(std::lround(b.top + b.height))};

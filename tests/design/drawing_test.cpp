@@ -12,11 +12,14 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <random>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "condition_cells.h"
+#include "kelnor/design/crest.h"
 
 namespace kelnor::design {
 namespace {
@@ -222,6 +225,122 @@ TEST(Drawing, WithoutLevelsTheGoverningStillWaterIsZeroAndOnlyHeightsAreLabelled
     EXPECT_TRUE(freeboardDrawing(evaluate({})).empty());
 }
 
+// The drawing's texts at the ▽ of a still water, with their levels.
+std::vector<std::pair<double, std::size_t>> waterLabels(const Drawing& d, TextRole role) {
+    std::vector<std::pair<double, std::size_t>> out;
+    for (std::size_t i = 0; i < d.texts.size(); ++i) {
+        const Text& t = d.texts[i];
+        const bool onWater = std::any_of(d.lines.begin(), d.lines.end(), [&](const Line& l) {
+            return l.style == LineStyle::Water && l.from.y == t.at.y;
+        });
+        if (t.role == role && onWater) {
+            out.emplace_back(t.at.y, i);
+        }
+    }
+    std::sort(out.rbegin(), out.rend());  // the highest first
+    return out;
+}
+
+double gapTo(const Point& p, const Point& a, const Point& b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double t =
+        std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+// Whether a device segment passes through the inside of a box.
+bool cuts(const Point& a, const Point& b, const Box& box) {
+    for (int i = 1; i < 400; ++i) {
+        const double t = i / 400.0;
+        const double x = a.x + t * (b.x - a.x);
+        const double y = a.y + t * (b.y - a.y);
+        if (x > box.left + 1e-6 && x < box.left + box.width - 1e-6 && y > box.top + 1e-6 &&
+            y < box.top + box.height - 1e-6) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What every fitted sketch must show: each text once, inside the box less the margin, no two
+// overlapping (touching is allowed), a leader from its box to its ▽ (or its anchor), the still
+// waters' names and elevations in the order of the levels, and the dimensions' figures off the
+// lines they annotate. Returns what is wrong, empty when nothing.
+std::string illegible(const Drawing& d, const Scale& s, double width, double height,
+                      double margin) {
+    std::ostringstream out;
+    const auto& labels = s.labels();
+    if (labels.size() != d.texts.size()) {
+        return "a label per text";
+    }
+    const double eps = 1e-6;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const Box& b = labels[i].box;
+        if (b.left < margin - eps || b.top < margin - eps ||
+            b.left + b.width > width - margin + eps || b.top + b.height > height - margin + eps) {
+            out << "outside: " << labels[i].text << "\n";
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const Box& o = labels[j].box;
+            const double across =
+                std::min(b.left + b.width, o.left + o.width) - std::max(b.left, o.left);
+            const double down =
+                std::min(b.top + b.height, o.top + o.height) - std::max(b.top, o.top);
+            if (across > eps && down > eps) {
+                out << "overlap: " << labels[i].text << " / " << labels[j].text << "\n";
+            }
+        }
+        if (const auto& l = labels[i].leader) {
+            const bool onEdge = std::abs(l->from.x - b.left) < eps ||
+                                std::abs(l->from.x - b.left - b.width) < eps ||
+                                std::abs(l->from.y - b.top) < eps ||
+                                std::abs(l->from.y - b.top - b.height) < eps;
+            const bool within = l->from.x > b.left - eps && l->from.x < b.left + b.width + eps &&
+                                l->from.y > b.top - eps && l->from.y < b.top + b.height + eps;
+            if (!onEdge || !within || l->style != LineStyle::Callout) {
+                out << "leader off its label: " << labels[i].text << "\n";
+            }
+            const Text& t = d.texts[i];
+            const auto mark = std::find_if(d.marks.begin(), d.marks.end(), [&](const Mark& m) {
+                return m.kind == MarkKind::StillWater && m.at.x == t.at.x && m.at.y == t.at.y;
+            });
+            double miss = 0;
+            if (mark != d.marks.end()) {
+                const std::vector<Point> v = s.markOutline(*mark);
+                miss = std::min(
+                    {gapTo(l->to, v[0], v[1]), gapTo(l->to, v[1], v[2]), gapTo(l->to, v[2], v[0])});
+            } else {
+                const Point a = s.map(t.at);
+                miss = std::hypot(l->to.x - a.x, l->to.y - a.y);
+            }
+            if (miss > eps) {
+                out << "leader misses what it names: " << labels[i].text << "\n";
+            }
+        }
+        if (d.texts[i].role == TextRole::Dimension) {
+            for (const Line& l : d.lines) {
+                if ((l.style == LineStyle::Leader || l.style == LineStyle::Dimension) &&
+                    cuts(s.map(l.from), s.map(l.to), b)) {
+                    out << "on a dimension's line: " << labels[i].text << "\n";
+                }
+            }
+        }
+    }
+    for (const TextRole role : {TextRole::Condition, TextRole::Elevation}) {
+        const auto order = waterLabels(d, role);
+        for (std::size_t k = 1; k < order.size(); ++k) {
+            const Box& higher = labels[order[k - 1].second].box;
+            const Box& lower = labels[order[k].second].box;
+            if (higher.top + higher.height > lower.top + eps) {
+                out << "out of order: " << labels[order[k - 1].second].text << " over "
+                    << labels[order[k].second].text << "\n";
+            }
+        }
+    }
+    return out.str();
+}
+
 // Everything a painter draws, in device units: the ends of lines, the marks' outlines and the
 // corners of the texts' boxes.
 std::vector<Point> deviceExtent(const Drawing& d, const Scale& s) {
@@ -293,9 +412,149 @@ TEST(Scale, FitsEverythingInsideTheBoxAsLargeAsItGoes) {
         const Point up = s.map({0, 1});
         EXPECT_NEAR(o.y - up.y, r.drawing.exaggeration * (across.x - o.x), 1e-9) << r.name;
         EXPECT_GT(across.x - o.x, 0) << r.name;
+        EXPECT_EQ(illegible(r.drawing, s, r.width, r.height, options.margin), "") << r.name;
     }
     // Texts wider than the box fit at no scale, and say so.
     EXPECT_FALSE(fit(freeboardDrawing(example()), 60, 300).fits());
+}
+
+Cells sheetRow(int n, const std::string& name, double level, const char* slope,
+               const char* operation, const char* extra) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", level);
+    return exampleRow(n, {{"case", name},
+                          {"level", text},
+                          {"depth", "30"},
+                          {"fetch", "3"},
+                          {"slope", slope},
+                          {"operation", operation},
+                          {"extra", extra}});
+}
+
+TEST(Labels, CloseLevelsAreStackedInTheirOrderAndNothingOverlaps) {
+    // The book example's floods 0.80 m apart, and levels a centimetre apart.
+    struct Row {
+        const char* name;
+        std::vector<double> levels;
+    };
+    const char* names[] = {"正常蓄水位", "设计洪水位", "校核洪水位"};
+    for (const Row& r : {Row{"the floods 0.80 m apart", {100.00, 101.50, 102.30}},
+                         Row{"a centimetre apart", {100.00, 100.01, 100.02}}}) {
+        std::vector<Cells> rows;
+        for (std::size_t i = 0; i < r.levels.size(); ++i) {
+            rows.push_back(
+                sheetRow(static_cast<int>(i) + 1, names[i], r.levels[i], "3", "normal", "0"));
+        }
+        const Drawing d = freeboardDrawing(evaluateRows(rows));
+        for (const auto& [w, h] : {std::pair{400.0, 300.0}, {520.0, 360.0}}) {
+            const Scale s = fit(d, w, h);
+            ASSERT_TRUE(s.fits()) << r.name << " " << w;
+            EXPECT_EQ(illegible(d, s, w, h, FitOptions{}.margin), "") << r.name << " " << w;
+            // 校核洪水位 over 设计洪水位 over 正常蓄水位, as names and as elevations: three of
+            // each for illegible() to find apart and in order.
+            EXPECT_EQ(waterLabels(d, TextRole::Condition).size(), 3u);
+            EXPECT_EQ(waterLabels(d, TextRole::Elevation).size(), 3u);
+        }
+    }
+}
+
+TEST(Labels, HoldAcrossRandomSheetsWithAndWithoutAWaveWall) {
+    // State: one to eight conditions, levels 1 cm to tens of metres apart, on four slopes,
+    // some with an extra height, half of them settled with a wave wall.
+    const unsigned seed = 20240611;
+    std::mt19937 random(seed);
+    const std::vector<std::string> names = {"正常蓄水位",
+                                            "设计洪水位",
+                                            "校核洪水位",
+                                            "正常蓄水位+地震",
+                                            "施工期",
+                                            "Case 7",
+                                            "上游围堰挡水期的校核洪水位（非常运用）"};
+    const char* slopes[] = {"2", "3", "4.5", "8"};
+    const auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    std::uniform_real_distribution<double> logGap(std::log(0.01), std::log(40.0));
+    const auto wide = [](std::string_view t) {  // a renderer's font wider than the estimate
+        double w = 0;
+        for (const char c : t) {
+            const auto byte = static_cast<unsigned char>(c);
+            w += byte < 0x80 ? 7.5 : byte >= 0xC0 ? 13.0 : 0.0;
+        }
+        return w;
+    };
+    for (int k = 0; k < 300; ++k) {
+        const std::size_t count = 1 + pick(8);
+        const char* slope = slopes[pick(4)];
+        std::vector<double> levels = {50 + static_cast<double>(pick(100))};
+        while (levels.size() < count) {
+            levels.push_back(levels.back() + std::round(std::exp(logGap(random)) * 100) / 100);
+        }
+        std::shuffle(levels.begin(), levels.end(), random);
+        std::vector<Cells> rows;
+        for (std::size_t i = 0; i < count; ++i) {
+            rows.push_back(sheetRow(static_cast<int>(i) + 1, names[pick(names.size())], levels[i],
+                                    slope, pick(2) ? "normal" : "abnormal",
+                                    pick(4) == 0 ? "0.5" : "0"));
+        }
+        const Evaluation ev = evaluateRows(rows);
+        std::optional<Settled> settled;
+        if (k % 2 == 1) {
+            Dam dam;
+            dam.wall = 1.2;
+            dam.reserve = Reserve{pick(2) ? 0.3 : 0.0, false};
+            settled = settleCrest(ev, dam).settled;
+            ASSERT_TRUE(settled) << "case " << k;
+        }
+        const Drawing d = freeboardDrawing(ev, settled);
+        ASSERT_FALSE(d.empty()) << "case " << k;
+        for (const auto& [w, h] : {std::pair{400.0, 300.0}, {520.0, 360.0}, {640.0, 250.0}}) {
+            FitOptions options;
+            if (k % 3 == 0) {
+                options.measure = wide;
+            }
+            const Scale s = fit(d, w, h, options);
+            std::ostringstream what;
+            what << "seed " << seed << ", case " << k << ", " << w << "×" << h
+                 << (settled ? ", wall" : "") << ", 1:" << slope << ", levels";
+            for (const double l : levels) {
+                what << " " << l;
+            }
+            const std::string wrong = illegible(d, s, w, h, options.margin);
+            EXPECT_TRUE(s.fits() && wrong.empty())
+                << what.str() << (s.fits() ? "" : ": no fit\n") << wrong;
+        }
+    }
+}
+
+TEST(Labels, LongNamesAreShortenedAndTooSmallABoxStillGivesEveryLabel) {
+    const std::string full = "上游围堰挡水期的校核洪水位（非常运用）";
+    const Drawing d = freeboardDrawing(evaluateRows({sheetRow(1, full, 100, "3", "normal", "0")}));
+    ASSERT_TRUE(hasText(d, full, TextRole::Condition)) << "the drawing keeps it whole";
+    const Scale s = fit(d, 520, 360);
+    const auto names = waterLabels(d, TextRole::Condition);
+    ASSERT_EQ(names.size(), 1u);
+    const std::string& shown = s.labels()[names[0].second].text;
+    ASSERT_TRUE(shown.ends_with("…")) << shown;
+    const std::string kept = shown.substr(0, shown.size() - std::string("…").size());
+    EXPECT_EQ(full.rfind(kept, 0), 0u) << shown;
+    EXPECT_EQ(kept, "上游围堰挡水期") << "seven of the estimate's 1-em characters and the …";
+    EXPECT_NE(drawingSvg(d, 520, 360).find(">" + shown + "</text>"), std::string::npos);
+    EXPECT_EQ(drawingSvg(d, 520, 360).find(full), std::string::npos);
+
+    // The texts cannot all be kept apart in so small a box: it says so and places them still,
+    // the same way each time.
+    const Drawing example8 = freeboardDrawing(example());
+    for (const auto& [w, h] : {std::pair{150.0, 90.0}, {60.0, 300.0}, {0.0, 0.0}}) {
+        const Scale small = fit(example8, w, h);
+        EXPECT_FALSE(small.fits()) << w;
+        ASSERT_EQ(small.labels().size(), example8.texts.size()) << w;
+        const Scale again = fit(example8, w, h);
+        for (std::size_t i = 0; i < small.labels().size(); ++i) {
+            EXPECT_EQ(small.labels()[i].box.top, again.labels()[i].box.top) << w;
+            EXPECT_EQ(small.labels()[i].box.left, again.labels()[i].box.left) << w;
+        }
+    }
 }
 
 TEST(Svg, IsOneWellFormedElementWithItsTextsEscaped) {

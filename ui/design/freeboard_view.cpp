@@ -89,6 +89,13 @@ void FreeboardView::paintEvent(QPaintEvent* /*event*/) {
             }
         }
     }
+    // The leaders of labels moved off their levels, device units already.
+    painter.setPen(qt(design::penOf(design::LineStyle::Callout)));
+    for (const design::Label& t : scale.labels()) {
+        if (t.leader) {
+            painter.drawLine(qt(t.leader->from), qt(t.leader->to));
+        }
+    }
     painter.setPen(qt(design::markPen()));
     painter.setBrush(Qt::NoBrush);
     for (const design::Mark& m : drawing_.marks) {
@@ -102,8 +109,8 @@ void FreeboardView::paintEvent(QPaintEvent* /*event*/) {
             painter.drawPolyline(outline);
         }
     }
-    for (const design::Text& t : drawing_.texts) {
-        const design::Box b = scale.textBox(t);
+    for (const design::Label& t : scale.labels()) {
+        const design::Box& b = t.box;
         painter.setPen(qt(design::inkOf(t.role)));
         painter.drawText(QRectF(b.left, b.top, b.width, b.height),
                          alignment(t.h) | Qt::AlignVCenter | Qt::TextDontClip, text(t.text));

@@ -33,6 +33,20 @@ struct BookOptions {
     std::optional<DamError> damError{};
 };
 
+// The book's title block taken from whatever holds one (the dam's values of a conditions file,
+// the window's book information), dated `today` where it gives no date.
+template <typename TitleBlock>
+BookOptions titledBook(const TitleBlock& title, const std::string& today) {
+    BookOptions options;
+    options.project = title.project;
+    options.stage = title.stage;
+    options.by = title.by;
+    options.checkedBy = title.checkedBy;
+    options.reviewedBy = title.reviewedBy;
+    options.date = title.date.empty() ? today : title.date;
+    return options;
+}
+
 // The whole book for an evaluation: the title block, inputs per condition, every step of every
 // condition with its formula, the values put in, the result and the table rows used, the warnings,
 // the conditions that could not be computed and why, a summary with the governing condition marked,

@@ -7,6 +7,10 @@
 // of primitives in metres (x along the slope's run, upstream to the left, y elevation); a Scale
 // fitted to a box maps them to device units (pixels or SVG user units, y down), and each window
 // paints them with its own pen. The calculation book writes the same sketch as SVG.
+//
+// The texts are sized on the device while the levels are in metres, so where each text finally
+// goes is settled only once the scale is known: `fit` places every text clear of the others
+// and of the lines, inside the box, and the painters draw its `labels()`.
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +35,7 @@ enum class LineStyle {
     Crest,      // the crest
     Dimension,  // a dimension line, from one height to the next
     Leader,     // an extension line from the slope to a dimension
+    Callout,    // from a label moved off its level back to its ▽ (device units)
 };
 
 struct Line {
@@ -133,12 +138,27 @@ struct FitOptions {
     std::function<double(std::string_view)> measure;
 };
 
+// A condition's name wider than this many em is cut short with "…" in the sketch; the book's
+// tables give it whole.
+inline constexpr double kNameEms = 8;
+
 // A device rectangle, y down.
 struct Box {
     double left = 0;
     double top = 0;
     double width = 0;
     double height = 0;
+};
+
+// One of the drawing's texts where it is painted, device units: its box, its words (a long
+// condition name shortened), how it lies in the box, and, when it had to be moved away from what
+// it names, a leader from the box back to it (to its ▽ for a level).
+struct Label {
+    Box box;
+    std::string text;  // UTF-8
+    HAlign h = HAlign::Left;
+    TextRole role = TextRole::Note;
+    std::optional<Line> leader;  // LineStyle::Callout, device units; `from` on the box
 };
 
 // The sketch's metres on a device: x' = originX + x·perMetre, y' = originY − y·perMetre·k.
@@ -148,15 +168,22 @@ class Scale {
 
     double perMetre() const { return perMetre_; }  // horizontally
     Point map(Point model) const;
-    // Where a text lies: its box beside its anchor, a small gap away.
+    // Where a text would lie beside its anchor, a small gap away, before the texts are placed
+    // clear of each other; a long condition name as shortened.
     Box textBox(const Text& text) const;
+    // A text's words as the sketch writes them: a condition's name wider than kNameEms cut
+    // short with "…".
+    std::string shown(const Text& text) const;
     double textWidth(std::string_view text) const;
     double fontSize() const { return options_.fontSize; }
     // A mark's outline in device units: the ▽'s three corners, or the tick's two ends.
     std::vector<Point> markOutline(const Mark& mark) const;
-    // Whether everything lies inside the box it was fitted to; false only where the texts
-    // alone are wider or taller than the box.
+    // Whether everything lies inside the box it was fitted to, no two labels overlapping;
+    // false where the texts alone are wider or taller than the box, or find no room clear of
+    // each other (the labels are then where they fell, some overlapping).
     bool fits() const { return fits_; }
+    // Every text of the drawing fitted, in the drawing's order, where the painters draw it.
+    const std::vector<Label>& labels() const { return labels_; }
 
   private:
     friend Scale fit(const Drawing&, double, double, const FitOptions&);
@@ -166,10 +193,16 @@ class Scale {
     Point origin_;
     FitOptions options_;
     bool fits_ = true;
+    std::vector<Label> labels_;
 };
 
 // The largest scale at which every line, mark and text lies inside width × height less the
-// margin, the sketch centred; the drawing's exaggeration kept.
+// margin, the sketch centred; the drawing's exaggeration kept. At that scale the texts are
+// placed: each beside its anchor where that is clear, else moved the least distance to where it
+// overlaps no other text and crosses no line, labels of close levels stacked in the order of
+// their elevations, with a leader back when a label ends up away from its level. Where the
+// texts find no such room the sketch is drawn smaller, down to a limit. The same drawing, box
+// and measure give the same labels in every painter.
 Scale fit(const Drawing& drawing, double width, double height, const FitOptions& options = {});
 
 // The sketch as one self-contained <svg> element of width × height user units: no script, no
