@@ -77,12 +77,6 @@ std::string_view columnName(int box) {
     return kBoxOptions[box];
 }
 
-std::string quoted(std::string_view text) {
-    std::string result(1, '"');
-    result += text;
-    result += '"';
-    return result;
-}
 
 class Batch {
   public:
@@ -180,7 +174,7 @@ class Batch {
         if (error.empty()) {
             const auto formula = formulaOf(trimBlanks(formulaText_));
             if (!formula) {
-                error = "formula " + quoted(escapeControls(formulaText_)) + " is not 1, 2 or 3";
+                error = "formula " + inQuotes(escapeControls(formulaText_)) + " is not 1, 2 or 3";
             } else {
                 try {
                     results = calculate(*formula, inputs_);

@@ -67,17 +67,6 @@ void overrideTitle(design::DamTexts& texts, const TitleBlock& title) {
     }
 }
 
-design::BookOptions bookOptions(const design::Dam& dam, const std::string& today) {
-    design::BookOptions o;
-    o.project = dam.project;
-    o.stage = dam.stage;
-    o.by = dam.by;
-    o.checkedBy = dam.checkedBy;
-    o.reviewedBy = dam.reviewedBy;
-    o.date = dam.date.empty() ? today : dam.date;
-    return o;
-}
-
 void appendSettledRow(std::string& out, std::string_view item, std::optional<double> value,
                       std::optional<double> required, std::optional<bool> met,
                       const std::string& rule) {
@@ -228,7 +217,7 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         }
     }
     if (book) {
-        design::BookOptions options = bookOptions(dam, request.today);
+        design::BookOptions options = design::titledBook(dam, request.today);
         options.dam = dam;
         options.damError = damError;
         const std::string html = design::calculationBook(ev, options);

@@ -11,12 +11,6 @@ namespace kelnor::cli {
 
 namespace {
 
-std::string quoted(std::string_view text) {
-    std::string out(1, '"');
-    out += escapeControls(text);
-    out += '"';
-    return out;
-}
 
 std::string columnList(std::span<const std::string_view> known) {
     std::string list;
@@ -44,10 +38,10 @@ std::string describe(const csv::TableError& e, std::string_view inputName, std::
                    " has an empty name — " +
                    (e.lastColumn() ? "a trailing comma?" : "two commas in a row?");
         case csv::TableErrorKind::UnknownColumn:
-            return "unknown column " + quoted(e.name()) + " in " + in + "; the columns are " +
+            return "unknown column " + inQuotes(escapeControls(e.name())) + " in " + in + "; the columns are " +
                    columnList(known);
         case csv::TableErrorKind::RepeatedColumn:
-            return "column " + quoted(e.name()) + " appears twice in " + in;
+            return "column " + inQuotes(escapeControls(e.name())) + " appears twice in " + in;
         case csv::TableErrorKind::NoRows:
             return "no " + std::string(rows) + " in " + in;
         case csv::TableErrorKind::NotText:

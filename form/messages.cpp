@@ -18,7 +18,7 @@ std::string_view kindName(FailureKind kind) {
 // A pasted page of text would make the message as wide as the screen; its first 40
 // characters are enough to recognise it. A line break or other control character typed or
 // pasted with it is shown as an escape, so the text stays on its line within the quotes.
-std::string quoted(std::string_view text) {
+std::string shortQuoted(std::string_view text) {
     constexpr int kLongest = 40;
     std::size_t end = 0;
     int characters = 0;
@@ -41,12 +41,12 @@ std::string detail(const Failure& failure, const std::function<std::string(int)>
     if (failure.box()) {
         const std::string box = "“" + caption(*failure.box()) + "”";
         if (failure.kind() == FailureKind::Overflow) {
-            return box + "中的" + quoted(failure.text()) + "超出了数的范围。";
+            return box + "中的" + shortQuoted(failure.text()) + "超出了数的范围。";
         }
         if (failure.text().empty()) {
             return box + "是空的，不是数字。";
         }
-        return box + "中的" + quoted(failure.text()) + "不是数字。";
+        return box + "中的" + shortQuoted(failure.text()) + "不是数字。";
     }
     switch (failure.kind()) {
         case FailureKind::DivisionByZero:

@@ -9,6 +9,7 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
+#include "kelnor/text.h"
 
 namespace kelnor::form {
 
@@ -16,16 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A path as the program's UTF-8 texts and the report functions take it: on Windows converted
-// from UTF-16, elsewhere the file system's bytes as they are.
-std::string utf8(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-fs::path fromUtf8(std::string_view text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
 
 }  // namespace
 
@@ -88,7 +79,7 @@ void TavoPresenter::calculate() {
         // All arithmetic happens before the file is touched, so a failure leaves the last
         // report.
         const std::string bytes = calculateReport(Igs, typed);
-        writeReportFile(utf8(reportFolder_), bytes);
+        writeReportFile(utf8Path(reportFolder_), bytes);
     } catch (const Failure& failure) {
         report(failureMessage(failure, boxName), failure.box());
     } catch (const platform::WriteFailure& failure) {
@@ -110,18 +101,18 @@ void TavoPresenter::viewResults() {
 }
 
 void TavoPresenter::showHelp() {
-    open(programFolder_ / fromUtf8(kHelpFileName), kNoHelpFile);
+    open(programFolder_ / pathFromUtf8(kHelpFileName), kNoHelpFile);
 }
 
 void TavoPresenter::open(const fs::path& file, std::string_view whenMissing) {
     // A folder of that name is no document: the viewer is not started on it.
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
-        report(missingFileMessage(whenMissing, utf8(file)), std::nullopt);
+        report(missingFileMessage(whenMissing, utf8Path(file)), std::nullopt);
         return;
     }
     if (const std::error_code error = view_.openDocument(file)) {
-        report(openFailureMessage(utf8(file), platform::reasonText(error, utf8(file.filename()))),
+        report(openFailureMessage(utf8Path(file), platform::reasonText(error, utf8Path(file.filename()))),
                std::nullopt);
     }
 }

@@ -8,6 +8,7 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/input_file.h"
 #include "kelnor/platform/pdf_printer.h"
+#include "kelnor/text.h"
 
 namespace kelnor::platform {
 
@@ -15,14 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string utf8Of(const fs::path& path) {
-    const std::u8string name = path.u8string();
-    return std::string(name.begin(), name.end());
-}
-
-fs::path pathOf(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 // A folder of its own in the system's temporary folder, made when constructed, for this
 // process's user only, and removed with everything in it when destroyed.
@@ -46,10 +39,10 @@ class ScratchFolder {
                 return;
             }
             if (error) {
-                throw WriteFailure(utf8Of(candidate), error);
+                throw WriteFailure(utf8Path(candidate), error);
             }
         }
-        throw WriteFailure(utf8Of(base), std::make_error_code(std::errc::file_exists));
+        throw WriteFailure(utf8Path(base), std::make_error_code(std::errc::file_exists));
     }
 
     ~ScratchFolder() {
@@ -110,11 +103,11 @@ void printToPdf(std::string_view html, const std::string& target, std::stop_toke
         throw PrintFailure(PrintFailureKind::NoBrowser, "");
     }
     const ScratchFolder scratch;
-    const std::string page = utf8Of(scratch / "book.html");
-    const std::string pdf = utf8Of(scratch / "book.pdf");
+    const std::string page = utf8Path(scratch / "book.html");
+    const std::string pdf = utf8Path(scratch / "book.pdf");
     replaceFile(page, html, Flush::Later);
-    runHeadlessPrint(*browser, fileUrl(utf8Of(fs::absolute(pathOf(page)))), pdf,
-                     utf8Of(scratch / "profile"), kPrintTimeout, stop);
+    runHeadlessPrint(*browser, fileUrl(utf8Path(fs::absolute(pathFromUtf8(page)))), pdf,
+                     utf8Path(scratch / "profile"), kPrintTimeout, stop);
     std::string bytes;
     try {
         bytes = readWholeFile(pdf);

@@ -19,7 +19,8 @@ void DesignPresenter::writeBook(FileKind kind) {
         // One print at a time: a second would race the first for the same browser profile
         // and, beside the same conditions file, for the same PDF.
         if (kind == FileKind::PrintedBook && printing_.running()) {
-            view_.tell(messages::stillPrinting(shownPath(printing_.target())));
+            view_.tell(messages::aboutPrint(messages::PrintNote::StillPrinting,
+                                            shownPath(printing_.target())));
             return false;
         }
         std::optional<fs::path> book;
@@ -45,7 +46,8 @@ void DesignPresenter::writeBook(FileKind kind) {
         std::string html = design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
         if (kind == FileKind::PrintedBook) {
             printing_.start(std::move(html), *book);
-            view_.showStatus(messages::printingBook(shownPath(book->filename())));
+            view_.showStatus(
+                messages::aboutPrint(messages::PrintNote::Printing, shownPath(book->filename())));
             return true;
         }
         try {
@@ -88,7 +90,8 @@ void DesignPresenter::finishPrint() {
             view_.tell(messages::cannotPrint(f, shownPath(book)));
             return false;
         }
-        view_.showStatus(messages::bookPrinted(shownPath(book.filename())));
+        view_.showStatus(
+            messages::aboutPrint(messages::PrintNote::Printed, shownPath(book.filename())));
         showBook(book);
         return true;
     });
@@ -97,7 +100,8 @@ void DesignPresenter::finishPrint() {
 void DesignPresenter::cancelPrint() {
     if (printing_.running()) {
         printing_.cancel();
-        view_.showStatus(messages::stoppingPrint());
+        view_.showStatus(messages::aboutPrint(messages::PrintNote::Stopping,
+                                              shownPath(printing_.target().filename())));
     }
 }
 
@@ -105,10 +109,11 @@ bool DesignPresenter::mayStopPrinting() {
     if (!printing_.running()) {
         return true;
     }
-    const Answer answer = view_.ask({messages::askStopPrinting(shownPath(printing_.target())),
-                                     {Answer::Stop, Answer::Cancel},
-                                     Answer::Cancel,
-                                     Answer::Cancel});
+    const Answer answer = view_.ask(
+        {messages::aboutPrint(messages::PrintNote::AskStop, shownPath(printing_.target())),
+         {Answer::Stop, Answer::Cancel},
+         Answer::Cancel,
+         Answer::Cancel});
     if (answer != Answer::Stop) {
         return false;
     }

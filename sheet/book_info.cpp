@@ -33,14 +33,8 @@ const std::vector<BookInfoField>& bookInfoFields() {
 }
 
 design::BookOptions bookOptions(const BookInfo& info, const std::string& today) {
-    design::BookOptions options;
-    options.project = info.project;
+    design::BookOptions options = design::titledBook(info, today);
     options.picture = true;
-    options.stage = info.stage;
-    options.by = info.by;
-    options.checkedBy = info.checkedBy;
-    options.reviewedBy = info.reviewedBy;
-    options.date = info.date.empty() ? today : info.date;
     return options;
 }
 

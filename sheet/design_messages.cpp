@@ -149,26 +149,16 @@ std::string cannotPrint(const platform::PrintFailure& failure, std::string_view 
                    {"seconds", std::to_string(platform::kPrintTimeout.count())}});
 }
 
-std::string printingBook(std::string_view file) {
-    return fillIn("正在生成计算书 PDF“{file}”……", {{"file", file}});
-}
-
-std::string bookPrinted(std::string_view file) {
-    return fillIn("已生成计算书 PDF“{file}”。", {{"file", file}});
-}
-
-std::string stoppingPrint() {
-    return "正在停止生成 PDF……";
-}
-
-std::string stillPrinting(std::string_view file) {
-    return fillIn("计算书 PDF“{file}”正在生成，请等它完成或先停止生成，再生成下一份。",
-                  {{"file", file}});
-}
-
-std::string askStopPrinting(std::string_view file) {
-    return fillIn("计算书 PDF“{file}”正在生成。停止生成并关闭窗口吗？原有的 PDF 保持不变。",
-                  {{"file", file}});
+std::string aboutPrint(PrintNote note, std::string_view file) {
+    using enum PrintNote;
+    static constexpr Word<PrintNote> kTexts[] = {
+        {Printing, "正在生成计算书 PDF“{file}”……"},
+        {Printed, "已生成计算书 PDF“{file}”。"},
+        {Stopping, "正在停止生成 PDF“{file}”……"},
+        {StillPrinting, "计算书 PDF“{file}”正在生成，请等它完成或先停止生成，再生成下一份。"},
+        {AskStop, "计算书 PDF“{file}”正在生成。停止生成并关闭窗口吗？原有的 PDF 保持不变。"},
+    };
+    return fillIn(wordFor(note, kTexts), {{"file", file}});
 }
 
 std::string autosaveRestored(std::string_view name) {

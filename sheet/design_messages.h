@@ -34,13 +34,11 @@ std::string cannotShowHelp(std::string_view file, std::string_view reason);
 
 // The book could not be printed to PDF at `file`.
 std::string cannotPrint(const platform::PrintFailure& failure, std::string_view file);
-// The status line while the book `file` is printed, once made, while a print is stopped.
-std::string printingBook(std::string_view file);
-std::string bookPrinted(std::string_view file);
-std::string stoppingPrint();
-// Another print asked for while `file` is still being made.
-std::string stillPrinting(std::string_view file);
-std::string askStopPrinting(std::string_view file);
+// What is said of the book `file` printed in the background: on the status line while it is
+// made, once made, while it is stopped; in a box when another print is asked for meanwhile, and
+// as the question before the window closes on it.
+enum class PrintNote { Printing, Printed, Stopping, StillPrinting, AskStop };
+std::string aboutPrint(PrintNote note, std::string_view file);
 // The status line at start: the unsaved changes of `name` were restored.
 std::string autosaveRestored(std::string_view name);
 std::string notADate(std::string_view text);

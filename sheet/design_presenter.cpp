@@ -26,24 +26,7 @@ namespace kelnor::sheet {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Whether `name` ends in `ending`, ASCII letters in any case.
-bool endsWithNoCase(std::string_view name, std::string_view ending) {
-    if (name.size() < ending.size()) {
-        return false;
-    }
-    const std::string_view tail = name.substr(name.size() - ending.size());
-    for (std::size_t i = 0; i < ending.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(tail[i]) != lower(ending[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string_view answerCaption(Answer answer) {
     using enum Answer;

@@ -193,9 +193,4 @@ void removeAutosaveOf(const std::filesystem::path& folder) {
     std::filesystem::remove(folder / kAutosaveOwnerName, error);
 }
 
-std::string utf8Path(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 }  // namespace kelnor::sheet

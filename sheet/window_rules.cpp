@@ -1,7 +1,9 @@
 #include "kelnor/sheet/window_rules.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "kelnor/sheet/fields.h"
@@ -100,47 +102,35 @@ void GridCursor::moveTo(std::size_t condition, std::size_t field, bool stretch) 
 }
 
 void GridCursor::press(GridKey key, bool shift, std::size_t page) {
-    page = std::max<std::size_t>(page, 1);
-    std::size_t condition = current_.condition;
-    std::size_t field = current_.field;
-    const auto back = [](std::size_t at, std::size_t by) { return at > by ? at - by : 0; };
-    bool stretch = shift;
-    switch (key) {
-        case GridKey::Left:
-            condition = back(condition, 1);
-            break;
-        case GridKey::Right:
-            ++condition;
-            break;
-        case GridKey::Up:
-            field = back(field, 1);
-            break;
-        case GridKey::Down:
-            ++field;
-            break;
-        case GridKey::PageUp:
-            field = back(field, page);
-            break;
-        case GridKey::PageDown:
-            field += page;
-            break;
-        case GridKey::Home:
-            condition = 0;
-            break;
-        case GridKey::End:
-            condition = conditions_;
-            break;
-        case GridKey::Tab:
-            // The fields of one row in turn, as a spreadsheet's Tab goes along a row.
-            condition = shift ? back(condition, 1) : condition + 1;
-            stretch = false;
-            break;
-        case GridKey::Enter:
-            ++field;
-            stretch = false;
-            break;
-    }
-    moveTo(condition, field, stretch);
+    using enum GridKey;
+    // How far each key goes, in conditions and in fields (pages of them where `paged`); Home
+    // and End all the way. Tab and Enter only move the cursor, Shift or not: Tab goes along a
+    // row as a spreadsheet's does, Shift+Tab back.
+    constexpr std::ptrdiff_t kAll = PTRDIFF_MAX / 2;
+    struct Step {
+        GridKey key;
+        std::ptrdiff_t conditions;
+        std::ptrdiff_t fields;
+        bool paged;
+    };
+    static constexpr Step kSteps[] = {
+        {Left, -1, 0, false},    {Right, 1, 0, false},  {Up, 0, -1, false},
+        {Down, 0, 1, false},     {PageUp, 0, -1, true}, {PageDown, 0, 1, true},
+        {Home, -kAll, 0, false}, {End, kAll, 0, false}, {Tab, 1, 0, false},
+        {Enter, 0, 1, false},
+    };
+    const Step* step = std::find_if(std::begin(kSteps), std::end(kSteps),
+                                    [key](const Step& s) { return s.key == key; });
+    const bool selects = key != Tab && key != Enter;
+    const std::ptrdiff_t across = key == Tab && shift ? -1 : step->conditions;
+    const std::ptrdiff_t down =
+        step->fields * (step->paged ? std::ptrdiff_t(std::max<std::size_t>(page, 1)) : 1);
+    const auto moved = [](std::size_t at, std::ptrdiff_t by) {
+        return by < 0 && std::size_t(-by) > at ? std::size_t(0)
+                                               : std::size_t(std::ptrdiff_t(at) + by);
+    };
+    moveTo(moved(current_.condition, std::min(across, std::ptrdiff_t(conditions_))),
+           moved(current_.field, down), selects && shift);
 }
 
 bool GridCursor::selected(std::size_t condition, std::size_t field) const {

@@ -153,4 +153,25 @@ std::string fillIn(std::string_view pattern,
     return out;
 }
 
+std::string inQuotes(std::string_view text) {
+    std::string result(1, '"');
+    result += text;
+    result += '"';
+    return result;
+}
+
+bool endsWithNoCase(std::string_view name, std::string_view ending) {
+    return name.size() >= ending.size() &&
+           lowerAscii(name.substr(name.size() - ending.size())) == lowerAscii(ending);
+}
+
+std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 }  // namespace kelnor

@@ -14,7 +14,8 @@
 #include "window_support.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    kelnor::win32::initCommonControls(ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES);
+    kelnor::win32::initCommonControls(ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                      ICC_BAR_CLASSES);
 
     std::optional<std::filesystem::path> file;
     int count = 0;

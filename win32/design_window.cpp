@@ -95,7 +95,7 @@ DesignWindow::~DesignWindow() {
 }
 
 bool DesignWindow::open(HINSTANCE instance, int showCommand, const std::optional<fs::path>& file) {
-    if (!registerWindowClass(instance, kClassName, procedure)) {
+    if (!registerWindowClass(instance, kClassName, MainWindow<DesignWindow>::procedure)) {
         return false;
     }
     WNDCLASSEXW pictureClass{};
@@ -331,10 +331,10 @@ DesignWindow::Sight DesignWindow::sight() const {
     Sight out;
     GetWindowRect(hwnd_, &out.frame);
     const int conditions = int(presenter_.sheet().size());
-    out.lastField = conditions > 0 &&
-                    cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
-    out.lastResult = conditions > 0 &&
-                     cellInSight(results_, int(sheet::resultRowCount()) - 1, conditions);
+    out.lastField =
+        conditions > 0 && cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
+    out.lastResult =
+        conditions > 0 && cellInSight(results_, int(sheet::resultRowCount()) - 1, conditions);
     // The summary's text as wide as it is, inside its control.
     RECT summary{};
     GetClientRect(summary_, &summary);
@@ -443,21 +443,6 @@ void DesignWindow::savePlacement() const {
                        reinterpret_cast<const BYTE*>(&placement), sizeof(placement));
         RegCloseKey(key);
     }
-}
-
-LRESULT CALLBACK DesignWindow::procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    auto* window = objectOf<DesignWindow>(hwnd, message, l);
-    if (window == nullptr) {
-        return DefWindowProcW(hwnd, message, w, l);
-    }
-    if (message == WM_NCDESTROY) {
-        // Gone: the window no longer destroys it, nor hands it anything more.
-        window->hwnd_ = nullptr;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        return DefWindowProcW(hwnd, message, w, l);
-    }
-    window->hwnd_ = hwnd;
-    return window->handle(message, w, l);
 }
 
 LRESULT CALLBACK DesignWindow::pictureProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -673,9 +658,6 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
                 DestroyWindow(hwnd_);
             }
             closing_ = false;
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
             return 0;
         default:
             break;

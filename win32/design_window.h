@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "kelnor/sheet/design_presenter.h"
+#include "window_support.h"
 
 namespace kelnor::win32 {
 
@@ -56,7 +57,7 @@ class DesignWindow {
     class View;  // the window as the presenter sees it (design_view.cpp)
     std::unique_ptr<sheet::DesignView> makeView();
 
-    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    friend struct MainWindow<DesignWindow>;
     static LRESULT CALLBACK pictureProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     LRESULT notified(const NMHDR& header);

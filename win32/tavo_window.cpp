@@ -104,7 +104,7 @@ TavoWindow::~TavoWindow() {
 }
 
 bool TavoWindow::open(HINSTANCE instance, int showCommand) {
-    if (!registerWindowClass(instance, kClassName, procedure)) {
+    if (!registerWindowClass(instance, kClassName, MainWindow<TavoWindow>::procedure)) {
         return false;
     }
 
@@ -306,15 +306,6 @@ bool TavoWindow::handleKey(MSG& message) {
     return IsDialogMessageW(hwnd_, &message) != FALSE;
 }
 
-LRESULT CALLBACK TavoWindow::procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    auto* window = objectOf<TavoWindow>(hwnd, message, l);
-    if (window == nullptr) {
-        return DefWindowProcW(hwnd, message, w, l);
-    }
-    window->hwnd_ = hwnd;
-    return window->handle(message, w, l);
-}
-
 LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
         case WM_COMMAND: {
@@ -351,10 +342,6 @@ LRESULT TavoWindow::handle(UINT message, WPARAM w, LPARAM l) {
             // the font at the new DPI.
             takeProposedPlace(hwnd_, l);
             layOut(HIWORD(w));
-            return 0;
-        case WM_DESTROY:
-            hwnd_ = nullptr;
-            PostQuitMessage(0);
             return 0;
         default:
             break;

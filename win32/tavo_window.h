@@ -14,6 +14,7 @@
 #include "kelnor/form/layout.h"
 #include "kelnor/form/presenter.h"
 #include "kelnor/inputs.h"
+#include "window_support.h"
 
 namespace kelnor::win32 {
 
@@ -38,7 +39,7 @@ class TavoWindow {
     HWND hwnd() const { return hwnd_; }
 
   private:
-    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    friend struct MainWindow<TavoWindow>;
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
 
     void createControls(HINSTANCE instance);

@@ -53,6 +53,30 @@ Object* objectOf(HWND hwnd, UINT message, LPARAM l) {
     return reinterpret_cast<Object*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// The window procedure of a program's main window whose object handles its messages: the
+// object knows its window by `hwnd_` from WM_NCCREATE until it is gone, and the window's end
+// ends the program's message loop. `Window` befriends MainWindow<Window>.
+template <typename Window>
+struct MainWindow {
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+        auto* window = objectOf<Window>(hwnd, message, l);
+        if (window == nullptr) {
+            return DefWindowProcW(hwnd, message, w, l);
+        }
+        if (message == WM_NCDESTROY) {
+            // Gone: the object no longer destroys it, nor is handed anything more.
+            window->hwnd_ = nullptr;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            return DefWindowProcW(hwnd, message, w, l);
+        }
+        window->hwnd_ = hwnd;
+        if (message == WM_DESTROY) {
+            PostQuitMessage(0);
+        }
+        return window->handle(message, w, l);
+    }
+};
+
 // Runs the thread's messages through `window.handleKey` first, then to their windows, until the
 // window has ended; the exit status it posted.
 template <typename Window>

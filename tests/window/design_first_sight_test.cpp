@@ -26,6 +26,7 @@
 
 #include "design_window.h"
 #include "dialog_watchdog.h"
+#include "recording_desktop.h"
 #include "freeboard_view.h"
 #include "kelnor/sheet/fields.h"
 
@@ -37,27 +38,14 @@ class DesignFirstSightTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<DesignWindow> window;
-    std::vector<fs::path> opened;
-    QStringList told;
+    RecordingDesktop recorded;
     DialogWatchdog watchdog;
 
     fs::path conditions() const { return fs::path(dir->filePath("dam.csv").toStdString()); }
 
     std::unique_ptr<DesignWindow> makeWindow() {
-        DesignDesktop desktop{
-            [this](const fs::path& file) {
-                opened.push_back(file);
-                return std::error_code();
-            },
-            [this](QWidget*, const QString&, const QString& text) { told << text; },
-            [](QWidget*, const QString&, const kelnor::sheet::Question&) {
-                return Answer::Discard;
-            },
-            [](QWidget*, const kelnor::sheet::BookInfo&) {
-                return std::optional<kelnor::sheet::BookInfo>();
-            }};
         return std::make_unique<DesignWindow>(fs::path(dir->filePath("data").toStdString()),
-                                              dir->path(), desktop);
+                                              dir->path(), recorded.desktop());
     }
 
     template <typename Widget>
@@ -78,8 +66,8 @@ class DesignFirstSightTest : public QObject {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         QVERIFY(QFile::copy(QStringLiteral(KELNOR_DAM_EXAMPLE), dir->filePath("dam.csv")));
-        opened.clear();
-        told.clear();
+        recorded.clear();
+        recorded.answer = Answer::Discard;
         window = makeWindow();
         window->start(conditions());
         window->show();
@@ -89,7 +77,7 @@ class DesignFirstSightTest : public QObject {
     void cleanup() {
         window.reset();
         QCOMPARE(watchdog.dialogs, QStringList());
-        QCOMPARE(told, QStringList());
+        QCOMPARE(recorded.told, QStringList());
     }
 
     void everythingIsInSightAtTheFirstSize() {
@@ -194,8 +182,8 @@ class DesignFirstSightTest : public QObject {
         // The event loop ran all the while: some fifty ticks in a second and a half.
         QVERIFY2(ticks >= 30, qPrintable(QString::number(ticks)));
         QVERIFY(!part<QPushButton>("stopPrint")->isVisible());
-        QCOMPARE(opened.size(), std::size_t(1));
-        QVERIFY(opened[0] == conditions().parent_path() / fs::path(u8"dam-计算书.pdf"));
+        QCOMPARE(recorded.opened.size(), std::size_t(1));
+        QVERIFY(recorded.opened[0] == conditions().parent_path() / fs::path(u8"dam-计算书.pdf"));
 #endif
     }
 };

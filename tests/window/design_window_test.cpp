@@ -31,6 +31,7 @@
 
 #include "design_window.h"
 #include "dialog_watchdog.h"
+#include "recording_desktop.h"
 #include "freeboard_view.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/design_presenter.h"
@@ -64,11 +65,12 @@ class DesignWindowTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<DesignWindow> window;
-    std::vector<fs::path> opened;
-    QStringList told;
-    std::optional<kelnor::sheet::BookInfo> bookInfo;  // what the 计算书信息 box answers
-    std::vector<Question> asked;
-    Answer answer = Answer::Cancel;
+    RecordingDesktop recorded;
+    std::vector<fs::path>& opened = recorded.opened;
+    QStringList& told = recorded.told;
+    std::optional<kelnor::sheet::BookInfo>& bookInfo = recorded.bookInfo;
+    std::vector<Question>& asked = recorded.asked;
+    Answer& answer = recorded.answer;
     DialogWatchdog watchdog;
     QStringList& dialogs = watchdog.dialogs;  // "title|text" of every dialog it closed
 
@@ -138,23 +140,9 @@ class DesignWindowTest : public QObject {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
         kelnor::sheet::saveSheet(conditionsPath().toStdString(), kelnor::sheet::firstStartRows());
-        opened.clear();
-        told.clear();
-        asked.clear();
+        recorded.clear();
         dialogs.clear();
-        answer = Answer::Cancel;
-        DesignDesktop desktop{
-            [this](const fs::path& file) {
-                opened.push_back(file);
-                return std::error_code();
-            },
-            [this](QWidget*, const QString&, const QString& text) { told << text; },
-            [this](QWidget*, const QString&, const Question& question) {
-                asked.push_back(question);
-                return answer;
-            },
-            [this](QWidget*, const kelnor::sheet::BookInfo&) { return bookInfo; }};
-        window = std::make_unique<DesignWindow>(dataFolder(), dir->path(), desktop);
+        window = std::make_unique<DesignWindow>(dataFolder(), dir->path(), recorded.desktop());
         window->start(fs::path(conditionsPath().toStdString()));
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));

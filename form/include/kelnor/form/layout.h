@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "kelnor/rect.h"
+
 // The calculator's one form as every window draws it: its controls by the names and indices
 // the engineers know them by, their captions (UTF-8), their places in twips, and the order the
 // Tab key visits them in. A window only turns this into its toolkit's controls.
@@ -27,16 +29,7 @@ enum class ControlKind {
 
 // A rectangle in twips from the top-left of the window's client area, or of Frame1 for the
 // options.
-struct Twips {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-
-    int right() const { return left + width; }
-    int bottom() const { return top + height; }
-    bool operator==(const Twips&) const = default;
-};
+using Twips = Rect;
 
 struct Control {
     ControlKind kind;

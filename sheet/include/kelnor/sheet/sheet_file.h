@@ -13,6 +13,7 @@
 
 #include "kelnor/csv/table.h"
 #include "kelnor/sheet/sheet.h"
+#include "kelnor/text.h"
 
 namespace kelnor::sheet {
 
@@ -82,7 +83,5 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder);
 // Removes the autosave of `folder`, and the name of the file it belongs to.
 void removeAutosaveOf(const std::filesystem::path& folder);
 
-// A path as the UTF-8 text the platform layer takes.
-std::string utf8Path(const std::filesystem::path& path);
 
 }  // namespace kelnor::sheet

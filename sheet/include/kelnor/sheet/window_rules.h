@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "kelnor/sheet/clipboard.h"
+#include "kelnor/rect.h"
 #include "kelnor/sheet/design_presenter.h"
 
 namespace kelnor::sheet {
@@ -30,15 +31,7 @@ inline constexpr WindowSize kPreferredWindowSize{1280, 840};
 WindowSize firstWindowSize(WindowSize available);
 
 // A control's place in the window's client area, device pixels.
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-
-    int right() const { return left + width; }
-    int bottom() const { return top + height; }
-};
+using kelnor::Rect;
 
 // What the window's controls take, in device pixels, as its toolkit measures them.
 struct LayoutMetrics {
