@@ -17,11 +17,11 @@ shot=${3:+$(realpath -m "$3")}
 examples=$(realpath "$(dirname "$0")/../../docs/book-example.csv")
 
 if [ "${4:-}" != --on-display ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$exe" "$calc" "$shot" \
+    exec xvfb-run -a -s "-screen 0 1366x768x24 -nolisten tcp" bash "$0" "$exe" "$calc" "$shot" \
         --on-display
 fi
 
-desktop=1024x740
+desktop=1366x768
 source "$(dirname "$(realpath "$0")")/wine_desktop.sh"
 title='^坝顶高程计算（规范方法） - 工况\.csv'
 windows() { xdotool search --name "$title" 2>/dev/null | wc -l; }
