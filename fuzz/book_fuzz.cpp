@@ -23,7 +23,7 @@
 namespace {
 
 using namespace kelnor;
-using fuzz::quoted;
+using fuzz::asCString;
 using fuzz::require;
 
 // The elements the book writes; any other "<" came from a typed text.
@@ -55,7 +55,7 @@ void checkWellFormed(const std::string& html) {
         if (c == '&') {
             const std::size_t semi = html.find(';', i);
             require(semi != std::string::npos && semi - i <= 8, "a character reference",
-                    quoted(html.substr(i, 20)));
+                    asCString(html.substr(i, 20)));
             i = semi + 1;
             continue;
         }
@@ -71,7 +71,7 @@ void checkWellFormed(const std::string& html) {
             tag.remove_prefix(1);
         }
         const std::string name(tag.substr(0, tag.find_first_of(" /")));
-        require(known(name, kElements), "an element the book writes", quoted(std::string(tag)));
+        require(known(name, kElements), "an element the book writes", asCString(std::string(tag)));
         if (closing) {
             require(!open.empty() && open.back() == name, "elements close in order", name);
             open.pop_back();
@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string html = design::calculationBook(ev, options);
         require(isUtf8(html), "the book is UTF-8");
         require(html.find("</style>") == html.rfind("</style>"), "one style element",
-                quoted(text(0)));
+                asCString(text(0)));
         checkWellFormed(html);
     }
     checkInside(design::freeboardDrawing(ev), 640, 250);

@@ -26,7 +26,7 @@
 namespace {
 
 using namespace kelnor;
-using fuzz::quoted;
+using fuzz::asCString;
 using fuzz::require;
 
 }  // namespace
@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string err = errors.str();
 
     require(status == 0 || status == 1 || status == 2, "exit status 0, 1 or 2");
-    require(isUtf8(out), "the results are UTF-8", quoted(out));
-    require(isUtf8(err), "the messages are UTF-8", quoted(err));
+    require(isUtf8(out), "the results are UTF-8", asCString(out));
+    require(isUtf8(err), "the messages are UTF-8", asCString(err));
     // Each message is one line of its own, "kelnor-calc: ..."; a typed line break is escaped.
     // Those of the rows start "row N"; the others are about the dam's values.
     std::size_t rowMessages = 0;
@@ -59,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t lineStart = 0;
     while (lineStart < err.size()) {
         const std::size_t end = err.find('\n', lineStart);
-        require(end != std::string::npos, "every message ends its line", quoted(err));
+        require(end != std::string::npos, "every message ends its line", asCString(err));
         const std::string_view line(err.data() + lineStart, end - lineStart);
-        require(line.starts_with("kelnor-calc: "), "every line is a message", quoted(err));
-        require(escapeControls(line) == line, "no control character in a message", quoted(err));
+        require(line.starts_with("kelnor-calc: "), "every line is a message", asCString(err));
+        require(escapeControls(line) == line, "no control character in a message", asCString(err));
         (line.starts_with("kelnor-calc: row ") ? rowMessages : damMessages) += 1;
         lineStart = end + 1;
     }
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(
         out.starts_with("case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n"),
-        "the results start with their header", quoted(out));
+        "the results start with their header", asCString(out));
     // Every row of the table either computed (a result record) or failed (a message).
     std::size_t records = 0;
     {
@@ -95,12 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++rows;
         }
     }
-    require(records - 1 + rowMessages == rows, "every row computes or is named", quoted(input));
+    require(records - 1 + rowMessages == rows, "every row computes or is named", asCString(input));
     // Two lines at most: the wall top and the crest each below its requirement.
-    require(damMessages <= 2, "at most two messages about the dam's values", quoted(err));
+    require(damMessages <= 2, "at most two messages about the dam's values", asCString(err));
     require(!unknownName || damMessages == 1, "a row naming no value of the dam is told",
-            quoted(input));
+            asCString(input));
     require(status == 1 || damMessages == 0, "a message about the dam is exit status 1",
-            quoted(err));
+            asCString(err));
     return 0;
 }

@@ -24,7 +24,7 @@ inline void require(bool holds, std::string_view what, std::string_view detail =
 }
 
 // The input bytes as a quoted C string, for messages.
-inline std::string quoted(std::string_view text) {
+inline std::string asCString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         const auto u = static_cast<unsigned char>(c);

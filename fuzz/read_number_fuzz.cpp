@@ -21,7 +21,7 @@
 namespace {
 
 using namespace kelnor;
-using fuzz::quoted;
+using fuzz::asCString;
 using fuzz::require;
 
 constexpr int kBox = 5;
@@ -114,9 +114,9 @@ Outcome read(std::string_view text) {
     } catch (const Failure& f) {
         o.failure = f.kind();
         require(f.kind() == FailureKind::TypeMismatch || f.kind() == FailureKind::Overflow,
-                "a reading failure is a type mismatch or an overflow", quoted(text));
-        require(f.box() == kBox, "the failure names the box", quoted(text));
-        require(f.text() == text, "the failure carries the text as typed", quoted(text));
+                "a reading failure is a type mismatch or an overflow", asCString(text));
+        require(f.box() == kBox, "the failure names the box", asCString(text));
+        require(f.text() == text, "the failure carries the text as typed", asCString(text));
     }
     return o;
 }
@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!number) {
         require(outcome.failure == FailureKind::TypeMismatch,
-                "a text outside the number grammar is a type mismatch", quoted(text));
+                "a text outside the number grammar is a type mismatch", asCString(text));
         return 0;
     }
 
@@ -144,23 +144,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double expected = std::strtod(number->c_str(), &end);
     const bool underflow = errno == ERANGE && std::fabs(expected) < DBL_MIN;
     require(end == number->c_str() + number->size(), "strtod reads the whole number",
-            quoted(*number));
+            asCString(*number));
 
     if (std::isinf(expected)) {
         require(outcome.failure == FailureKind::Overflow,
-                "a number beyond the double range is an overflow", quoted(text));
+                "a number beyond the double range is an overflow", asCString(text));
         return 0;
     }
-    require(outcome.value.has_value(), "a number within the double range is read", quoted(text));
+    require(outcome.value.has_value(), "a number within the double range is read", asCString(text));
     const double value = *outcome.value;
-    require(std::isfinite(value), "the value read is finite", quoted(text));
+    require(std::isfinite(value), "the value read is finite", asCString(text));
     // Below the normal range the reader may give zero (keeping the sign) or the subnormal.
     require(sameBits(value, expected) ||
                 (underflow && value == 0.0 && std::signbit(value) == std::signbit(expected)),
-            "the value is the nearest double to the digits", quoted(text));
+            "the value is the nearest double to the digits", asCString(text));
 
     const Outcome refolded = read(folded);
     require(refolded.value.has_value() && sameBits(*refolded.value, value),
-            "the text with its full-width forms folded reads to the same value", quoted(text));
+            "the text with its full-width forms folded reads to the same value", asCString(text));
     return 0;
 }

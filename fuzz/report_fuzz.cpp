@@ -28,8 +28,8 @@
 namespace {
 
 using namespace kelnor;
+using fuzz::asCString;
 using fuzz::broken;
-using fuzz::quoted;
 using fuzz::require;
 
 // UTF-8 to code page 936 through the system's converter, for the expected fixed texts and
@@ -44,7 +44,7 @@ std::string cp936(std::string_view utf8) {
     char* outPtr = out.data();
     std::size_t outLeft = out.size();
     require(iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1),
-            "the text converts to CP936", quoted(utf8));
+            "the text converts to CP936", asCString(utf8));
     out.resize(out.size() - outLeft);
     return out;
 }
@@ -148,8 +148,8 @@ class ReportReader {
     void expect(const std::string& s, std::string_view where) {
         if (bytes_.substr(pos_, s.size()) != s) {
             broken("the report holds the expected bytes at " + std::string(where),
-                   "expected " + quoted(s) + " at byte " + std::to_string(pos_) + " of " +
-                       quoted(bytes_));
+                   "expected " + asCString(s) + " at byte " + std::to_string(pos_) + " of " +
+                       asCString(bytes_));
         }
         advance(s.size());
     }
@@ -165,7 +165,7 @@ class ReportReader {
     }
 
     std::string fieldError(std::string_view field, double value) const {
-        return quoted(field) + " for " + std::to_string(value) + " in " + quoted(bytes_);
+        return asCString(field) + " for " + std::to_string(value) + " in " + asCString(bytes_);
     }
 
     // " 18.47 ", "-.05 ", " 4000 ", " 1.5E+300 ", " 5E-03 ": sign or blank, at most 15
@@ -253,7 +253,7 @@ void checkReport(FormulaChoice Igs, const InputSet& inputs, const Results& resul
                  const std::string& bytes) {
     for (const std::string_view garbage : {"inf", "INF", "nan", "NAN", "Inf", "NaN"}) {
         require(bytes.find(garbage) == std::string::npos, "the report holds no inf or nan",
-                quoted(bytes));
+                asCString(bytes));
     }
     ReportReader reader(bytes);
     std::size_t longLeftFields = 0;
@@ -268,7 +268,7 @@ void checkReport(FormulaChoice Igs, const InputSet& inputs, const Results& resul
             ++longLeftFields;
         }
     }
-    require(reader.atEnd(), "nothing follows the last line", quoted(bytes));
+    require(reader.atEnd(), "nothing follows the last line", asCString(bytes));
 
     // 14 lines; each left half that runs past column 35 pushes its right half to a line of
     // its own: the allowance from 14 bytes, a plain number from 16 bytes (a wide value).
@@ -278,12 +278,12 @@ void checkReport(FormulaChoice Igs, const InputSet& inputs, const Results& resul
         ++lines;
     }
     require(lines == 14 + longLeftFields, "14 lines, one more for each long left half",
-            std::to_string(lines) + " lines in " + quoted(bytes));
+            std::to_string(lines) + " lines in " + asCString(bytes));
     const auto count = [&](char c) {
         return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), c));
     };
     require(count('\r') == lines && count('\n') == lines, "no CR or LF outside a CR LF",
-            quoted(bytes));
+            asCString(bytes));
 }
 
 void checkFailure(const Failure& f, const InputSet& inputs) {
