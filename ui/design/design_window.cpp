@@ -295,9 +295,9 @@ DesignWindow::~DesignWindow() = default;
 void DesignWindow::start(const std::optional<fs::path>& commandLineFile) {
     presenter_.start(commandLineFile);
     grid_->setCurrentIndex(sheetModel_->index(0, 0));
-    // The parts sized for the conditions now there, unless the user's own sizes are back.
-    if (isVisible() && !placeRestored_) {
-        layOutFirst();
+    started_ = true;
+    if (isVisible()) {
+        layOutOnce();
     }
 }
 
@@ -463,12 +463,16 @@ void DesignWindow::savePlace(QSettings& settings) const {
 
 void DesignWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!laidOut_) {
-        laidOut_ = true;
-        if (!placeRestored_) {
-            layOutFirst();
-        }
+    if (started_) {
+        layOutOnce();
     }
+}
+
+void DesignWindow::layOutOnce() {
+    if (!laidOut_ && !placeRestored_) {
+        layOutFirst();
+    }
+    laidOut_ = true;
 }
 
 QWidget* DesignWindow::createDamPanel() {

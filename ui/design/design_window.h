@@ -70,7 +70,6 @@ class DesignWindow final : public QMainWindow {
     // is kept (or the screen it was on is gone), as first placed.
     void restorePlace(const QSettings& settings);
     void savePlace(QSettings& settings) const;
-    const kelnor::sheet::DesignPresenter& presenter() const { return presenter_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -92,6 +91,9 @@ class DesignWindow final : public QMainWindow {
     // The first size and place on the screen, and the parts' sizes in it.
     void placeFirst();
     void layOutFirst();
+    // The first layout, once the window is both shown and filled, unless the user's own sizes
+    // came back.
+    void layOutOnce();
     void createMenus();
     // Hands a menu's command to the presenter with where the user is in the grid, and enters
     // the cell it names afterwards.
@@ -123,6 +125,7 @@ class DesignWindow final : public QMainWindow {
     QLabel* status_ = nullptr;
     QPushButton* stopPrint_ = nullptr;
     bool placeRestored_ = false;  // the splitters as the user left them
+    bool started_ = false;
     bool laidOut_ = false;
     std::map<kelnor::sheet::Command, QAction*> actions_;
     // The presenter itself closes the window (退出): it has asked already.
