@@ -1,6 +1,6 @@
 // How long the design code's method takes over a sheet of conditions: the table read (UTF-8
 // and GBK), the conditions computed with the governing one, the calculation book written, and
-// the design window's work after one keystroke.
+// the design window's work after one keystroke; the book as a Word document beside it.
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +15,7 @@
 #include "kelnor/design/crest.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
+#include "kelnor/docx/word_book.h"
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/sheet/design_presenter.h"
 #include "kelnor/sheet/fields.h"
@@ -79,6 +80,26 @@ void BM_CalculationBook(benchmark::State& state) {
 }
 BENCHMARK(BM_CalculationBook)->Arg(4)->Arg(10)->Unit(benchmark::kMicrosecond);
 
+// The same book as a Word document, packed: the document built, its WordprocessingML written
+// and deflated into the .docx; with the sketch as shapes (range 1) or without, as the HTML
+// book above.
+void BM_WordBook(benchmark::State& state) {
+    const design::Evaluation ev =
+        design::evaluateRows(read(sheet(static_cast<int>(state.range(0)))));
+    design::BookOptions options;
+    options.picture = state.range(1) == 1;
+    for (auto _ : state) {
+        const design::doc::Document book = design::bookDocument(ev, options);
+        benchmark::DoNotOptimize(docx::wordBook(book, docx::propertiesOf(book, options.title)));
+    }
+}
+BENCHMARK(BM_WordBook)
+    ->Args({4, 0})
+    ->Args({10, 0})
+    ->Args({4, 1})
+    ->Args({10, 1})
+    ->Unit(benchmark::kMicrosecond);
+
 // The sketch of eight conditions at still-water levels 0.1 to 2 m apart fitted to the window's
 // picture, its texts measured and placed clear of each other, as at every repaint; range 1:
 // settled with a wave wall and a reserve.
@@ -113,7 +134,9 @@ class NoView final : public sheet::DesignView {
     void showPlace(const sheet::Place&) override {}
     void tell(const std::string&) override {}
     sheet::Answer ask(const sheet::Question& q) override { return q.onEscape; }
-    std::optional<std::filesystem::path> chooseFileToOpen() override { return std::nullopt; }
+    std::optional<std::filesystem::path> chooseFileToOpen(sheet::FileKind) override {
+        return std::nullopt;
+    }
     std::optional<std::filesystem::path> chooseFileToSave(sheet::FileKind,
                                                           const std::filesystem::path&) override {
         return std::nullopt;

@@ -77,7 +77,6 @@ std::string_view columnName(int box) {
     return kBoxOptions[box];
 }
 
-
 class Batch {
   public:
     Batch(BatchIo& io, const std::optional<std::string>& reportFolder)

@@ -1,6 +1,8 @@
 #include "conditions.h"
 
+#include <algorithm>
 #include <iostream>
+#include <system_error>
 #include <vector>
 
 #include "design_words.h"
@@ -8,6 +10,7 @@
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/book.h"
 #include "kelnor/design/method.h"
+#include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/text.h"
@@ -50,21 +53,16 @@ std::string resultLine(const design::Result& r) {
 }
 
 // The title block: an option given overrides the file's row.
-void overrideTitle(design::DamTexts& texts, const TitleBlock& title) {
-    const std::pair<std::string_view, const std::string*> given[] = {
-        {"project", &title.project},
-        {"stage", &title.stage},
-        {"by", &title.by},
-        {"checked_by", &title.checkedBy},
-        {"reviewed_by", &title.reviewedBy}};
-    for (const auto& [name, text] : given) {
-        if (!text->empty()) {
-            design::setDamText(texts, name, *text);
+void overrideTitle(design::DamTexts& texts, const TitleBlock& given) {
+    TitleBlock title = design::titleOf(texts);
+    for (std::string TitleBlock::*field :
+         {&TitleBlock::project, &TitleBlock::stage, &TitleBlock::by, &TitleBlock::checkedBy,
+          &TitleBlock::reviewedBy, &TitleBlock::date}) {
+        if (!(given.*field).empty()) {
+            title.*field = given.*field;
         }
     }
-    if (title.date) {
-        design::setDamText(texts, "date", *title.date);
-    }
+    design::putTitle(texts, title);
 }
 
 void appendSettledRow(std::string& out, std::string_view item, std::optional<double> value,
@@ -125,6 +123,45 @@ std::string settledCsv(const design::Evaluation& ev, const design::Settlement& s
     return out;
 }
 
+// The Word book, in the template where one is given: its placeholders that no value fills are
+// named on standard error. Returns 1 where the template cannot be used, having written
+// nothing; raises platform::WriteFailure.
+int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const design::Evaluation& ev,
+                  const design::BookOptions& options) {
+    // The Word book carries the freeboard sketch, as the window's books do: a Word book is
+    // filed whole, where the HTML page of the command line is a working copy.
+    design::BookOptions pictured = options;
+    pictured.picture = true;
+    const design::doc::Document document = design::bookDocument(ev, pictured);
+    const docx::Properties properties = docx::propertiesOf(document, options.title);
+    if (!request.bookTemplate) {
+        platform::replaceFile(*request.book, docx::wordBook(document, properties));
+        return 0;
+    }
+    const std::string& name = *request.bookTemplate;
+    docx::TemplatedBook filled;
+    try {
+        filled =
+            docx::wordBookInTemplate(platform::readWholeFile(name, docx::kTemplateLimit), name,
+                                     document, properties, docx::templateFields(options.title));
+    } catch (const docx::TemplateError& e) {
+        io.errors << "kelnor-calc: cannot use template " << escapeControls(name) << ": "
+                  << describe(e) << '\n';
+        return 1;
+    } catch (const std::system_error& e) {
+        io.errors << "kelnor-calc: cannot read template " << escapeControls(name) << ": "
+                  << platform::reasonText(e.code()) << '\n';
+        return 1;
+    }
+    for (const std::string& placeholder : filled.unknown) {
+        io.errors << "kelnor-calc: template " << escapeControls(name) << ": "
+                  << escapeControls(placeholder)
+                  << " is no value this program knows; left as it stands\n";
+    }
+    platform::replaceFile(*request.book, filled.bytes);
+    return 0;
+}
+
 }  // namespace
 
 bool isPdfName(std::string_view path) {
@@ -183,18 +220,25 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
     int status = malformed.empty() && ev.failures.empty() ? 0 : 1;
 
     // The dam's values: the file's rows, then the options over them.
-    design::Dam dam;
-    std::optional<design::DamError> damError;
+    design::DamTexts texts = design::emptyDamTexts();
+    std::optional<design::DamError> blockError;
     try {
-        design::DamTexts texts = design::damTextsFromRows(block);
-        overrideTitle(texts, request.title);
-        for (const auto& [name, text] : request.dam) {
-            design::setDamText(texts, name, text);
-        }
-        dam = design::readDam(texts);
+        texts = design::damTextsFromRows(block);
     } catch (const design::DamError& e) {
-        damError = e;
-        io.errors << "kelnor-calc: " << escapeControls(describe(e)) << '\n';
+        blockError = e;
+    }
+    overrideTitle(texts, request.title);
+    for (const auto& [name, text] : request.dam) {
+        design::setDamText(texts, name, text);
+    }
+    design::BookOptions options = design::bookOptions(texts, request.today, false);
+    if (blockError) {
+        options.damError = blockError;
+    }
+    const std::optional<design::DamError>& damError = options.damError;
+    const design::Dam& dam = options.dam;
+    if (damError) {
+        io.errors << "kelnor-calc: " << escapeControls(describe(*damError)) << '\n';
         status = 1;
     }
     design::Settlement settlement;
@@ -217,15 +261,13 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         }
     }
     if (book) {
-        design::BookOptions options = design::titledBook(dam, request.today);
-        options.dam = dam;
-        options.damError = damError;
-        const std::string html = design::calculationBook(ev, options);
         try {
-            if (isPdfName(*book)) {
-                platform::printToPdf(html, *book);
+            if (docx::isWordName(*book)) {
+                status = std::max(status, writeWordBook(io, request, ev, options));
+            } else if (isPdfName(*book)) {
+                platform::printToPdf(design::calculationBook(ev, options), *book);
             } else {
-                platform::replaceFile(*book, html);
+                platform::replaceFile(*book, design::calculationBook(ev, options));
             }
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "

@@ -36,6 +36,8 @@ using ConditionsIo = TableIo;
 // What the command line asks of a conditions file beside computing it.
 struct ConditionsRequest {
     std::optional<std::string> book;  // the calculation book to write
+    // The institute's Word template the Word book follows (--template).
+    std::optional<std::string> bookTemplate;
     // The title block's options: each one given overrides the file's row of that name.
     TitleBlock title;
     // The dam's values given as options, by their names in the file: they override its rows.

@@ -199,4 +199,20 @@ std::vector<std::string> shortfalls(const design::Settled& settled) {
     return out;
 }
 
+std::string describe(const docx::TemplateError& e) {
+    using enum docx::TemplateErrorKind;
+    static constexpr Word<docx::TemplateErrorKind> kReasons[] = {
+        {MacroEnabled, "a macro-enabled document (.docm, .dotm or a VBA project) is not taken"},
+        {NotAZip,
+         "not a Word .docx or .dotx (an old .doc, an encrypted document or another kind of file)"},
+        {NotWord, "a zip without word/document.xml, so no Word document"},
+        {UnsafeName, "the entry {q} would lie outside the document"},
+        {TooLarge, "it unpacks beyond a sane size (a zip bomb)"},
+        {Damaged, "the file is damaged{at}"},
+    };
+    const std::string quoted = inQuotes(escapeControls(e.entry()));
+    return fillIn(wordFor(e.kind(), kReasons),
+                  {{"q", quoted}, {"at", e.entry().empty() ? std::string() : " at " + quoted}});
+}
+
 }  // namespace kelnor::cli

@@ -10,6 +10,7 @@
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
+#include "kelnor/docx/word_book.h"
 
 namespace kelnor::cli {
 
@@ -24,6 +25,9 @@ std::string describe(const design::Warning& w);
 // A value of the dam that cannot be used, e.g.
 //   dam's value wall "abc" is not a number
 std::string describe(const design::DamError& e);
+
+// A Word template that cannot be used: "a macro-enabled document (.docm/.dotm) is not taken".
+std::string describe(const docx::TemplateError& e);
 
 // The rule a bound on the crest comes from, with its figures from `dam`, e.g.
 //   0.5 m above the highest normal-operation level

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.conditions) {
-            const cli::ConditionsRequest request{options.book, options.title, options.dam,
+            const cli::ConditionsRequest request{options.book,    options.bookTemplate,
+                                                 options.title,   options.dam,
                                                  options.settled, design::today()};
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
                 return cli::runConditions(io, request);

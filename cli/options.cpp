@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "kelnor/design/book.h"
+#include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/text.h"
 #include "kelnor/words.h"
@@ -105,7 +106,8 @@ Options parseOptions(int argc, const char* const* argv) {
         const TitleOption* title = titleOptionOf(name);
         const DamOption* dam = damOptionOf(name);
         if (!box && !title && !dam && name != "formula" && name != "output" && name != "batch" &&
-            name != "conditions" && name != "book" && name != "date" && name != "settled") {
+            name != "conditions" && name != "book" && name != "date" && name != "settled" &&
+            name != "template") {
             throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
@@ -153,9 +155,18 @@ Options parseOptions(int argc, const char* const* argv) {
             options.conditions = std::string(*value);
         } else if (name == "book") {
             options.book = std::string(*value);
+        } else if (name == "template") {
+            if (value->empty()) {
+                throw UsageError("--template needs a file name");
+            }
+            options.bookTemplate = std::string(*value);
         } else {
             options.batch = std::string(*value);
         }
+    }
+    // Only a Word book follows a template: with any other it would be quietly dropped.
+    if (options.bookTemplate && !(options.book && docx::isWordName(*options.book))) {
+        throw UsageError("--template needs --book FILE.docx");
     }
     // The title block is the book's: without a book it would be quietly dropped.
     if (!titleOption.empty() && !options.book) {
@@ -196,9 +207,10 @@ std::string usage() {
         "Usage: kelnor-calc [--formula N] [--depth T] [--wind T] [--fetch T] [--roughness T]\n"
         "                   [--kw T] [--slope T] [--allowance T] [--kz T] [--output FILE]\n"
         "       kelnor-calc --batch CSV [--output DIR]\n"
-        "       kelnor-calc --conditions CSV [--book FILE.html|FILE.pdf [--project T]\n"
-        "                   [--stage T] [--by T] [--checked-by T] [--reviewed-by T]\n"
-        "                   [--date YYYY-MM-DD]] [--wall H] [--settlement R] [--dam-height H]\n"
+        "       kelnor-calc --conditions CSV [--book FILE.html|FILE.pdf|FILE.docx\n"
+        "                   [--template T.docx] [--project T] [--stage T] [--by T]\n"
+        "                   [--checked-by T] [--reviewed-by T] [--date YYYY-MM-DD]]\n"
+        "                   [--wall H] [--settlement R] [--dam-height H]\n"
         "                   [--step S] [--crest Z] [--wall-top Z] [--settled FILE]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
@@ -250,7 +262,12 @@ std::string usage() {
         "                  book printed to PDF by a Chromium-family browser without a window,\n"
         "                  the one KELNOR_BROWSER names or else chromium, chromium-browser,\n"
         "                  google-chrome or google-chrome-stable (Windows: Microsoft Edge or\n"
-        "                  Google Chrome)\n"
+        "                  Google Chrome). FILE.docx: the book as a Word document\n"
+        "  --template T    with --book FILE.docx: the institute's cover and sign-off pages,\n"
+        "                  a Word .docx or .dotx; its placeholders {{工程名称}} ({{project}}),\n"
+        "                  {{设计阶段}}, {{计算}}, {{校核}}, {{审查}}, {{日期}}, {{计算软件}} and\n"
+        "                  {{软件版本}} are filled and the book follows on a new page in its\n"
+        "                  styles; a placeholder no value fills is named on standard error\n"
         "  --project T     with --book: the project's name, in the title and the title block\n"
         "  --stage T       with --book: the design stage (preliminary design, construction\n"
         "                  drawings, ...) as the book prints it\n"

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelnor/design/crest.h"
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
 #include "kelnor/platform/file_replacement.h"
@@ -18,24 +19,19 @@ namespace kelnor::cli {
 inline constexpr std::string_view kBoxOptions[kBoxCount] = {
     "depth", "wind", "fetch", "roughness", "kw", "slope", "allowance", "kz"};
 
-// The calculation book's title block as the command line gives it.
-struct TitleBlock {
-    std::string project;              // --project: 工程名称
-    std::string stage;                // --stage: 设计阶段
-    std::string by;                   // --by: 计算
-    std::string checkedBy;            // --checked-by: 校核
-    std::string reviewedBy;           // --reviewed-by: 审查
-    std::optional<std::string> date;  // --date YYYY-MM-DD: 日期; none given: today's
-};
+// The calculation book's title block as the command line gives it (--project, --stage, --by,
+// --checked-by, --reviewed-by, --date): a field given overrides the conditions file's.
+using TitleBlock = design::TitleBlock;
 
 struct Options {
     FormulaChoice formula = FormulaChoice::Putian;
     InputSet inputs = InputSet::defaults();
-    std::optional<std::string> output;      // absent or "-": standard output
-    std::optional<std::string> batch;       // a CSV of cases, "-" for standard input
-    std::optional<std::string> conditions;  // a CSV of design conditions, "-" for standard input
-    std::optional<std::string> book;        // the calculation book of the design conditions
-    TitleBlock title;                       // the book's title block
+    std::optional<std::string> output;        // absent or "-": standard output
+    std::optional<std::string> batch;         // a CSV of cases, "-" for standard input
+    std::optional<std::string> conditions;    // a CSV of design conditions, "-" for standard input
+    std::optional<std::string> book;          // the calculation book of the design conditions
+    std::optional<std::string> bookTemplate;  // --template: the Word book's template
+    TitleBlock title;                         // the book's title block
     // The dam's values given as options (--wall, --settlement, --dam-height, --step, --crest,
     // --wall-top), by their names in a conditions file (wall, ..., dam_height, wall_top):
     // they override the file's block.

@@ -11,7 +11,6 @@ namespace kelnor::cli {
 
 namespace {
 
-
 std::string columnList(std::span<const std::string_view> known) {
     std::string list;
     for (const std::string_view c : known) {
@@ -38,8 +37,8 @@ std::string describe(const csv::TableError& e, std::string_view inputName, std::
                    " has an empty name — " +
                    (e.lastColumn() ? "a trailing comma?" : "two commas in a row?");
         case csv::TableErrorKind::UnknownColumn:
-            return "unknown column " + inQuotes(escapeControls(e.name())) + " in " + in + "; the columns are " +
-                   columnList(known);
+            return "unknown column " + inQuotes(escapeControls(e.name())) + " in " + in +
+                   "; the columns are " + columnList(known);
         case csv::TableErrorKind::RepeatedColumn:
             return "column " + inQuotes(escapeControls(e.name())) + " appears twice in " + in;
         case csv::TableErrorKind::NoRows:

@@ -10,26 +10,15 @@ namespace kelnor::design {
 
 namespace {
 
-using namespace markup_literals;
-
-// A cell of a step: markup as it is, plain text escaped.
-class Cell {
-  public:
-    Cell(Markup m) : markup_(std::move(m)) {}
-    Cell(Markup::Source s) : markup_(s) {}
-    Cell(const std::string& plain) : markup_(Markup::text(plain)) {}
-    Cell(const char* plain) : markup_(Markup::text(plain)) {}
-    Markup take() { return std::move(markup_); }
-
-  private:
-    Markup markup_;
-};
+using doc::Runs;
+using doc::sub;
+using doc::sup;
 
 class Steps {
   public:
-    void add(std::string name, Cell formula, Cell values, std::string result, Cell basis = "") {
-        steps_.push_back(
-            {std::move(name), formula.take(), values.take(), std::move(result), basis.take()});
+    void add(std::string name, Runs formula, Runs values, std::string result, Runs basis = {}) {
+        steps_.push_back({std::move(name), std::move(formula), std::move(values), std::move(result),
+                          std::move(basis)});
     }
     std::vector<Step> take() { return std::move(steps_); }
 
@@ -41,15 +30,15 @@ class Steps {
 const std::string g = coefficient(kG);
 
 // A power as the code writes it: 1/6, −1/12, 1/2.15.
-Markup power(Exponent e) {
+Runs power(Exponent e) {
     return sup((e.numerator < 0 ? "−" : "") + coefficient(std::fabs(e.numerator)) + "/" +
                coefficient(e.denominator));
 }
 
 // K of the wind set-up: 3.6×10<sup>−6</sup>.
-Markup setupK() {
+Runs setupK() {
     const PowerOfTen k = powerOfTen(kSetupK);
-    return k.mantissa + "×10"_html + sup(k.exponent);
+    return k.mantissa + "×10" + sup(k.exponent);
 }
 
 // How a value was read from a one-dimensional table.
@@ -141,7 +130,7 @@ void putianSteps(Steps& s, const Result& r, const std::string& W) {
 void hediOrGuantingSteps(Steps& s, const Result& r, const std::string& W) {
     const Condition& c = r.condition;
     const Waves& w = r.waves;
-    const Markup hp = "h"_html + sub(plain(w.hpP) + "%");
+    const Runs hp = Runs("h") + sub(plain(w.hpP) + "%");
     const std::string gD = fx(w.gD_W2, 3);
     const std::string scale = " × " + W + "² / " + g;  // from g·h/W² to h
     if (c.formula == WaveFormula::Hedi) {

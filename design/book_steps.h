@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/design/document.h"
 #include "kelnor/design/method.h"
-#include "markup.h"
 
 namespace kelnor::design {
 
 struct Step {
     std::string name;    // plain text; empty where the step goes on from the one above
-    Markup formula;      // e.g. Tm = 4.438·hm<sup>0.5</sup>
-    Markup values;       // the formula with the values put in
+    doc::Runs formula;   // e.g. Tm = 4.438·hm with 0.5 as a superscript
+    doc::Runs values;    // the formula with the values put in
     std::string result;  // plain text with the unit: "0.5451 m"
-    Markup basis;        // the table rows read, the interpolation, or a note
+    doc::Runs basis;     // the table rows read, the interpolation, or a note
 };
 
 // Wave elements, wind set-up, run-up, freeboard and crest of one computed condition.

@@ -182,6 +182,33 @@ void setDamText(DamTexts& texts, std::string_view name, std::string text) {
     }
 }
 
+namespace {
+
+// The title block's members by their names among the dam's fields.
+constexpr std::pair<std::string_view, std::string TitleBlock::*> kTitleFields[] = {
+    {"project", &TitleBlock::project},
+    {"stage", &TitleBlock::stage},
+    {"by", &TitleBlock::by},
+    {"checked_by", &TitleBlock::checkedBy},
+    {"reviewed_by", &TitleBlock::reviewedBy},
+    {"date", &TitleBlock::date}};
+
+}  // namespace
+
+TitleBlock titleOf(const DamTexts& texts) {
+    TitleBlock title;
+    for (const auto& [name, value] : kTitleFields) {
+        title.*value = damText(texts, name);
+    }
+    return title;
+}
+
+void putTitle(DamTexts& texts, const TitleBlock& title) {
+    for (const auto& [name, value] : kTitleFields) {
+        setDamText(texts, name, title.*value);
+    }
+}
+
 double Dam::reserveMetres() const {
     if (!reserve) {
         return 0;
@@ -192,17 +219,15 @@ double Dam::reserveMetres() const {
 Dam readDam(const DamTexts& texts) {
     const DamReader r(texts);
     Dam dam;
-    dam.project = r.text("project").value_or("");
-    dam.stage = r.text("stage").value_or("");
-    dam.by = r.text("by").value_or("");
-    dam.checkedBy = r.text("checked_by").value_or("");
-    dam.reviewedBy = r.text("reviewed_by").value_or("");
+    for (const auto& [name, value] : kTitleFields) {
+        dam.title.*value = r.text(name).value_or("");
+    }
     if (const auto date = r.text("date")) {
         const auto read = bookDate(*date);
         if (!read) {
             r.fail(DamErrorKind::NotADate, "date");
         }
-        dam.date = *read;
+        dam.title.date = *read;
     }
     dam.wall = r.positive("wall");
     dam.damHeight = r.positive("dam_height");

@@ -2,7 +2,8 @@
 // block and so whatever warnings and failures they lead to. The HTML stays well-formed (every
 // tag one the book writes, every element closed in order, every "&" a character reference, one
 // style element) and nothing typed appears unescaped, with the freeboard sketch and without
-// it; the sketch, where its texts fit the box at all, lies inside it.
+// it; the sketch, where its texts fit the box at all, lies inside it. The same book in
+// WordprocessingML: every part well-formed, nothing typed unescaped, no character XML forbids.
 //
 // Input: split at line feeds into cells, filled column by column into rows of the columns a
 // condition has; a text that is not UTF-8 is left out, as the table reader would refuse it.
@@ -18,6 +19,9 @@
 #include "kelnor/design/book.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
+#include "kelnor/design/wordml.h"
+#include "kelnor/docx/word_book.h"
+#include "kelnor/zip/zip.h"
 #include "kelnor/text.h"
 
 namespace {
@@ -86,6 +90,62 @@ void checkWellFormed(const std::string& html) {
     require(open.empty(), "every element is closed");
 }
 
+// A part of the Word book: UTF-8 without a character XML forbids, every "&" a reference, every
+// element of the namespaces the book writes, closed in order, every attribute quoted.
+void checkWordXml(const std::string& xml) {
+    require(isUtf8(xml), "a Word part is UTF-8");
+    std::vector<std::string> open;
+    std::size_t i = 0;
+    while (i < xml.size()) {
+        const auto c = static_cast<unsigned char>(xml[i]);
+        require(c >= 0x20 || c == '\n', "no control character in a Word part",
+                asCString(xml.substr(i, 20)));
+        if (c == '&') {
+            const std::size_t semi = xml.find(';', i);
+            const std::string_view ref = std::string_view(xml).substr(i, semi - i + 1);
+            require(semi != std::string::npos &&
+                        (ref == "&amp;" || ref == "&lt;" || ref == "&gt;" || ref == "&quot;"),
+                    "a character reference", asCString(xml.substr(i, 20)));
+        }
+        if (c == '>') {
+            broken("a '>' outside a tag", asCString(xml.substr(i > 20 ? i - 20 : 0, 40)));
+        }
+        if (c != '<') {
+            ++i;
+            continue;
+        }
+        const std::size_t end = xml.find('>', i);
+        require(end != std::string::npos, "a tag ends");
+        std::string_view tag(xml.data() + i + 1, end - i - 1);
+        i = end + 1;
+        if (tag.starts_with('?')) {
+            continue;
+        }
+        const bool closing = tag.starts_with('/');
+        if (closing) {
+            tag.remove_prefix(1);
+        }
+        const std::string name(tag.substr(0, tag.find_first_of(" /")));
+        require(name.starts_with("w:") || name.starts_with("wp:") || name.starts_with("a:") ||
+                    name.starts_with("wpg:") || name.starts_with("wps:"),
+                "an element the Word book writes", asCString(std::string(tag)));
+        // Inside the tag, quotes pair up and nothing typed ends it early.
+        std::size_t quotes = 0;
+        for (const char q : tag) {
+            quotes += q == '"';
+            require(q != '<', "no '<' inside a tag", asCString(std::string(tag)));
+        }
+        require(quotes % 2 == 0, "attributes quoted", asCString(std::string(tag)));
+        if (closing) {
+            require(!open.empty() && open.back() == name, "elements close in order", name);
+            open.pop_back();
+        } else if (!tag.ends_with('/')) {
+            open.push_back(name);
+        }
+    }
+    require(open.empty(), "every element is closed");
+}
+
 void checkInside(const design::Drawing& d, double width, double height) {
     const design::Scale s = design::fit(d, width, height);
     if (!s.fits()) {
@@ -140,19 +200,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return texts.empty() ? std::string() : texts[i % texts.size()];
     };
     for (const bool picture : {false, true}) {
-        design::BookOptions options{text(0), picture};
+        design::BookOptions options{{text(0)}, picture};
         if (picture) {
-            options.stage = text(1);
-            options.by = text(2);
-            options.checkedBy = text(3);
-            options.reviewedBy = text(4);
-            options.date = text(5);
+            options.title.stage = text(1);
+            options.title.by = text(2);
+            options.title.checkedBy = text(3);
+            options.title.reviewedBy = text(4);
+            options.title.date = text(5);
         }
         const std::string html = design::calculationBook(ev, options);
         require(isUtf8(html), "the book is UTF-8");
         require(html.find("</style>") == html.rfind("</style>"), "one style element",
                 asCString(text(0)));
         checkWellFormed(html);
+        const design::doc::Document book = design::bookDocument(ev, options);
+        const design::wordml::Parts parts = design::wordml::render(book);
+        checkWordXml("<w:body>" + parts.body + "</w:body>");
+        checkWordXml(parts.header);
+        checkWordXml(parts.footer);
+        if (picture) {
+            // Packed, it reads back whole.
+            const auto entries = zip::read(docx::wordBook(book, docx::propertiesOf(book, options.title)));
+            require(entries.size() == 11, "every part of the package");
+        }
     }
     checkInside(design::freeboardDrawing(ev), 640, 250);
     return 0;

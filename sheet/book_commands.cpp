@@ -1,11 +1,14 @@
-// The design window's calculation book: written as HTML at once, or printed to PDF by a browser
-// in the background while the window goes on.
+// The design window's calculation book: written as HTML or as a Word document (in the
+// institute's template where one is chosen) at once, or printed to PDF by a browser in the
+// background while the window goes on.
 
 #include <system_error>
 
 #include "design_messages.h"
 #include "kelnor/design/book.h"
+#include "kelnor/docx/word_book.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/input_file.h"
 #include "kelnor/platform/pdf_printer.h"
 #include "kelnor/sheet/design_presenter.h"
 #include "presenter_support.h"
@@ -24,7 +27,9 @@ void DesignPresenter::writeBook(FileKind kind) {
             return false;
         }
         std::optional<fs::path> book;
-        if (file_) {
+        // The Word book is saved as the user names it (保存为…), beside the conditions file
+        // unless moved; the others are written beside it.
+        if (file_ && kind != FileKind::WordBook) {
             book = bookPathFor(*file_, kind);
             std::error_code error;
             if (fs::exists(*book, error)) {
@@ -37,28 +42,118 @@ void DesignPresenter::writeBook(FileKind kind) {
                 }
             }
         } else {
-            book = view_.chooseFileToSave(kind, bookPathFor(fs::path(kUntitledCsv), kind));
+            book = view_.chooseFileToSave(
+                kind, bookPathFor(file_ ? *file_ : fs::path(kUntitledCsv), kind));
             if (!book) {
                 return false;
             }
             book = absolutePath(*book);
         }
-        std::string html = design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
+        std::vector<std::string> unknown;
+        std::string bytes;
+        if (kind == FileKind::WordBook) {
+            std::optional<docx::TemplatedBook> word = wordBook();
+            if (!word) {
+                return false;
+            }
+            bytes = std::move(word->bytes);
+            unknown = std::move(word->unknown);
+        } else {
+            bytes = design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
+        }
         if (kind == FileKind::PrintedBook) {
-            printing_.start(std::move(html), *book);
+            printing_.start(std::move(bytes), *book);
             view_.showStatus(
                 messages::aboutPrint(messages::PrintNote::Printing, shownPath(book->filename())));
             return true;
         }
         try {
-            platform::replaceFile(utf8Path(*book), html);
+            platform::replaceFile(utf8Path(*book), bytes);
         } catch (const platform::WriteFailure& f) {
             view_.tell(messages::cannotWriteBook(escapeControls(f.path()), reasonOf(f.reason())));
             return false;
         }
+        if (!unknown.empty()) {
+            view_.showStatus(messages::unknownPlaceholders(shownPath(book->filename()), unknown));
+        }
         showBook(*book);
         return true;
     });
+}
+
+std::optional<docx::TemplatedBook> DesignPresenter::wordBook() {
+    const design::BookOptions options = bookOptionsNow();
+    const design::doc::Document document =
+        design::bookDocument(designEvaluation(evaluation_), options);
+    const docx::Properties properties = docx::propertiesOf(document, options.title);
+    if (!bookTemplate_) {
+        return docx::TemplatedBook{docx::wordBook(document, properties), {}};
+    }
+    const fs::path& file = *bookTemplate_;
+    const std::string shown = shownPath(file);
+    try {
+        const std::string bytes = platform::readWholeFile(utf8Path(file), docx::kTemplateLimit);
+        return docx::wordBookInTemplate(bytes, utf8Path(file.filename()), document, properties,
+                                        docx::templateFields(options.title));
+    } catch (const docx::TemplateError& e) {
+        view_.tell(messages::cannotUseTemplate(shown, e, true));
+    } catch (const std::system_error& e) {
+        view_.tell(messages::cannotReadTemplate(shown, reasonOf(e.code()), true));
+    }
+    return std::nullopt;
+}
+
+void DesignPresenter::chooseBookTemplate() {
+    guarded([&] {
+        if (bookTemplate_) {
+            const Answer answer = view_.ask({messages::askTemplate(shownPath(*bookTemplate_)),
+                                             {Answer::Choose, Answer::NoTemplate, Answer::Cancel},
+                                             Answer::Choose,
+                                             Answer::Cancel});
+            if (answer == Answer::NoTemplate) {
+                keepBookTemplate(std::nullopt);
+                return true;
+            }
+            if (answer != Answer::Choose) {
+                return false;
+            }
+        }
+        std::optional<fs::path> file = view_.chooseFileToOpen(FileKind::BookTemplate);
+        if (!file) {
+            return false;
+        }
+        file = absolutePath(*file);
+        // Tried now with the book as it stands, so a file that cannot be a template is told
+        // of when it is chosen, not when the book is next written.
+        const std::string shown = shownPath(*file);
+        try {
+            const design::doc::Document document =
+                design::bookDocument(designEvaluation(evaluation_), bookOptionsNow());
+            docx::wordBookInTemplate(platform::readWholeFile(utf8Path(*file), docx::kTemplateLimit),
+                                     utf8Path(file->filename()), document, {}, {});
+        } catch (const docx::TemplateError& e) {
+            view_.tell(messages::cannotUseTemplate(shown, e, false));
+            return false;
+        } catch (const std::system_error& e) {
+            view_.tell(messages::cannotReadTemplate(shown, reasonOf(e.code()), false));
+            return false;
+        }
+        keepBookTemplate(file);
+        return true;
+    });
+}
+
+void DesignPresenter::keepBookTemplate(const std::optional<fs::path>& file) {
+    bookTemplate_ = file;
+    view_.showStatus(messages::templateChosen(file ? shownPath(*file) : std::string()));
+    try {
+        fs::create_directories(dataFolder_);
+        saveBookTemplate(file, dataFolder_);
+    } catch (const platform::WriteFailure& f) {
+        view_.tell(messages::cannotKeepTemplate(escapeControls(f.path()), reasonOf(f.reason())));
+    } catch (const std::system_error& e) {
+        view_.tell(messages::cannotKeepTemplate(shownPath(dataFolder_), reasonOf(e.code())));
+    }
 }
 
 void DesignPresenter::showBook(const fs::path& book) {
@@ -128,15 +223,7 @@ bool DesignPresenter::mayStopPrinting() {
 }
 
 design::BookOptions DesignPresenter::bookOptionsNow() const {
-    design::BookOptions options = bookOptions(titleOf(sheet_.dam()), design::today());
-    if (evaluation_.damError) {
-        options.damError = evaluation_.damError;
-    } else {
-        options.dam = evaluation_.dam;
-        // The date as read: Excel's YYYY/M/D written as the book writes a date.
-        options.date = evaluation_.dam.date.empty() ? design::today() : evaluation_.dam.date;
-    }
-    return options;
+    return design::bookOptions(sheet_.dam(), design::today(), true);
 }
 
 }  // namespace kelnor::sheet

@@ -13,6 +13,7 @@ namespace kelnor::sheet {
 namespace {
 
 constexpr std::string_view kFileName = "design-book-info.csv";
+constexpr std::string_view kTemplateFileName = "design-book-template.txt";
 
 // The file's columns, by the fields' order.
 constexpr std::array<std::string_view, 6> kColumns = {"project",    "stage",       "by",
@@ -32,33 +33,12 @@ const std::vector<BookInfoField>& bookInfoFields() {
     return kFields;
 }
 
-design::BookOptions bookOptions(const BookInfo& info, const std::string& today) {
-    design::BookOptions options = design::titledBook(info, today);
-    options.picture = true;
-    return options;
-}
-
-BookInfo titleOf(const design::DamTexts& dam) {
-    BookInfo info;
-    for (std::size_t i = 0; i < kColumns.size(); ++i) {
-        info.*bookInfoFields()[i].value = design::damText(dam, kColumns[i]);
-    }
-    return info;
-}
-
 std::vector<std::pair<std::size_t, std::string>> titleTexts(const BookInfo& info) {
     std::vector<std::pair<std::size_t, std::string>> out;
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         out.emplace_back(*design::damFieldIndex(kColumns[i]), info.*bookInfoFields()[i].value);
     }
     return out;
-}
-
-void putTitle(design::DamTexts& dam, const BookInfo& info) {
-    dam.resize(design::damFields().size());
-    for (const auto& [field, text] : titleTexts(info)) {
-        dam[field] = text;
-    }
 }
 
 std::filesystem::path bookInfoPath(const std::filesystem::path& folder) {
@@ -96,6 +76,36 @@ BookInfo loadBookInfo(const std::filesystem::path& folder) {
         }
     }
     return info;
+}
+
+void saveBookTemplate(const std::optional<std::filesystem::path>& file,
+                      const std::filesystem::path& folder) {
+    const std::filesystem::path kept = folder / kTemplateFileName;
+    if (!file) {
+        std::error_code error;
+        std::filesystem::remove(kept, error);
+        if (error) {
+            throw std::system_error(error, utf8Path(kept));
+        }
+        return;
+    }
+    platform::replaceFile(utf8Path(kept), utf8Path(*file) + "\n", platform::Flush::Now);
+}
+
+std::optional<std::filesystem::path> loadBookTemplate(const std::filesystem::path& folder) {
+    const std::filesystem::path kept = folder / kTemplateFileName;
+    std::error_code error;
+    if (!std::filesystem::exists(kept, error)) {
+        return std::nullopt;
+    }
+    std::string line = platform::readWholeFile(utf8Path(kept), 64 * 1024);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    if (line.empty()) {
+        return std::nullopt;
+    }
+    return pathFromUtf8(line);
 }
 
 }  // namespace kelnor::sheet

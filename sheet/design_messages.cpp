@@ -111,6 +111,58 @@ std::string cannotWriteBook(std::string_view file, std::string_view reason) {
     return fillIn("无法写入计算书“{file}”：{reason}", {{"file", file}, {"reason", reason}});
 }
 
+std::string cannotUseTemplate(std::string_view file, const docx::TemplateError& error,
+                              bool writing) {
+    using enum docx::TemplateErrorKind;
+    static constexpr Word<docx::TemplateErrorKind> kReasons[] = {
+        {MacroEnabled, "启用宏的文档（.docm、.dotm 或含 VBA 工程的文档）不能用作模板。"},
+        {NotAZip, "不是 Word 的 .docx 或 .dotx 文件（可能是旧版 .doc、加密的文档或其他文件）。"},
+        {NotWord, "是 zip 压缩包，但其中没有 word/document.xml，不是 Word 文档。"},
+        {UnsafeName, "其中的条目“{entry}”指向文档之外，不能使用。"},
+        {TooLarge, "解压后超出合理的大小（可能是“压缩炸弹”）。"},
+        {Damaged, "文件已损坏{at}。"},
+    };
+    const std::string entry = escapeControls(error.entry());
+    const std::string reason =
+        fillIn(wordFor(error.kind(), kReasons),
+               {{"entry", entry}, {"at", entry.empty() ? "" : "（“" + entry + "”处）"}});
+    return fillIn("无法使用计算书模板“{file}”：{reason}{tail}",
+                  {{"file", file},
+                   {"reason", reason},
+                   {"tail", writing ? "\n\n计算书没有写出。" : "\n\n计算书模板没有改变。"}});
+}
+
+std::string cannotReadTemplate(std::string_view file, std::string_view reason, bool writing) {
+    return fillIn("无法读取计算书模板“{file}”：{reason}{tail}",
+                  {{"file", file},
+                   {"reason", reason},
+                   {"tail", writing ? "\n\n计算书没有写出。" : "\n\n计算书模板没有改变。"}});
+}
+
+std::string unknownPlaceholders(std::string_view book, const std::vector<std::string>& unknown) {
+    std::string list;
+    for (const std::string& p : unknown) {
+        list += (list.empty() ? "" : "、") + escapeControls(p);
+    }
+    return fillIn("已写出“{book}”；模板中的 {list} 没有对应的值，已原样保留。",
+                  {{"book", book}, {"list", list}});
+}
+
+std::string templateChosen(std::string_view file) {
+    return file.empty() ? std::string("Word 计算书不再使用模板。")
+                        : fillIn("Word 计算书将按模板“{file}”写出。", {{"file", file}});
+}
+
+std::string askTemplate(std::string_view file) {
+    return fillIn("Word 计算书现按模板“{file}”写出。\n\n选择另一个模板，还是不再使用模板？",
+                  {{"file", file}});
+}
+
+std::string cannotKeepTemplate(std::string_view file, std::string_view reason) {
+    return fillIn("所选模板无法记录到“{file}”：{reason}。本次仍使用所选模板。",
+                  {{"file", file}, {"reason", reason}});
+}
+
 std::string cannotShowBook(std::string_view file, std::string_view reason) {
     return fillIn("计算书已写入“{file}”，但无法打开它：{reason}",
                   {{"file", file}, {"reason", reason}});

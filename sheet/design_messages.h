@@ -6,8 +6,10 @@
 // system's reasons) comes in already escaped where it may hold control characters.
 
 #include <string>
+
 #include <string_view>
 #include <vector>
+#include "kelnor/docx/word_book.h"
 
 #include "kelnor/csv/table.h"
 #include "kelnor/platform/pdf_printer.h"
@@ -28,6 +30,18 @@ std::string autosaveUnreadable(std::string_view file, std::string_view problem);
 std::string cannotSave(std::string_view file, std::string_view reason);
 std::string cannotWriteBook(std::string_view file, std::string_view reason);
 std::string cannotShowBook(std::string_view file, std::string_view reason);
+// The book template `file` cannot be used: why, and that no book was written (`writing`) or
+// that the template chosen before stays.
+std::string cannotUseTemplate(std::string_view file, const docx::TemplateError& error,
+                              bool writing);
+std::string cannotReadTemplate(std::string_view file, std::string_view reason, bool writing);
+// The status line once the Word book is written in a template whose placeholders `unknown`
+// no value fills.
+std::string unknownPlaceholders(std::string_view book, const std::vector<std::string>& unknown);
+// The status line once a template is chosen, or none.
+std::string templateChosen(std::string_view file);
+std::string askTemplate(std::string_view file);
+std::string cannotKeepTemplate(std::string_view file, std::string_view reason);
 
 std::string missingHelp(std::string_view file);
 std::string cannotShowHelp(std::string_view file, std::string_view reason);

@@ -31,7 +31,8 @@ namespace {}  // namespace
 std::string_view answerCaption(Answer answer) {
     using enum Answer;
     static constexpr Word<Answer> kCaptions[] = {
-        {Save, "保存"}, {Discard, "不保存"}, {Replace, "替换"}, {Cancel, "取消"}, {Stop, "停止"}};
+        {Save, "保存"}, {Discard, "不保存"},   {Replace, "替换"},       {Cancel, "取消"},
+        {Stop, "停止"}, {Choose, "选择模板…"}, {NoTemplate, "不用模板"}};
     return wordFor(answer, kCaptions);
 }
 
@@ -60,6 +61,10 @@ FileType fileType(FileKind kind) {
             break;
         case FileKind::PrintedBook:
             return {"PDF", "pdf"};
+        case FileKind::WordBook:
+            return {"Word 文档", "docx"};
+        case FileKind::BookTemplate:
+            return {"Word 文档或模板", "docx", "dotx"};
     }
     return {"HTML", "html"};
 }
@@ -95,8 +100,10 @@ const std::vector<Menu>& designMenus() {
           {SaveAs, "另存为(&A)…"},
           {Book, "计算书(&B)", Key::CtrlB, true},
           {PrintedBook, "计算书 PDF(&P)"},
+          {WordBook, "保存为 Word（.docx）(&W)…"},
           {CancelPrint, "停止生成 PDF(&T)"},
           {BookInfo, "计算书信息(&I)…"},
+          {BookTemplate, "计算书模板(&M)…"},
           {Exit, "退出(&X)", Key::None, true}}},
         {"编辑(&E)",
          {{Undo, "撤销(&U)", Key::CtrlZ},
@@ -150,8 +157,16 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             (command == Command::Save ? save() : saveAs());
             break;
         case Command::Book:
+            writeBook(FileKind::Book);
+            break;
         case Command::PrintedBook:
-            writeBook(command == Command::Book ? FileKind::Book : FileKind::PrintedBook);
+            writeBook(FileKind::PrintedBook);
+            break;
+        case Command::WordBook:
+            writeBook(FileKind::WordBook);
+            break;
+        case Command::BookTemplate:
+            chooseBookTemplate();
             break;
         case Command::CancelPrint:
             cancelPrint();
@@ -282,6 +297,11 @@ void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
         } catch (const std::exception&) {
             bookInfo_ = {};
         }
+        try {
+            bookTemplate_ = loadBookTemplate(dataFolder_);
+        } catch (const std::exception&) {
+            bookTemplate_.reset();
+        }
         return true;
     });
     guarded([&] {
@@ -332,9 +352,7 @@ bool DesignPresenter::mayLeave() {
             return save();
         case Answer::Discard:
             return true;
-        case Answer::Replace:
-        case Answer::Cancel:
-        case Answer::Stop:
+        default:
             break;
     }
     return false;
@@ -356,7 +374,7 @@ void DesignPresenter::open() {
         if (!mayLeave()) {
             return false;
         }
-        const std::optional<fs::path> file = view_.chooseFileToOpen();
+        const std::optional<fs::path> file = view_.chooseFileToOpen(FileKind::Conditions);
         return file && load(*file);
     });
 }

@@ -27,7 +27,10 @@ using platform::widen;
 std::wstring filterOf(sheet::FileKind kind) {
     // Pairs of a description and a pattern, each ended by a NUL, the list by another.
     const sheet::FileType type = sheet::fileType(kind);
-    const std::wstring pattern = L"*." + widen(type.extension);
+    std::wstring pattern = L"*." + widen(type.extension);
+    if (!type.alsoExtension.empty()) {
+        pattern += L";*." + widen(type.alsoExtension);
+    }
     std::wstring filter = widen(type.description) + L" (" + pattern + L")";
     filter += L'\0';
     filter += pattern;
@@ -121,8 +124,8 @@ class DesignWindow::View final : public sheet::DesignView {
         return question.onEscape;
     }
 
-    std::optional<fs::path> chooseFileToOpen() override {
-        return chooseFile(sheet::FileKind::Conditions, {}, false);
+    std::optional<fs::path> chooseFileToOpen(sheet::FileKind kind) override {
+        return chooseFile(kind, {}, false);
     }
 
     std::optional<fs::path> chooseFileToSave(sheet::FileKind kind,

@@ -261,7 +261,7 @@ TEST(Book, EveryLessThanStartsATagAndEveryAmpersandAReference) {
     for (const char* depth : {"2", "0.4"}) {
         ev.results.push_back(compute(waves(WaveFormula::Putian, 18, 4, std::stod(depth))));
     }
-    const std::string html = calculationBook(ev, {"<&\"'>", true});
+    const std::string html = calculationBook(ev, {{"<&\"'>"}, true});
     const std::regex stray("<[^a-zA-Z/!]|&(?![a-z]+;|#[0-9]+;)");
     std::smatch m;
     if (std::regex_search(html, m, stray)) {
@@ -329,8 +329,8 @@ TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
 TEST(Book, ThePictureIsOneSvgUnderTheSummaryAndChangesNothingElse) {
     const Evaluation ev = threeConditions();
     const std::string plainBook = calculationBook(ev, {"某水库"});
-    const std::string pictured = calculationBook(ev, {"某水库", true});
-    EXPECT_EQ(plainBook, calculationBook(ev, {"某水库", false}));
+    const std::string pictured = calculationBook(ev, {{"某水库"}, true});
+    EXPECT_EQ(plainBook, calculationBook(ev, {{"某水库"}, false}));
     EXPECT_EQ(plainBook.find("<svg"), std::string::npos);
     const auto svg = pictured.find("<svg");
     ASSERT_NE(svg, std::string::npos);
@@ -347,7 +347,7 @@ TEST(Book, ThePictureIsOneSvgUnderTheSummaryAndChangesNothingElse) {
     EXPECT_EQ(pictured.substr(0, start) + pictured.substr(end), plainBook);
     EXPECT_NE(pictured.find("控制工况 设计洪水位 的坝顶超高示意"), std::string::npos);
     // Nothing computed: no picture.
-    EXPECT_EQ(calculationBook(evaluate({}), {"", true}).find("<svg"), std::string::npos);
+    EXPECT_EQ(calculationBook(evaluate({}), {{""}, true}).find("<svg"), std::string::npos);
 }
 
 TEST(Book, TheDesignWindFromTheAnnualMaximumIsAStepWithItsFactorsSourceAndStanding) {
@@ -399,11 +399,11 @@ TEST(Book, TheDesignWindFromTheAnnualMaximumIsAStepWithItsFactorsSourceAndStandi
 
 TEST(Book, TheTitleBlockHasEachNameGivenAndABlankToSignForEachNot) {
     BookOptions o;
-    o.project = "某水库<扩建>";
-    o.stage = "初步设计";
-    o.by = "张三";
-    o.reviewedBy = "王五";
-    o.date = "2024-05-01";
+    o.title.project = "某水库<扩建>";
+    o.title.stage = "初步设计";
+    o.title.by = "张三";
+    o.title.reviewedBy = "王五";
+    o.title.date = "2024-05-01";
     const std::string html = calculationBook(threeConditions(), o);
     EXPECT_NE(html.find("<table class=\"titleblock\">\n"
                         "<tr><th>工程名称</th><td colspan=\"5\">某水库&lt;扩建&gt;</td></tr>\n"

@@ -251,10 +251,10 @@ TEST(DamRows, ChineseCaptionsAndExcelsDateAreRead) {
                                               {"取整步长(m)", "0.5"},
                                               {"date", "2024/5/1"}}));
     EXPECT_EQ(dam.wall, 1.2);
-    EXPECT_EQ(dam.project, "某水库");
+    EXPECT_EQ(dam.title.project, "某水库");
     EXPECT_DOUBLE_EQ(dam.reserveMetres(), 0.204);
     EXPECT_EQ(dam.step, 0.5);
-    EXPECT_EQ(dam.date, "2024-05-01");
+    EXPECT_EQ(dam.title.date, "2024-05-01");
 }
 
 // --- The earthquake condition: the abnormal run-up at its level plus B ----------------------

@@ -24,6 +24,7 @@ class RecordingView : public DesignView {
     std::deque<Answer> answers;
     std::vector<Question> asked;
     std::optional<std::filesystem::path> toOpen;
+    std::vector<FileKind> openKinds;  // the kind each open box asked for
     std::optional<std::filesystem::path> toSave;
     std::vector<FileKind> saveBoxes;
     std::vector<std::filesystem::path> opened;
@@ -48,7 +49,10 @@ class RecordingView : public DesignView {
         }
         return a;
     }
-    std::optional<std::filesystem::path> chooseFileToOpen() override { return toOpen; }
+    std::optional<std::filesystem::path> chooseFileToOpen(FileKind kind) override {
+        openKinds.push_back(kind);
+        return toOpen;
+    }
     std::optional<std::filesystem::path> chooseFileToSave(FileKind kind,
                                                           const std::filesystem::path&) override {
         saveBoxes.push_back(kind);

@@ -115,7 +115,8 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
                                      0644);
     pid_t pid = 0;
     Outcome o;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+    // A program named without a folder is looked for on the PATH, as a shell would.
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -62,16 +62,22 @@ const QString kSideKey = QStringLiteral("design/side");
 
 QString filterOf(sheet::FileKind kind) {
     const sheet::FileType type = sheet::fileType(kind);
-    return QStringLiteral("%1 (*.%2)").arg(text(type.description), text(type.extension));
+    QString patterns = QStringLiteral("*.") + text(type.extension);
+    if (!type.alsoExtension.empty()) {
+        patterns += QStringLiteral(" *.") + text(type.alsoExtension);
+    }
+    return QStringLiteral("%1 (%2)").arg(text(type.description), patterns);
 }
 
 QMessageBox::ButtonRole roleOf(sheet::Answer answer) {
     switch (answer) {
         case sheet::Answer::Save:
         case sheet::Answer::Replace:
+        case sheet::Answer::Choose:
             return QMessageBox::AcceptRole;
         case sheet::Answer::Discard:
         case sheet::Answer::Stop:
+        case sheet::Answer::NoTemplate:
             return QMessageBox::DestructiveRole;
         case sheet::Answer::Cancel:
             break;
@@ -219,9 +225,9 @@ class DesignWindow::View final : public sheet::DesignView {
         return answer;
     }
 
-    std::optional<fs::path> chooseFileToOpen() override {
-        const QString file = QFileDialog::getOpenFileName(
-            &window_, window_.windowTitle(), QString(), filterOf(sheet::FileKind::Conditions));
+    std::optional<fs::path> chooseFileToOpen(sheet::FileKind kind) override {
+        const QString file = QFileDialog::getOpenFileName(&window_, window_.windowTitle(),
+                                                          QString(), filterOf(kind));
         return file.isEmpty() ? std::nullopt : std::optional(fileSystemPath(file));
     }
 

@@ -83,6 +83,25 @@ struct Reserve {
     bool percent = false;  // value % of the dam's height
 };
 
+// The calculation book's title block (签署栏): the project, the design stage, who computed,
+// checked and reviewed, and the date. It travels with the dam's values, in the same block of a
+// conditions file and the same panel of the window.
+struct TitleBlock {
+    // Each has its default written out, so a brace list may stop after the project.
+    std::string project{};     // 工程名称
+    std::string stage{};       // 设计阶段
+    std::string by{};          // 计算
+    std::string checkedBy{};   // 校核
+    std::string reviewedBy{};  // 审查
+    std::string date{};        // 日期, YYYY-MM-DD; empty: the day the book is written
+
+    bool operator==(const TitleBlock&) const = default;
+};
+
+// The title block among the dam's texts, as typed, and put into them.
+TitleBlock titleOf(const DamTexts& texts);
+void putTitle(DamTexts& texts, const TitleBlock& title);
+
 struct Dam {
     std::optional<double> wall;       // the wave wall's top above the crest, m; none: no wall
     std::optional<Reserve> reserve;   // none: nothing reserved
@@ -91,7 +110,7 @@ struct Dam {
     std::optional<double> crest;      // the adopted crest typed by the engineer
     std::optional<double> wallTop;    // the adopted wall top typed by the engineer
     // The book's title block, as typed; the date as YYYY-MM-DD.
-    std::string project, stage, by, checkedBy, reviewedBy, date;
+    TitleBlock title;
 
     // The reserve in metres: as given, or its share of the dam's height.
     double reserveMetres() const;

@@ -3,6 +3,7 @@
 // Reading a file named in UTF-8, in blocks, whatever the system's code page.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -37,7 +38,8 @@ class InputFile {
 // The program's standard input as a byte source.
 ByteSource standardInput();
 
-// The whole file named in UTF-8; raises std::system_error.
-std::string readWholeFile(const std::string& path);
+// The whole file named in UTF-8; raises std::system_error, with std::errc::file_too_large for
+// a file of more than `limit` bytes, which is never held whole.
+std::string readWholeFile(const std::string& path, std::size_t limit = SIZE_MAX);
 
 }  // namespace kelnor::platform

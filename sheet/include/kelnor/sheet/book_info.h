@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,16 +18,11 @@
 
 namespace kelnor::sheet {
 
-struct BookInfo {
-    std::string project;     // 工程名称
-    std::string stage;       // 设计阶段
-    std::string by;          // 计算
-    std::string checkedBy;   // 校核
-    std::string reviewedBy;  // 审查
-    std::string date;        // 日期, YYYY-MM-DD; empty: the day the book is written
-
-    bool operator==(const BookInfo&) const = default;
-};
+// The title block itself, and where it stands among the dam's values, are the design
+// method's (kelnor/design/crest.h); this box edits it.
+using BookInfo = design::TitleBlock;
+using design::putTitle;
+using design::titleOf;
 
 // One line of the 计算书信息 box, in the box's order.
 struct BookInfoField {
@@ -40,13 +36,6 @@ const std::vector<BookInfoField>& bookInfoFields();
 // The box's title.
 inline constexpr std::string_view kBookInfoTitle = "计算书信息";
 
-// The book's options for `info`: the title block, today's date where none is given, and the
-// freeboard sketch, as the window writes its books.
-design::BookOptions bookOptions(const BookInfo& info, const std::string& today);
-
-// The title block among the dam's values of a sheet, and put into them.
-BookInfo titleOf(const design::DamTexts& dam);
-void putTitle(design::DamTexts& dam, const BookInfo& info);
 // The fields of design::damFields() it fills, with the texts of `info`.
 std::vector<std::pair<std::size_t, std::string>> titleTexts(const BookInfo& info);
 
@@ -60,5 +49,14 @@ void saveBookInfo(const BookInfo& info, const std::filesystem::path& folder);
 // What bookInfoPath(folder) holds; empty where there is no such file. Raises csv::TableError or
 // std::system_error where one is there but cannot be read.
 BookInfo loadBookInfo(const std::filesystem::path& folder);
+
+// The book template chosen last, kept beside the book information as design-book-template.txt
+// in `folder`: its path in UTF-8 on one line. Saving none removes the file. Raises
+// platform::WriteFailure or std::system_error.
+void saveBookTemplate(const std::optional<std::filesystem::path>& file,
+                      const std::filesystem::path& folder);
+// The template kept in `folder`; nothing where none is. Raises std::system_error where the
+// file is there but cannot be read.
+std::optional<std::filesystem::path> loadBookTemplate(const std::filesystem::path& folder);
 
 }  // namespace kelnor::sheet

@@ -16,6 +16,7 @@
 
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/method.h"
+#include "kelnor/docx/word_book.h"
 #include "kelnor/sheet/book_info.h"
 #include "kelnor/sheet/book_printing.h"
 #include "kelnor/sheet/clipboard.h"
@@ -36,9 +37,9 @@ inline constexpr std::string_view kUnsavedMark = "*";
 inline constexpr std::string_view kBookSuffix = "-计算书";
 
 // An answer to a question, each a button of the question's box.
-enum class Answer { Save, Discard, Replace, Cancel, Stop };
+enum class Answer { Save, Discard, Replace, Cancel, Stop, Choose, NoTemplate };
 
-// The button's caption: 保存, 不保存, 替换, 取消, 停止.
+// The button's caption: 保存, 不保存, 替换, 取消, 停止, 选择模板…, 不用模板.
 std::string_view answerCaption(Answer answer);
 
 struct Question {
@@ -49,12 +50,14 @@ struct Question {
 };
 
 // The kind of file a file box asks for, for its filter: "*.csv" or "*.html".
-enum class FileKind { Conditions, Book, PrintedBook };
+enum class FileKind { Conditions, Book, PrintedBook, WordBook, BookTemplate };
 
-// How a file box names a kind of file: "CSV" and the extension "csv"; HTML, PDF.
+// How a file box names a kind of file: "CSV" and the extension "csv"; HTML, PDF, a Word
+// document, a Word document or template (docx and dotx).
 struct FileType {
     std::string_view description;
-    std::string_view extension;  // without the dot
+    std::string_view extension;        // without the dot; a file saved takes it
+    std::string_view alsoExtension{};  // another the box offers to open; may be empty
 };
 FileType fileType(FileKind kind);
 
@@ -66,8 +69,10 @@ enum class Command {
     SaveAs,
     Book,
     PrintedBook,
+    WordBook,
     CancelPrint,
     BookInfo,
+    BookTemplate,
     Exit,
     Undo,
     Redo,
@@ -136,8 +141,8 @@ class DesignView {
     virtual void tell(const std::string& message) = 0;
     // Asks `question` and returns the button chosen.
     virtual Answer ask(const Question& question) = 0;
-    // The file the user chose to open; nothing when the box was cancelled.
-    virtual std::optional<std::filesystem::path> chooseFileToOpen() = 0;
+    // The file of `kind` the user chose to open; nothing when the box was cancelled.
+    virtual std::optional<std::filesystem::path> chooseFileToOpen(FileKind kind) = 0;
     // Where the user chose to write a file of `kind`, the box proposing `suggested` (a name,
     // or a path beside the conditions file); nothing when cancelled. The box itself asks
     // before an existing file is replaced.
@@ -221,10 +226,12 @@ class DesignPresenter {
     bool save();
     bool saveAs();
     // Writes the calculation book beside the conditions file and opens it: the HTML page
-    // (Book), or the page printed to PDF by a browser (PrintedBook) in the background, the
-    // status line saying so, until the window calls finishPrint(). A second print while one
-    // runs is refused with a message. The title block is the sheet's, dated today where it
-    // gives no date.
+    // (Book), the Word document (WordBook) in the book template where one is chosen, or the
+    // page printed to PDF by a browser (PrintedBook) in the background, the status line saying
+    // so, until the window calls finishPrint(). A second print while one runs is refused with a
+    // message. The title block is the sheet's, dated today where it gives no date. A template
+    // that cannot be used is told of and nothing is written; its placeholders no value fills
+    // are named on the status line.
     void writeBook(FileKind kind = FileKind::Book);
     // Whether the book is being printed to PDF.
     bool printing() const { return printing_.running(); }
@@ -237,6 +244,12 @@ class DesignPresenter {
     // cancelled, puts it into the sheet as one step of undo, and keeps it in the data folder
     // as the title block of the next new sheet.
     void editBookInfo();
+    // 计算书模板…: the institute's Word document (or template) whose cover and sign-off pages
+    // the Word book follows. Where one is chosen, first asks whether to choose another or use
+    // none. A file that cannot be used as a template is told of and the choice stays as it
+    // was; the one chosen is kept in the data folder across sessions.
+    void chooseBookTemplate();
+    const std::optional<std::filesystem::path>& bookTemplate() const { return bookTemplate_; }
     // The title block a new sheet starts with: the one typed last.
     const BookInfo& bookInfo() const { return bookInfo_; }
     // The book's options for the sheet as it stands: its title block (today's date where it
@@ -289,6 +302,10 @@ class DesignPresenter {
     // Whether a print running may be stopped; stopped when it may.
     bool mayStopPrinting();
     void showBook(const std::filesystem::path& book);
+    // The Word book of the sheet as it stands, in the book template where one is chosen;
+    // nothing where the template cannot be used, which is told.
+    std::optional<docx::TemplatedBook> wordBook();
+    void keepBookTemplate(const std::optional<std::filesystem::path>& file);
     bool saveTo(const std::filesystem::path& file);
     bool load(const std::filesystem::path& file);
     void show(Sheet sheet, std::optional<std::filesystem::path> file);
@@ -311,6 +328,7 @@ class DesignPresenter {
     SheetEvaluation evaluation_;
     design::Drawing picture_;
     BookInfo bookInfo_;
+    std::optional<std::filesystem::path> bookTemplate_;
     // The autosave file holds this session's sheet (written or restored by it), so it may be
     // removed once no longer needed; an earlier session's is left alone.
     bool autosaveOurs_ = false;

@@ -83,5 +83,4 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder);
 // Removes the autosave of `folder`, and the name of the file it belongs to.
 void removeAutosaveOf(const std::filesystem::path& folder);
 
-
 }  // namespace kelnor::sheet

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
-#include "kelnor/sheet/clipboard.h"
 #include "kelnor/rect.h"
+#include "kelnor/sheet/clipboard.h"
 #include "kelnor/sheet/design_presenter.h"
 
 namespace kelnor::sheet {
