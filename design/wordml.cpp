@@ -38,37 +38,47 @@ struct Look {
     int size = 0;  // half-points; 0: the style's
 };
 
-std::string runProperties(const Run& r, const Look& look) {
-    std::string p;
-    if (look.bold || r.emphasis != Emphasis::None) {
-        p += "<w:b/><w:bCs/>";
+// The parts are written by appending to one string: a book has thousands of runs, and a
+// temporary string for each would cost more than the writing.
+void runProperties(std::string& out, const Run& r, const Look& look) {
+    const bool bold = look.bold || r.emphasis != Emphasis::None;
+    if (!bold && look.colour.empty() && look.size == 0 && r.script == Script::Normal) {
+        return;
+    }
+    out += "<w:rPr>";
+    if (bold) {
+        out += "<w:b/><w:bCs/>";
     }
     if (!look.colour.empty()) {
-        p += "<w:color w:val=\"" + std::string(look.colour) + "\"/>";
+        out.append("<w:color w:val=\"").append(look.colour).append("\"/>");
     }
     if (look.size > 0) {
-        p += "<w:sz w:val=\"" + std::to_string(look.size) + "\"/><w:szCs w:val=\"" +
-             std::to_string(look.size) + "\"/>";
+        const std::string size = std::to_string(look.size);
+        out.append("<w:sz w:val=\"").append(size).append("\"/><w:szCs w:val=\"");
+        out.append(size).append("\"/>");
     }
     if (r.script == Script::Super) {
-        p += "<w:vertAlign w:val=\"superscript\"/>";
+        out += "<w:vertAlign w:val=\"superscript\"/>";
     } else if (r.script == Script::Sub) {
-        p += "<w:vertAlign w:val=\"subscript\"/>";
+        out += "<w:vertAlign w:val=\"subscript\"/>";
     }
-    return p.empty() ? p : "<w:rPr>" + p + "</w:rPr>";
+    out += "</w:rPr>";
 }
 
-std::string runs(const Runs& text, const Look& look) {
-    std::string out;
+void runs(std::string& out, const Runs& text, const Look& look) {
     for (const Run& r : text.runs()) {
-        out += "<w:r>" + runProperties(r, look) + "<w:t xml:space=\"preserve\">" + xmlText(r.text) +
-               "</w:t></w:r>";
+        out += "<w:r>";
+        runProperties(out, r, look);
+        // Spaces at either end are kept only where the text says so.
+        const bool spaced = r.text.front() == ' ' || r.text.back() == ' ';
+        out += spaced ? "<w:t xml:space=\"preserve\">" : "<w:t>";
+        appendXmlText(out, r.text);
+        out += "</w:t></w:r>";
     }
-    return out;
 }
 
 // Inherit takes the paragraph style's (the template's 正文 may justify its text).
-enum class Align { Inherit, Left, Centre, End };
+enum class Align { Inherit, Centre, End };
 
 struct ParagraphLook {
     std::string_view style;  // a paragraph style id; empty: the default (正文)
@@ -78,29 +88,42 @@ struct ParagraphLook {
     int hanging = 0;  // twips: a list item's bullet hangs out by this much
 };
 
-std::string paragraph(const ParagraphLook& p, const std::string& content) {
-    std::string props;
+// A paragraph's start and its properties; its runs follow, then "</w:p>".
+void openParagraph(std::string& out, const ParagraphLook& p) {
+    out += "<w:p>";
+    if (p.style.empty() && !p.keepNext && !p.pageBreakBefore && p.hanging == 0 &&
+        p.align == Align::Inherit) {
+        return;
+    }
+    out += "<w:pPr>";
     if (!p.style.empty()) {
-        props += "<w:pStyle w:val=\"" + xmlText(p.style) + "\"/>";
+        out += "<w:pStyle w:val=\"";
+        appendXmlText(out, p.style);
+        out += "\"/>";
     }
     if (p.keepNext) {
-        props += "<w:keepNext/>";
+        out += "<w:keepNext/>";
     }
     if (p.pageBreakBefore) {
-        props += "<w:pageBreakBefore/>";
+        out += "<w:pageBreakBefore/>";
     }
     if (p.hanging > 0) {
-        props += "<w:ind w:left=\"" + std::to_string(p.hanging) + "\" w:hanging=\"" +
-                 std::to_string(p.hanging) + "\"/>";
+        const std::string hanging = std::to_string(p.hanging);
+        out.append("<w:ind w:left=\"").append(hanging).append("\" w:hanging=\"");
+        out.append(hanging).append("\"/>");
     }
-    if (p.align == Align::Left) {
-        props += "<w:jc w:val=\"left\"/>";
-    } else if (p.align == Align::Centre) {
-        props += "<w:jc w:val=\"center\"/>";
+    if (p.align == Align::Centre) {
+        out += "<w:jc w:val=\"center\"/>";
     } else if (p.align == Align::End) {
-        props += "<w:jc w:val=\"right\"/>";
+        out += "<w:jc w:val=\"right\"/>";
     }
-    return "<w:p>" + (props.empty() ? props : "<w:pPr>" + props + "</w:pPr>") + content + "</w:p>";
+    out += "</w:pPr>";
+}
+
+void paragraph(std::string& out, const ParagraphLook& p, const Runs& text, const Look& look) {
+    openParagraph(out, p);
+    runs(out, text, look);
+    out += "</w:p>";
 }
 
 Look toneLook(Tone tone) {
@@ -162,19 +185,20 @@ std::string borders(std::string_view element) {
 
 class Writer {
   public:
-    explicit Writer(const StyleIds& ids) : ids_(ids) {}
+    // A book of a few conditions writes some hundred kilobytes.
+    explicit Writer(const StyleIds& ids) : ids_(ids) { out_.reserve(std::size_t{256} << 10); }
 
     void operator()(const Heading& h) {
         const std::string_view style = h.level <= 1   ? ids_.title
                                        : h.level == 2 ? ids_.heading1
                                                       : ids_.heading2;
-        out_ += paragraph({style, h.level <= 1 ? Align::Centre : Align::Inherit, true, h.newPage},
-                          runs(h.text, {}));
+        paragraph(out_, {style, h.level <= 1 ? Align::Centre : Align::Inherit, true, h.newPage},
+                  h.text, {});
     }
     void operator()(const Paragraph& p) {
         const bool subtitle = p.tone == Tone::Subtitle;
-        out_ += paragraph({{}, subtitle ? Align::Centre : Align::Inherit, keep_ || subtitle},
-                          runs(p.text, toneLook(p.tone)));
+        paragraph(out_, {{}, subtitle ? Align::Centre : Align::Inherit, keep_ || subtitle}, p.text,
+                  toneLook(p.tone));
     }
     void operator()(const Table& t) {
         const std::vector<int> widths = columnWidths(t);
@@ -194,29 +218,31 @@ class Writer {
         }
         out_ += "</w:tbl>";
         // Two tables one after the other would join into one: a paragraph keeps them apart.
-        out_ += paragraph({{}, Align::Inherit, keep_}, {});
+        paragraph(out_, {{}, Align::Inherit, keep_}, {}, {});
     }
     void operator()(const List& l) {
         const Look look = toneLook(l.tone);
         if (!l.title.empty()) {
-            out_ += paragraph({{}, Align::Inherit, true}, runs(l.title, look));
+            paragraph(out_, {{}, Align::Inherit, true}, l.title, look);
         }
         for (std::size_t i = 0; i < l.items.size(); ++i) {
-            out_ += paragraph({{}, Align::Inherit, keep_ && i + 1 < l.items.size(), false, 360},
-                              runs(Runs("•\u3000") + l.items[i], look));
+            paragraph(out_, {{}, Align::Inherit, keep_ && i + 1 < l.items.size(), false, 360},
+                      Runs("•\u3000") + l.items[i], look);
         }
     }
     void operator()(const Figure& f) {
-        out_ += paragraph(
-            {{}, Align::Centre, true},
-            "<w:r>" + drawingml::figure(f.drawing, f.width, f.height, ++figures_) + "</w:r>");
-        out_ += paragraph({{}, Align::Centre, keep_}, runs(f.caption, {false, kNoteColour}));
+        openParagraph(out_, {{}, Align::Centre, true});
+        out_ +=
+            "<w:r>" + drawingml::figure(f.drawing, f.width, f.height, ++figures_) + "</w:r></w:p>";
+        paragraph(out_, {{}, Align::Centre, keep_}, f.caption, {false, kNoteColour});
     }
     void operator()(const Group& g) {
+        // A group kept on one page: each of its paragraphs kept with the next, but for the
+        // last, which lets what follows the group go on to another page.
         const bool outer = keep_;
-        keep_ = outer || g.kind == GroupKind::Keep;
-        for (const Block& b : g.blocks) {
-            std::visit(*this, b.content);
+        for (std::size_t i = 0; i < g.blocks.size(); ++i) {
+            keep_ = outer || (g.kind == GroupKind::Keep && i + 1 < g.blocks.size());
+            std::visit(*this, g.blocks[i].content);
         }
         keep_ = outer;
     }
@@ -225,14 +251,14 @@ class Writer {
 
   private:
     void row(const Table& t, const Row& r, bool header, const std::vector<int>& widths) {
-        std::string props = "<w:cantSplit/>";
+        out_ += "<w:tr><w:trPr><w:cantSplit/>";
         if (r.look == RowLook::Signing) {
-            props += "<w:trHeight w:val=\"567\" w:hRule=\"atLeast\"/>";
+            out_ += "<w:trHeight w:val=\"567\" w:hRule=\"atLeast\"/>";
         }
         if (header) {
-            props += "<w:tblHeader/>";
+            out_ += "<w:tblHeader/>";
         }
-        out_ += "<w:tr><w:trPr>" + props + "</w:trPr>";
+        out_ += "</w:trPr>";
         std::size_t column = 0;
         for (const Cell& c : r.cells) {
             const auto span = static_cast<std::size_t>(std::max(c.span, 1));
@@ -248,34 +274,40 @@ class Writer {
 
     void cell(const Table& t, const Row& r, const Cell& c, int width) {
         const bool head = c.look == CellLook::Header;
-        std::string props = "<w:tcW w:w=\"" + std::to_string(width) + "\" w:type=\"dxa\"/>";
+        out_.append("<w:tc><w:tcPr><w:tcW w:w=\"").append(std::to_string(width));
+        out_ += "\" w:type=\"dxa\"/>";
         if (c.span > 1) {
-            props += "<w:gridSpan w:val=\"" + std::to_string(c.span) + "\"/>";
+            out_.append("<w:gridSpan w:val=\"").append(std::to_string(c.span)).append("\"/>");
         }
         const bool titleBlock = t.kind == TableKind::TitleBlock;
         if (head && !titleBlock) {
-            props += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" +
-                     std::string(kHeaderShade) + "\"/>";
+            out_.append("<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"")
+                .append(kHeaderShade)
+                .append("\"/>");
         } else if (r.look == RowLook::Governing) {
-            props += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" +
-                     std::string(kGoverningShade) + "\"/>";
+            out_.append("<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"")
+                .append(kGoverningShade)
+                .append("\"/>");
         }
         if (c.look == CellLook::Name || c.look == CellLook::Number) {
-            props += "<w:noWrap/>";
+            out_ += "<w:noWrap/>";
         }
-        props += titleBlock ? "<w:vAlign w:val=\"center\"/>" : "<w:vAlign w:val=\"top\"/>";
+        if (titleBlock) {
+            out_ += "<w:vAlign w:val=\"center\"/>";
+        }
+        out_ += "</w:tcPr>";
         Look look{head || r.look == RowLook::Governing, {}, 0};
         if (c.look == CellLook::Note) {
             look.colour = kNoteColour;
             look.size = kNoteSize;
         }
-        // A cell's text starts at the left whatever the template's 正文 says: justified, a
-        // narrow column's words would be spread across it.
+        // Text starts at the left by the cells' own style (BookTableText), whatever the
+        // template's 正文 says: justified, a narrow column's words would be spread across it.
         const Align align = head || c.look == CellLook::Centre ? Align::Centre
                             : c.look == CellLook::Number       ? Align::End
-                                                               : Align::Left;
-        out_ += "<w:tc><w:tcPr>" + props + "</w:tcPr>" +
-                paragraph({ids_.cell, align, keep_}, runs(c.text, look)) + "</w:tc>";
+                                                               : Align::Inherit;
+        paragraph(out_, {ids_.cell, align, keep_}, c.text, look);
+        out_ += "</w:tc>";
     }
 
     const StyleIds& ids_;
@@ -422,8 +454,9 @@ Parts render(const Document& d, const StyleIds& ids) {
     parts.body = w.take();
     parts.header = std::string(kDeclaration) + "<w:hdr" + std::string(kNamespaces) +
                    "><w:p><w:pPr><w:pBdr><w:bottom w:val=\"single\" w:sz=\"4\" w:space=\"1\" "
-                   "w:color=\"333333\"/></w:pBdr><w:jc w:val=\"center\"/></w:pPr>" +
-                   runs(Runs(d.pageHead), {false, kNoteColour, kNoteSize}) + "</w:p></w:hdr>";
+                   "w:color=\"333333\"/></w:pBdr><w:jc w:val=\"center\"/></w:pPr>";
+    runs(parts.header, Runs(d.pageHead), {false, kNoteColour, kNoteSize});
+    parts.header += "</w:p></w:hdr>";
     const std::string look = "<w:rPr><w:sz w:val=\"" + std::to_string(kNoteSize) +
                              "\"/><w:szCs w:val=\"" + std::to_string(kNoteSize) + "\"/></w:rPr>";
     const auto words = [&](std::string_view t) {
@@ -446,14 +479,22 @@ std::string sectionProperties(std::string_view headerId, std::string_view footer
 }
 
 std::string documentXml(std::string_view body, std::string_view sectionProperties) {
-    return std::string(kDeclaration) + "<w:document" + std::string(kNamespaces) + "><w:body>" +
-           std::string(body) + std::string(sectionProperties) + "</w:body></w:document>";
+    std::string out;
+    out.reserve(body.size() + sectionProperties.size() + 1024);
+    out.append(kDeclaration).append("<w:document").append(kNamespaces).append("><w:body>");
+    out.append(body).append(sectionProperties).append("</w:body></w:document>");
+    return out;
 }
 
 std::string xmlText(std::string_view text) {
-    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::string out;
     out.reserve(text.size());
+    appendXmlText(out, text);
+    return out;
+}
+
+void appendXmlText(std::string& out, std::string_view text) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -500,7 +541,6 @@ std::string xmlText(std::string_view text) {
         out += nonCharacter || c1 ? kReplacement : sequence;
         i += length;
     }
-    return out;
 }
 
 }  // namespace kelnor::design::wordml

@@ -21,8 +21,8 @@
 #include "kelnor/design/method.h"
 #include "kelnor/design/wordml.h"
 #include "kelnor/docx/word_book.h"
-#include "kelnor/zip/zip.h"
 #include "kelnor/text.h"
+#include "kelnor/zip/zip.h"
 
 namespace {
 
@@ -220,7 +220,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkWordXml(parts.footer);
         if (picture) {
             // Packed, it reads back whole.
-            const auto entries = zip::read(docx::wordBook(book, docx::propertiesOf(book, options.title)));
+            const auto entries =
+                zip::read(docx::wordBook(book, docx::propertiesOf(book, options.title)));
             require(entries.size() == 11, "every part of the package");
         }
     }

@@ -51,10 +51,10 @@ Tables htmlTables(const std::string& html) {
         for (std::sregex_iterator r(body.begin(), body.end(), row); r != end; ++r) {
             auto& cells = rows.emplace_back();
             const std::string cellsText = (*r)[1];
-            for (std::sregex_iterator c(cellsText.begin(), cellsText.end(), cell); c != end;
-                 ++c) {
+            for (std::sregex_iterator c(cellsText.begin(), cellsText.end(), cell); c != end; ++c) {
                 const int span = (*c)[2].matched ? std::stoi((*c)[2]) : 1;
-                const std::string text = unescape(std::regex_replace(std::string((*c)[3]), tag, ""));
+                const std::string text =
+                    unescape(std::regex_replace(std::string((*c)[3]), tag, ""));
                 cells.insert(cells.end(), span, text);
             }
         }
@@ -75,7 +75,7 @@ Tables docxTables(const std::string& listing) {
         }
         auto& cells = tables.back().emplace_back();
         std::size_t from = 0;
-        for (std::size_t tab = line.find('\t'); ; tab = line.find('\t', from)) {
+        for (std::size_t tab = line.find('\t');; tab = line.find('\t', from)) {
             cells.push_back(line.substr(from, tab - from));
             if (tab == std::string::npos) {
                 break;
@@ -98,9 +98,9 @@ class WordBook : public testing_support::KelnorCalcTest {
 
     // The document converted to PDF by LibreOffice with a profile of the test's own.
     fs::path toPdf(const fs::path& document) {
-        const Outcome o = tool({"soffice", "-env:UserInstallation=file://" + (dir / "lo").string(),
-                                "--headless", "--convert-to", "pdf", "--outdir",
-                                (dir / "pdf").string(), document.string()});
+        const Outcome o =
+            tool({"soffice", "-env:UserInstallation=file://" + (dir / "lo").string(), "--headless",
+                  "--convert-to", "pdf", "--outdir", (dir / "pdf").string(), document.string()});
         EXPECT_EQ(o.status, 0) << o.err;
         return dir / "pdf" / (document.stem().string() + ".pdf");
     }
@@ -115,9 +115,9 @@ class WordBook : public testing_support::KelnorCalcTest {
 
     // The book of the dam example written as `name`.
     fs::path book(const std::string& name, std::vector<std::string> more = {}) {
-        std::vector<std::string> args{"--conditions", KELNOR_DAM_EXAMPLE,    "--book",
-                                      (dir / name).string(), "--by", "张三", "--date",
-                                      "2026-05-01"};
+        std::vector<std::string> args{
+            "--conditions", KELNOR_DAM_EXAMPLE, "--book",    (dir / name).string(), "--by",
+            "张三",         "--date",           "2026-05-01"};
         args.insert(args.end(), more.begin(), more.end());
         const Outcome o = run(args);
         EXPECT_EQ(o.status, 0) << o.err;
@@ -132,11 +132,20 @@ TEST_F(WordBook, LibreOfficeRendersEverySectionInOrderWithThePageFootCounted) {
     EXPECT_LE(n, 12);
     const std::string text = pdfText(pdf);
     // The figures of the worked example, in the order the book gives them.
-    const char* inOrder[] = {"某水库坝顶超高计算书", "初步设计", "张三",
-                             "1 计算方法",          "2 计算条件", "3 成果汇总",
-                             "104.223",             "防浪墙顶 104.30", "4 各工况计算",
-                             "16.7051 m",           "5 坝顶高程的确定", "103.304",
-                             "6 警告",              "7 资料来源"};
+    const char* inOrder[] = {"某水库坝顶超高计算书",
+                             "初步设计",
+                             "张三",
+                             "1 计算方法",
+                             "2 计算条件",
+                             "3 成果汇总",
+                             "104.223",
+                             "防浪墙顶 104.30",
+                             "4 各工况计算",
+                             "16.7051 m",
+                             "5 坝顶高程的确定",
+                             "103.304",
+                             "6 警告",
+                             "7 资料来源"};
     std::size_t at = 0;
     for (const char* figure : inOrder) {
         const std::size_t found = text.find(figure, at);
@@ -206,6 +215,31 @@ TEST_F(WordBook, PandocReadsEveryTableCell) {
     }
 }
 
+TEST_F(WordBook, TypedControlCharactersAreReplacedAndTheBookStillOpens) {
+    const std::string csv = write("c.csv",
+                                  "case,level,depth,wind,fetch,slope,roughness,grade\n"
+                                  "A\x01"
+                                  "B\x1b<x>&,100,30,21,3,3,0.8,2\n");
+    const Outcome o =
+        run({"--conditions", csv, "--book", (dir / "c.docx").string(), "--project", "P\x02Q"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const Outcome read =
+        tool({"/usr/bin/python3", "-I", "-c",
+              "import sys, docx\nd = docx.Document(sys.argv[1])\nprint(d.core_properties.title)\n"
+              "print(d.tables[1].rows[0].cells[1].text)\n",
+              (dir / "c.docx").string()});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "P\uFFFDQ坝顶超高计算书\nA\uFFFDB\uFFFD<x>&\n");
+}
+
+TEST_F(WordBook, ABookThatCannotBeWrittenLeavesNothing) {
+    const fs::path target = dir / "none" / "计算书.docx";
+    const Outcome o = run({"--conditions", KELNOR_DAM_EXAMPLE, "--book", target.string()});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("cannot write"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
 TEST_F(WordBook, TheSameBookIsTheSameBytes) {
     EXPECT_EQ(slurp(book("a.docx")), slurp(book("b.docx")));
 }
@@ -217,15 +251,14 @@ TEST_F(WordBook, AnInstitutesTemplateMadeWithLibreOfficeIsFilled) {
           "<html><body><h1>{{工程名称}}</h1><p>设计阶段：{{设计阶段}}</p>"
           "<p>计算：{{计<b>算</b>}}　校核：{{校核}}　日期：{{日期}}</p>"
           "<p>专业：{{专业}}</p><p>软件：{{计算软件}} {{软件版本}}</p></body></html>");
-    const Outcome made =
-        tool({"soffice", "-env:UserInstallation=file://" + (dir / "lo").string(), "--headless",
-              "--convert-to", "docx:MS Word 2007 XML", "--outdir", dir.string(),
-              (dir / "cover.html").string()});
+    const Outcome made = tool({"soffice", "-env:UserInstallation=file://" + (dir / "lo").string(),
+                               "--headless", "--convert-to", "docx:MS Word 2007 XML", "--outdir",
+                               dir.string(), (dir / "cover.html").string()});
     ASSERT_EQ(made.status, 0) << made.err;
     const fs::path docx = dir / "filled.docx";
-    const Outcome o = run({"--conditions", KELNOR_DAM_EXAMPLE, "--book", docx.string(),
-                           "--template", (dir / "cover.docx").string(), "--by", "张三", "--date",
-                           "2026-05-01"});
+    const Outcome o =
+        run({"--conditions", KELNOR_DAM_EXAMPLE, "--book", docx.string(), "--template",
+             (dir / "cover.docx").string(), "--by", "张三", "--date", "2026-05-01"});
     ASSERT_EQ(o.status, 0) << o.err;
     // The placeholder no value fills is named, and stays.
     EXPECT_NE(o.err.find("{{专业}}"), std::string::npos) << o.err;

@@ -46,7 +46,8 @@ std::string wellFormed(const std::string& xml) {
         }
         if (tag.starts_with('/')) {
             if (open.empty() || open.back() != tag.substr(1)) {
-                return "</" + tag.substr(1) + "> closes " + (open.empty() ? "nothing" : open.back());
+                return "</" + tag.substr(1) + "> closes " +
+                       (open.empty() ? "nothing" : open.back());
             }
             open.pop_back();
         } else if (!tag.ends_with('/')) {
@@ -71,13 +72,15 @@ TEST(WordText, EscapesAndReplacesWhatXmlForbids) {
     };
     const Case cases[] = {
         {"某水库 A&B <一期> \"x\"", "某水库 A&amp;B &lt;一期&gt; &quot;x&quot;"},
-        {std::string("a\0b", 3), "a\xEF\xBF\xBD" "b"},
+        {std::string("a\0b", 3),
+         "a\xEF\xBF\xBD"
+         "b"},
         {"bell\x07 esc\x1B del\x7F", "bell\xEF\xBF\xBD esc\xEF\xBF\xBD del\xEF\xBF\xBD"},
         {"tab\there\nline\r", "tab here line "},
         {"\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // U+FFFE, U+FFFF
-        {"\xC2\x85", "\xEF\xBF\xBD"},                                // NEL, a C1 control
-        {"cut \xE6\xB0", "cut \xEF\xBF\xBD\xEF\xBF\xBD"},            // a cut-off sequence
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                    // an overlong '/'
+        {"\xC2\x85", "\xEF\xBF\xBD"},                              // NEL, a C1 control
+        {"cut \xE6\xB0", "cut \xEF\xBF\xBD\xEF\xBF\xBD"},          // a cut-off sequence
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                  // an overlong '/'
         {"𝛽 ½ —", "𝛽 ½ —"},
     };
     for (const Case& c : cases) {
@@ -91,16 +94,18 @@ Document sample() {
     d << Heading{1, "某水库坝顶超高计算书"} << Heading{2, "3 成果汇总", true}
       << Paragraph{"Tm = 4.438·hm" + sup("0.5") + "，h" + sub("2%"), Tone::MarkedFailure};
     Table t{TableKind::Plain, {2, 1, 1}, {}};
-    t.rows.push_back({{{"工况", CellLook::Header}, {"hm", CellLook::Header}, {"控制", CellLook::Header}}});
-    t.rows.push_back({{{"设计洪水位", CellLook::Name}, {"0.543", CellLook::Number}, {"★", CellLook::Centre}},
-                      RowLook::Governing});
+    t.rows.push_back(
+        {{{"工况", CellLook::Header}, {"hm", CellLook::Header}, {"控制", CellLook::Header}}});
+    t.rows.push_back(
+        {{{"设计洪水位", CellLook::Name}, {"0.543", CellLook::Number}, {"★", CellLook::Centre}},
+         RowLook::Governing});
     t.rows.push_back({{{"正常蓄水位", CellLook::Name}, {"0.528", CellLook::Number}, {""}}});
-    d << std::move(t)
-      << Heading{3, "4.1 正常蓄水位"} << List{Tone::Warning, "警告：", {"鹤地公式适用于 D < 7.5 km"}};
+    d << std::move(t) << Heading{3, "4.1 正常蓄水位"}
+      << List{Tone::Warning, "警告：", {"鹤地公式适用于 D < 7.5 km"}};
     Table block{TableKind::TitleBlock, {1, 2, 1, 2}, {}, 0};
     block.rows.push_back({{{"工程名称", CellLook::Header}, {"某水库", CellLook::Text, 3}}});
-    block.rows.push_back({{{"计算", CellLook::Header}, {""}, {"校核", CellLook::Header}, {""}},
-                          RowLook::Signing});
+    block.rows.push_back(
+        {{{"计算", CellLook::Header}, {""}, {"校核", CellLook::Header}, {""}}, RowLook::Signing});
     d << std::move(block);
     return d;
 }
@@ -113,8 +118,9 @@ TEST(WordBody, EveryTableOnAFixedGridWithEachCellsWidth) {
     for (std::sregex_iterator t(body.begin(), body.end(), table), end; t != end; ++t, ++tables) {
         const std::string xml = t->str();
         EXPECT_NE(xml.find("<w:tblLayout w:type=\"fixed\"/>"), std::string::npos);
-        EXPECT_NE(xml.find("<w:tblW w:w=\"" + std::to_string(wordml::kTextWidth) + "\" w:type=\"dxa\"/>"),
-                  std::string::npos);
+        EXPECT_NE(
+            xml.find("<w:tblW w:w=\"" + std::to_string(wordml::kTextWidth) + "\" w:type=\"dxa\"/>"),
+            std::string::npos);
         // The grid adds up to the text width, and each row's cells to the grid.
         int grid = 0;
         const std::regex column("<w:gridCol w:w=\"(\\d+)\"/>");
@@ -141,8 +147,9 @@ TEST(WordBody, EveryTableOnAFixedGridWithEachCellsWidth) {
     EXPECT_NE(body.find("<w:gridSpan w:val=\"3\"/>"), std::string::npos);
     EXPECT_NE(body.find("<w:trHeight w:val=\"567\" w:hRule=\"atLeast\"/>"), std::string::npos);
     // Numbers to the right, the governing row in bold.
-    EXPECT_TRUE(std::regex_search(body, std::regex("<w:jc w:val=\"right\"/></w:pPr><w:r><w:rPr><w:b/>"
-                                                   "<w:bCs/></w:rPr><w:t xml:space=\"preserve\">0.543")));
+    EXPECT_TRUE(
+        std::regex_search(body, std::regex("<w:jc w:val=\"right\"/></w:pPr><w:r><w:rPr><w:b/>"
+                                           "<w:bCs/></w:rPr><w:t>0.543")));
 }
 
 TEST(WordBody, HeadingsScriptsAndTonesAsWordKnowsThem) {
@@ -154,10 +161,9 @@ TEST(WordBody, HeadingsScriptsAndTonesAsWordKnowsThem) {
               std::string::npos);
     EXPECT_NE(body.find("<w:pStyle w:val=\"Heading2\"/>"), std::string::npos);
     EXPECT_EQ(body.find("Heading1"), std::string::npos);
-    EXPECT_NE(body.find("<w:vertAlign w:val=\"superscript\"/></w:rPr><w:t xml:space=\"preserve\">0.5<"),
+    EXPECT_NE(body.find("<w:vertAlign w:val=\"superscript\"/></w:rPr><w:t>0.5<"),
               std::string::npos);
-    EXPECT_NE(body.find("<w:vertAlign w:val=\"subscript\"/></w:rPr><w:t xml:space=\"preserve\">2%<"),
-              std::string::npos);
+    EXPECT_NE(body.find("<w:vertAlign w:val=\"subscript\"/></w:rPr><w:t>2%<"), std::string::npos);
     EXPECT_NE(body.find("<w:b/><w:bCs/><w:color w:val=\"A00000\"/>"), std::string::npos);
     EXPECT_NE(body.find("D &lt; 7.5 km"), std::string::npos);
     // Look-alike characters are never used for the scripts.
@@ -205,10 +211,15 @@ TEST(WordParts, FontsNamedHeadingsOutlinedPageFootInFields) {
 }
 
 TEST(WordBook, TheSketchIsDrawnAsShapesWithItsTexts) {
-    const Evaluation ev = evaluateRows({testing_support::conditionCells(
-        {{"case", "设计洪水位"}, {"level", "101.5"}, {"depth", "31.5"}, {"fetch", "3.2"},
-         {"wind", "21"}, {"slope", "3"}, {"roughness", "0.8"}, {"grade", "2"}},
-        {}, 1)});
+    const Evaluation ev = evaluateRows({testing_support::conditionCells({{"case", "设计洪水位"},
+                                                                         {"level", "101.5"},
+                                                                         {"depth", "31.5"},
+                                                                         {"fetch", "3.2"},
+                                                                         {"wind", "21"},
+                                                                         {"slope", "3"},
+                                                                         {"roughness", "0.8"},
+                                                                         {"grade", "2"}},
+                                                                        {}, 1)});
     BookOptions o;
     o.picture = true;
     const std::string body = wordml::render(bookDocument(ev, o)).body;
@@ -226,7 +237,8 @@ TEST(WordBook, TheSketchIsDrawnAsShapesWithItsTexts) {
     ASSERT_TRUE(std::regex_search(body, frame, extent));
     const long long cx = std::stoll(frame[1]);
     const long long cy = std::stoll(frame[2]);
-    const std::regex shape("<a:off x=\"(-?\\d+)\" y=\"(-?\\d+)\"/><a:ext cx=\"(\\d+)\" cy=\"(\\d+)\"/>");
+    const std::regex shape(
+        "<a:off x=\"(-?\\d+)\" y=\"(-?\\d+)\"/><a:ext cx=\"(\\d+)\" cy=\"(\\d+)\"/>");
     int shapes = 0;
     for (std::sregex_iterator s(body.begin(), body.end(), shape), end; s != end; ++s, ++shapes) {
         EXPECT_GE(std::stoll((*s)[1]), 0);

@@ -71,6 +71,8 @@ std::string documentXml(std::string_view body, std::string_view sectionPropertie
 // Text for an XML element or attribute: &, <, >, " escaped; a tab or line break as a space; a
 // control character, a noncharacter U+FFFE/U+FFFF or a byte that is not UTF-8 as U+FFFD.
 std::string xmlText(std::string_view text);
+// The same appended to `out`.
+void appendXmlText(std::string& out, std::string_view text);
 
 // The page's text width between the margins, twips.
 inline constexpr int kTextWidth = 11906 - 2 * 850;
