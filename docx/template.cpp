@@ -344,6 +344,9 @@ std::vector<TemplateStyle> stylesOf(std::string_view xml) {
                               xml::attributeText(tag, "w:styleId"),
                               {},
                               on == "1" || on == "true" || on == "on"});
+            if (styles.back().type.empty()) {
+                styles.back().type = "paragraph";  // the type a style without one has
+            }
             inStyle = start;
         } else if (inStyle && level == 2 && t.name == "w:name" && t.kind != xml::Kind::End) {
             styles.back().name = xml::attributeText(tag, "w:val");
