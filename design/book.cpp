@@ -272,12 +272,17 @@ void conditionSection(Document& d, const Result& r, int n) {
     Table t{TableKind::Steps,
             {1.3, 3.0, 3.0, 1.3, 2.6},
             {headerRow({"步骤", "公式", "代入数值", "结果", "查表、内插及说明"})}};
-    for (const Step& s : conditionSteps(r)) {
-        t.rows.push_back({{{s.name},
-                           {s.formula, CellLook::Formula},
-                           {s.values, CellLook::Formula},
-                           num(s.result),
-                           {s.basis, CellLook::Note}}});
+    std::vector<Step> steps = conditionSteps(r);
+    t.rows.reserve(steps.size() + 1);
+    for (Step& s : steps) {
+        // Moved in cell by cell: a brace list would copy each.
+        Row& row = t.rows.emplace_back();
+        row.cells.reserve(5);
+        row.cells.push_back({std::move(s.name)});
+        row.cells.push_back({std::move(s.formula), CellLook::Formula});
+        row.cells.push_back({std::move(s.values), CellLook::Formula});
+        row.cells.push_back(num(std::move(s.result)));
+        row.cells.push_back({std::move(s.basis), CellLook::Note});
     }
     g << std::move(t);
     if (!r.warnings.empty()) {

@@ -14,7 +14,7 @@ Runs single(std::string_view plain, Script script, Emphasis emphasis) {
 
 }  // namespace
 
-Runs& Runs::operator+=(const Run& run) {
+Runs& Runs::operator+=(Run run) {
     if (run.text.empty()) {
         return *this;
     }
@@ -23,7 +23,7 @@ Runs& Runs::operator+=(const Run& run) {
         runs_.back().emphasis == Emphasis::None) {
         runs_.back().text += run.text;
     } else {
-        runs_.push_back(run);
+        runs_.push_back(std::move(run));
     }
     return *this;
 }
@@ -35,8 +35,28 @@ Runs& Runs::operator+=(const Runs& other) {
     return *this;
 }
 
+Runs& Runs::operator+=(Runs&& other) {
+    if (runs_.empty()) {
+        runs_ = std::move(other.runs_);
+        return *this;
+    }
+    for (Run& r : other.runs_) {
+        *this += std::move(r);
+    }
+    return *this;
+}
+
 Runs& Runs::operator+=(std::string_view plain) {
-    return *this += Run{std::string(plain)};
+    if (plain.empty()) {
+        return *this;
+    }
+    if (!runs_.empty() && runs_.back().script == Script::Normal &&
+        runs_.back().emphasis == Emphasis::None) {
+        runs_.back().text += plain;
+    } else {
+        runs_.push_back(Run{std::string(plain)});
+    }
+    return *this;
 }
 
 std::string Runs::plain() const {
@@ -49,6 +69,26 @@ std::string Runs::plain() const {
 
 Runs operator+(Runs a, const Runs& b) {
     a += b;
+    return a;
+}
+
+Runs operator+(Runs a, Runs&& b) {
+    a += std::move(b);
+    return a;
+}
+
+Runs operator+(Runs a, std::string_view plain) {
+    a += plain;
+    return a;
+}
+
+Runs operator+(Runs a, const std::string& plain) {
+    a += std::string_view(plain);
+    return a;
+}
+
+Runs operator+(Runs a, const char* plain) {
+    a += std::string_view(plain);
     return a;
 }
 

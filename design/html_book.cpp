@@ -11,27 +11,57 @@ namespace {
 using namespace markup_literals;
 using namespace doc;
 
-Markup html(const Runs& text) {
-    Markup out;
-    for (const Run& r : text.runs()) {
-        Markup run = Markup::text(r.text);
-        if (r.script == Script::Super) {
-            run = "<sup>"_html + run + "</sup>"_html;
-        } else if (r.script == Script::Sub) {
-            run = "<sub>"_html + run + "</sub>"_html;
-        }
-        if (r.emphasis == Emphasis::Strong) {
-            run = "<b>"_html + run + "</b>"_html;
-        } else if (r.emphasis == Emphasis::Marked) {
-            run = "<span class=\"mark\">"_html + run + "</span>"_html;
-        }
-        out += run;
+// The page as it is written: markup from this source as it is, plain text escaped, both
+// appended to one string (a book has thousands of cells; a string for each costs more than the
+// writing).
+class Page {
+  public:
+    Page() { out_.reserve(std::size_t{64} << 10); }
+
+    Page& operator<<(Markup::Source markup) {
+        out_.append(markup.html());
+        return *this;
     }
-    return out;
-}
+    Page& operator<<(const Markup& markup) {
+        out_.append(markup.html());
+        return *this;
+    }
+    Page& operator<<(std::string_view plain) {
+        appendEscapedHtml(out_, plain);
+        return *this;
+    }
+    Page& operator<<(const std::string& plain) { return *this << std::string_view(plain); }
+    Page& operator<<(const Runs& text) {
+        for (const Run& r : text.runs()) {
+            if (r.emphasis == Emphasis::Strong) {
+                *this << "<b>"_html;
+            } else if (r.emphasis == Emphasis::Marked) {
+                *this << "<span class=\"mark\">"_html;
+            }
+            if (r.script == Script::Super) {
+                *this << "<sup>"_html << r.text << "</sup>"_html;
+            } else if (r.script == Script::Sub) {
+                *this << "<sub>"_html << r.text << "</sub>"_html;
+            } else {
+                *this << r.text;
+            }
+            if (r.emphasis == Emphasis::Strong) {
+                *this << "</b>"_html;
+            } else if (r.emphasis == Emphasis::Marked) {
+                *this << "</span>"_html;
+            }
+        }
+        return *this;
+    }
+
+    std::string take() { return std::move(out_); }
+
+  private:
+    std::string out_;
+};
 
 // A paragraph's or a list's class attribute for its tone.
-Markup toneClass(Tone tone) {
+Markup::Source toneClass(Tone tone) {
     switch (tone) {
         case Tone::Subtitle:
             return " class=\"subtitle\""_html;
@@ -46,10 +76,10 @@ Markup toneClass(Tone tone) {
         case Tone::Plain:
             break;
     }
-    return {};
+    return ""_html;
 }
 
-Markup cellTag(CellLook look) {
+Markup::Source cellTag(CellLook look) {
     switch (look) {
         case CellLook::Header:
             return "<th"_html;
@@ -69,7 +99,7 @@ Markup cellTag(CellLook look) {
     return "<td"_html;
 }
 
-Markup tableTag(TableKind kind) {
+Markup::Source tableTag(TableKind kind) {
     switch (kind) {
         case TableKind::Steps:
             return "<table class=\"steps\">"_html;
@@ -83,7 +113,7 @@ Markup tableTag(TableKind kind) {
     return "<table>"_html;
 }
 
-Markup rowTag(RowLook look) {
+Markup::Source rowTag(RowLook look) {
     switch (look) {
         case RowLook::Governing:
             return "<tr class=\"gov\">"_html;
@@ -95,7 +125,7 @@ Markup rowTag(RowLook look) {
     return "<tr>"_html;
 }
 
-Markup groupTag(GroupKind kind) {
+Markup::Source groupTag(GroupKind kind) {
     switch (kind) {
         case GroupKind::Keep:
             return "<section class=\"keep\">"_html;
@@ -113,71 +143,73 @@ class Writer {
         static constexpr Markup::Source kOpen[] = {"<h1>"_html, "<h2>"_html, "<h3>"_html};
         static constexpr Markup::Source kClose[] = {"</h1>\n"_html, "</h2>\n"_html, "</h3>\n"_html};
         const int i = h.level < 1 ? 0 : h.level > 3 ? 2 : h.level - 1;
-        out_ += h.newPage ? Markup("<h2 class=\"newpage\">"_html) : Markup(kOpen[i]);
-        out_ += html(h.text) + Markup(kClose[i]);
+        page_ << (h.newPage ? "<h2 class=\"newpage\">"_html : kOpen[i]) << h.text << kClose[i];
     }
     void operator()(const Paragraph& p) {
-        out_ += "<p"_html + toneClass(p.tone) + ">"_html + html(p.text) + "</p>\n"_html;
+        page_ << "<p"_html << toneClass(p.tone) << ">"_html << p.text << "</p>\n"_html;
     }
     void operator()(const Table& t) {
-        out_ += tableTag(t.kind);
+        page_ << tableTag(t.kind);
         for (const Row& row : t.rows) {
-            out_ += rowTag(row.look);
+            page_ << rowTag(row.look);
             for (const Cell& c : row.cells) {
-                out_ += cellTag(c.look);
+                page_ << cellTag(c.look);
                 if (c.span > 1) {
-                    out_ += " colspan=\""_html + std::to_string(c.span) + "\""_html;
+                    page_ << " colspan=\""_html << std::to_string(c.span) << "\""_html;
                 }
-                out_ += ">"_html + html(c.text) +
-                        (c.look == CellLook::Header ? "</th>"_html : "</td>"_html);
+                page_ << ">"_html << c.text
+                      << (c.look == CellLook::Header ? "</th>"_html : "</td>"_html);
             }
-            out_ += "</tr>\n"_html;
+            page_ << "</tr>\n"_html;
         }
-        out_ += "</table>\n"_html;
+        page_ << "</table>\n"_html;
     }
     void operator()(const List& l) {
         if (!l.title.empty()) {
-            out_ += "<p"_html + toneClass(l.tone) + ">"_html + html(l.title) + "</p>"_html;
+            page_ << "<p"_html << toneClass(l.tone) << ">"_html << l.title << "</p>"_html;
         }
-        out_ += "<ul"_html + toneClass(l.tone) + ">"_html;
+        page_ << "<ul"_html << toneClass(l.tone) << ">"_html;
         for (const Runs& item : l.items) {
-            out_ += "<li>"_html + html(item) + "</li>"_html;
+            page_ << "<li>"_html << item << "</li>"_html;
         }
-        out_ += "</ul>\n"_html;
+        page_ << "</ul>\n"_html;
     }
     void operator()(const Figure& f) {
-        out_ += "<p class=\"keep\">"_html + svgMarkup(f.drawing, f.width, f.height, false) +
-                "<br>"_html + html(f.caption) + "</p>\n"_html;
+        page_ << "<p class=\"keep\">"_html << svgMarkup(f.drawing, f.width, f.height, false)
+              << "<br>"_html << f.caption << "</p>\n"_html;
     }
     void operator()(const Group& g) {
-        out_ += groupTag(g.kind);
+        page_ << groupTag(g.kind);
         for (const Block& b : g.blocks) {
             std::visit(*this, b.content);
         }
-        out_ += "</section>\n"_html;
+        page_ << "</section>\n"_html;
     }
 
-    Markup take() { return std::move(out_); }
+    Page& page() { return page_; }
 
   private:
-    Markup out_;
+    Page page_;
 };
 
 }  // namespace
 
 std::string htmlBook(const Document& d) {
     Writer w;
+    Page& page = w.page();
+    page << "<!DOCTYPE html>\n<html lang=\""_html << d.language
+         << "\">\n<head>\n<meta charset=\"utf-8\">\n<title>"_html << d.title
+         << "</title>\n<style>\n"_html
+         << Markup::Source(kBookCss)
+         // The head of every printed page; its foot, the page numbers, is in the style sheet.
+         << "@page { @top-center { content: "_html << Markup::cssString(d.pageHead)
+         << "; } }\n"_html
+         << "</style>\n</head>\n<body>\n"_html;
     for (const Block& b : d.blocks) {
         std::visit(w, b.content);
     }
-    const Markup page =
-        "<!DOCTYPE html>\n<html lang=\""_html + d.language +
-        "\">\n<head>\n<meta charset=\"utf-8\">\n<title>"_html + d.title +
-        "</title>\n<style>\n"_html + Markup(Markup::Source(kBookCss)) +
-        // The head of every printed page; its foot, the page numbers, is in the style sheet.
-        "@page { @top-center { content: "_html + Markup::cssString(d.pageHead) + "; } }\n"_html +
-        "</style>\n</head>\n<body>\n"_html + w.take() + "</body>\n</html>\n"_html;
-    return page.html();
+    page << "</body>\n</html>\n"_html;
+    return page.take();
 }
 
 }  // namespace kelnor::design

@@ -35,7 +35,7 @@ Markup Markup::cssString(std::string_view plain) {
 }
 
 Markup& Markup::operator+=(std::string_view plain) {
-    html_ += escapeHtml(plain);
+    appendEscapedHtml(html_, plain);
     return *this;
 }
 
@@ -53,17 +53,14 @@ Markup operator+(std::string_view plain, const Markup& b) {
     return Markup::text(plain) + b;
 }
 
-Markup sup(std::string_view plain) {
-    return "<sup>"_html + plain + "</sup>"_html;
-}
-
-Markup sub(std::string_view plain) {
-    return "<sub>"_html + plain + "</sub>"_html;
-}
-
 std::string escapeHtml(std::string_view text) {
     std::string out;
     out.reserve(text.size());
+    appendEscapedHtml(out, text);
+    return out;
+}
+
+void appendEscapedHtml(std::string& out, std::string_view text) {
     for (const char c : text) {
         switch (c) {
             case '&':
@@ -85,7 +82,6 @@ std::string escapeHtml(std::string_view text) {
                 out += c;
         }
     }
-    return out;
 }
 
 }  // namespace kelnor::design

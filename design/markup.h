@@ -52,9 +52,8 @@ Markup operator+(Markup a, const Markup& b);
 Markup operator+(Markup a, std::string_view plain);
 Markup operator+(std::string_view plain, const Markup& b);
 
-// The plain text as a superscript or subscript: "0.7" → <sup>0.7</sup>.
-Markup sup(std::string_view plain);
-Markup sub(std::string_view plain);
+// `plain` escaped for HTML, appended to `out`.
+void appendEscapedHtml(std::string& out, std::string_view plain);
 
 namespace markup_literals {
 

@@ -86,13 +86,17 @@ struct ParagraphLook {
     bool keepNext = false;
     bool pageBreakBefore = false;
     int hanging = 0;  // twips: a list item's bullet hangs out by this much
+    // Single line spacing and no first-line indent, whatever the template's 正文 sets: a
+    // drawing under a fixed line height is cut off, and a centred line with an indent is not
+    // centred.
+    bool free = false;
 };
 
 // A paragraph's start and its properties; its runs follow, then "</w:p>".
 void openParagraph(std::string& out, const ParagraphLook& p) {
     out += "<w:p>";
     if (p.style.empty() && !p.keepNext && !p.pageBreakBefore && p.hanging == 0 &&
-        p.align == Align::Inherit) {
+        p.align == Align::Inherit && !p.free) {
         return;
     }
     out += "<w:pPr>";
@@ -106,6 +110,11 @@ void openParagraph(std::string& out, const ParagraphLook& p) {
     }
     if (p.pageBreakBefore) {
         out += "<w:pageBreakBefore/>";
+    }
+    if (p.free) {
+        out +=
+            "<w:spacing w:line=\"240\" w:lineRule=\"auto\"/>"
+            "<w:ind w:firstLine=\"0\" w:firstLineChars=\"0\"/>";
     }
     if (p.hanging > 0) {
         const std::string hanging = std::to_string(p.hanging);
@@ -197,8 +206,10 @@ class Writer {
     }
     void operator()(const Paragraph& p) {
         const bool subtitle = p.tone == Tone::Subtitle;
-        paragraph(out_, {{}, subtitle ? Align::Centre : Align::Inherit, keep_ || subtitle}, p.text,
-                  toneLook(p.tone));
+        paragraph(
+            out_,
+            {{}, subtitle ? Align::Centre : Align::Inherit, keep_ || subtitle, false, 0, subtitle},
+            p.text, toneLook(p.tone));
     }
     void operator()(const Table& t) {
         const std::vector<int> widths = columnWidths(t);
@@ -231,10 +242,11 @@ class Writer {
         }
     }
     void operator()(const Figure& f) {
-        openParagraph(out_, {{}, Align::Centre, true});
+        openParagraph(out_, {{}, Align::Centre, true, false, 0, true});
         out_ +=
             "<w:r>" + drawingml::figure(f.drawing, f.width, f.height, ++figures_) + "</w:r></w:p>";
-        paragraph(out_, {{}, Align::Centre, keep_}, f.caption, {false, kNoteColour});
+        paragraph(out_, {{}, Align::Centre, keep_, false, 0, true}, f.caption,
+                  {false, kNoteColour});
     }
     void operator()(const Group& g) {
         // A group kept on one page: each of its paragraphs kept with the next, but for the
@@ -346,7 +358,8 @@ const std::vector<Style>& bookStyles() {
              styleXml("paragraph", "Title", "Title",
                       "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/>"
                       "<w:pPr><w:keepNext/><w:spacing w:before=\"120\" w:after=\"120\"/>"
-                      "<w:jc w:val=\"center\"/><w:outlineLvl w:val=\"9\"/></w:pPr><w:rPr>" +
+                      "<w:ind w:firstLine=\"0\" w:firstLineChars=\"0\"/><w:jc w:val=\"center\"/>"
+                      "<w:outlineLvl w:val=\"9\"/></w:pPr><w:rPr>" +
                           heading +
                           "<w:b/><w:bCs/><w:spacing w:val=\"20\"/><w:sz w:val=\"36\"/>"
                           "<w:szCs w:val=\"36\"/></w:rPr>")},

@@ -38,11 +38,13 @@ class Runs {
     Runs() = default;
     Runs(std::string_view plain) { *this += plain; }
     Runs(const std::string& plain) : Runs(std::string_view(plain)) {}
+    Runs(std::string&& plain) { *this += Run{std::move(plain)}; }
     Runs(const char* plain) : Runs(std::string_view(plain)) {}
 
     Runs& operator+=(const Runs& other);
+    Runs& operator+=(Runs&& other);
     Runs& operator+=(std::string_view plain);
-    Runs& operator+=(const Run& run);
+    Runs& operator+=(Run run);
 
     const std::vector<Run>& runs() const { return runs_; }
     // The words without their looks.
@@ -57,6 +59,11 @@ class Runs {
 
 // Joined: plain text converts on either side.
 Runs operator+(Runs a, const Runs& b);
+Runs operator+(Runs a, Runs&& b);
+// Plain text after runs, joined without a Runs of its own.
+Runs operator+(Runs a, std::string_view plain);
+Runs operator+(Runs a, const std::string& plain);
+Runs operator+(Runs a, const char* plain);
 
 // "0.7" as a superscript or subscript run.
 Runs sup(std::string_view plain);
