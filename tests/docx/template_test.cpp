@@ -462,7 +462,7 @@ TEST(Template, TheBooksSectionStartsANewPageWithItsHeadOnThePaper) {
         "<w:pgMar w:top=\"1134\" w:bottom=\"1134\" w:header=\"0\" "
         "w:footer=\"284\" w:left=\"1134\" w:right=\"1134\"/>";
     t.section = "<w:sectPr><w:type w:val=\"continuous\"/>" + margins + "</w:sectPr>";
-    const std::string& document = filled(t.bytes())["word/document.xml"];
+    const std::string document = filled(t.bytes())["word/document.xml"];
     EXPECT_NE(document.find(t.section + "</w:pPr></w:p>"), std::string::npos);
     EXPECT_TRUE(finalSection(document).ends_with(
         "<w:type w:val=\"nextPage\"/><w:pgMar w:top=\"1134\" w:bottom=\"1134\" "
