@@ -59,7 +59,7 @@ void DesignPresenter::writeBook(FileKind kind) {
             bytes = std::move(word->bytes);
             unknown = std::move(word->unknown);
         } else {
-            bytes = design::calculationBook(designEvaluation(evaluation_), bookOptionsNow());
+            bytes = design::calculationBook(*evaluation_.computed, bookOptionsNow());
         }
         if (kind == FileKind::PrintedBook) {
             printing_.start(std::move(bytes), *book);
@@ -83,8 +83,7 @@ void DesignPresenter::writeBook(FileKind kind) {
 
 std::optional<docx::TemplatedBook> DesignPresenter::wordBook() {
     const design::BookOptions options = bookOptionsNow();
-    const design::doc::Document document =
-        design::bookDocument(designEvaluation(evaluation_), options);
+    const design::doc::Document document = design::bookDocument(*evaluation_.computed, options);
     const docx::Properties properties = docx::propertiesOf(document, options.title);
     if (!bookTemplate_) {
         return docx::TemplatedBook{docx::wordBook(document, properties), {}};
@@ -128,7 +127,7 @@ void DesignPresenter::chooseBookTemplate() {
         const std::string shown = shownPath(*file);
         try {
             const design::doc::Document document =
-                design::bookDocument(designEvaluation(evaluation_), bookOptionsNow());
+                design::bookDocument(*evaluation_.computed, bookOptionsNow());
             docx::wordBookInTemplate(platform::readWholeFile(utf8Path(*file), docx::kTemplateLimit),
                                      utf8Path(file->filename()), document, {}, {});
         } catch (const docx::TemplateError& e) {

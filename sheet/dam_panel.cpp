@@ -15,17 +15,6 @@ std::string adoptedNote(const design::Adopted& a) {
     return std::string(design::metZh(a.met)) + (a.typed ? "（给定）" : "（向上取整）");
 }
 
-// The condition whose level + y is the highest: the settling counts the computed conditions
-// in the sheet's order.
-std::string highestName(const SheetEvaluation& evaluation, std::size_t computed) {
-    for (const Outcome& o : evaluation.outcomes) {
-        if (o.result && computed-- == 0) {
-            return design::conditionNameZh(o.result->condition);
-        }
-    }
-    return {};
-}
-
 }  // namespace
 
 const std::vector<std::size_t>& damPanelFields() {
@@ -78,7 +67,8 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
     const design::Settled& s = *settlement.settled;
     const design::Dam& dam = evaluation.dam;
     out.push_back({"静水位 + y 最大值（m）", level(s.highestLevelPlusY),
-                   highestName(evaluation, s.highest), false});
+                   design::conditionNameZh(evaluation.computed->results[s.highest].condition),
+                   false});
     if (s.wallTop) {
         out.push_back({"采用防浪墙顶高程（m）", design::adoptedZh(s.wallTop->value, dam.step),
                        adoptedNote(*s.wallTop), !s.wallTop->met});

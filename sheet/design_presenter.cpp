@@ -36,23 +36,6 @@ std::string_view answerCaption(Answer answer) {
     return wordFor(answer, kCaptions);
 }
 
-design::Evaluation designEvaluation(const SheetEvaluation& evaluation) {
-    design::Evaluation out;
-    out.rule = evaluation.rule;
-    for (std::size_t i = 0; i < evaluation.outcomes.size(); ++i) {
-        const Outcome& outcome = evaluation.outcomes[i];
-        if (outcome.result) {
-            if (evaluation.governing == i) {
-                out.governing = out.results.size();
-            }
-            out.results.push_back(*outcome.result);
-        } else if (outcome.failure) {
-            out.failures.push_back(*outcome.failure);
-        }
-    }
-    return out;
-}
-
 FileType fileType(FileKind kind) {
     switch (kind) {
         case FileKind::Conditions:
@@ -682,8 +665,7 @@ void DesignPresenter::endTyping() {
 
 void DesignPresenter::changed() {
     evaluation_ = evaluate(sheet_.rows(), sheet_.dam());
-    picture_ =
-        design::freeboardDrawing(designEvaluation(evaluation_), evaluation_.settlement.settled);
+    picture_ = design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled);
     view_.showSheet();
     view_.showResults();
     view_.showPicture();

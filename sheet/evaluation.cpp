@@ -49,49 +49,43 @@ SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
     SheetEvaluation out;
     out.outcomes.resize(rows.size());
     const auto& columns = design::conditionColumns();
-    // Each condition is read on its own, so a bad cell fails only its own condition; those
-    // read are computed together, which chooses the governing one.
-    std::vector<design::Condition> conditions;
+    // The conditions typed, read and computed as the command line reads a file's rows: each on
+    // its own, so a bad cell fails only its own condition, and those computed together, which
+    // chooses the governing one. A condition not yet typed is none.
+    std::vector<design::Cells> typed;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         if (std::all_of(row.begin(), row.end(), [](const std::string& t) { return isBlank(t); })) {
             continue;
         }
-        design::Cells cells{static_cast<int>(i + 1), {}};
+        design::Cells& cells = typed.emplace_back(design::Cells{static_cast<int>(i + 1), {}});
         for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c) {
             cells.cells.emplace_back(std::string(columns[c]), row[c]);
         }
-        try {
-            conditions.push_back(design::readCondition(cells));
-        } catch (const design::ConditionError& e) {
-            out.outcomes[i].failure = e;
+    }
+    auto computed = std::make_shared<const design::Evaluation>(design::evaluateRows(typed));
+    const design::Evaluation& ev = *computed;
+    // Each condition's slot refers to its result or its failure, by the row it came from.
+    const auto slot = [&out](int row) -> Outcome& {
+        return out.outcomes[static_cast<std::size_t>(row - 1)];
+    };
+    for (const design::ConditionError& e : ev.failures) {
+        slot(e.row()).failure = Held<design::ConditionError>(&e);
+    }
+    for (std::size_t k = 0; k < ev.results.size(); ++k) {
+        slot(ev.results[k].condition.row).result = Held<design::Result>(&ev.results[k]);
+        if (ev.governing == k) {
+            out.governing = static_cast<std::size_t>(ev.results[k].condition.row - 1);
         }
     }
-    design::Evaluation ev = design::evaluate(conditions);
-    // Settled over every condition typed: one that fails to read counts as a failure (and goes
-    // back to its own slot below, with those of the calculation).
-    for (const Outcome& o : out.outcomes) {
-        if (o.failure) {
-            ev.failures.push_back(*o.failure);
-        }
-    }
+    out.rule = ev.rule;
     try {
         out.dam = design::readDam(dam);
         out.settlement = design::settleCrest(ev, out.dam);
     } catch (const design::DamError& e) {
         out.damError = e;
     }
-    for (design::ConditionError& e : ev.failures) {
-        out.outcomes[static_cast<std::size_t>(e.row() - 1)].failure = std::move(e);
-    }
-    for (std::size_t k = 0; k < ev.results.size(); ++k) {
-        const std::size_t i = static_cast<std::size_t>(ev.results[k].condition.row - 1);
-        if (ev.governing == k) {
-            out.governing = i;
-        }
-        out.outcomes[i].result = std::move(ev.results[k]);
-    }
-    out.rule = ev.rule;
+    out.computed = std::move(computed);
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design_grid.h"
+#include "design_results.h"
 #include "kelnor/platform/document.h"
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/sheet/dam_panel.h"
@@ -56,7 +57,7 @@ class DesignWindow::View final : public sheet::DesignView {
     }
 
     void showResults() override {
-        window_.showResultColumns();
+        window_.results_->showResults();
         SetWindowTextW(window_.summary_,
                        widen(window_.presenter_.evaluation().summaryZh()).c_str());
         window_.showSettled();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "design_grid.h"
+#include "design_results.h"
 #include "freeboard_painter.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/drawing.h"
@@ -22,6 +23,7 @@
 #include "kelnor/sheet/grid.h"
 #include "kelnor/sheet/window_rules.h"
 #include "list_views.h"
+#include "window_placement.h"
 #include "window_support.h"
 
 namespace kelnor::win32 {
@@ -36,9 +38,7 @@ constexpr wchar_t kClassName[] = L"KelnorDesignWindow";
 constexpr wchar_t kPictureClass[] = L"KelnorFreeboard";
 // Where the window's place is kept between sessions.
 constexpr wchar_t kSettingsKey[] = L"Software\\Kelnor\\kelnor-design";
-constexpr wchar_t kPlacementValue[] = L"WindowPlacement";
 
-constexpr int kResultsId = 101;
 constexpr int kSettledId = 103;
 constexpr int kStatusId = 104;
 constexpr int kFirstDamId = 200;  // the dam panel's entries, by sheet::damPanelFields()
@@ -127,7 +127,7 @@ bool DesignWindow::open(HINSTANCE instance, int showCommand, const std::optional
     SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                  work.top + (work.bottom - work.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    restorePlacement();
+    restorePlacement(hwnd_, kSettingsKey);
     DragAcceptFiles(hwnd_, TRUE);
 
     presenter_.start(file);
@@ -167,8 +167,7 @@ void DesignWindow::createControls(HINSTANCE instance) {
     status_ =
         CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
                         0, hwnd_, reinterpret_cast<HMENU>(INT_PTR(kStatusId)), instance, nullptr);
-    results_ = makeListView(hwnd_, kResultsId, instance, LVS_SINGLESEL);
-    ListView_SetItemCountEx(results_, static_cast<int>(sheet::resultRowCount()), 0);
+    results_ = std::make_unique<DesignResults>(hwnd_, instance, presenter_);
     summary_ = CreateWindowExW(0, L"STATIC", L"",
                                WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0,
                                0, 0, hwnd_, nullptr, instance, nullptr);
@@ -239,7 +238,8 @@ void DesignWindow::useDpi(UINT dpi) {
     font.lfWeight = FW_BOLD;
     HFONT bold = CreateFontIndirectW(&font);
     grid_->useFont(next, dpi);
-    std::vector<HWND> controls = {grid_->list(), results_, summary_, picture_, settled_, status_};
+    std::vector<HWND> controls = {grid_->list(), results_->list(), summary_,
+                                  picture_,      settled_,         status_};
     controls.insert(controls.end(), damLabels_.begin(), damLabels_.end());
     controls.insert(controls.end(), damEntries_.begin(), damEntries_.end());
     for (HWND control : controls) {
@@ -252,8 +252,9 @@ void DesignWindow::useDpi(UINT dpi) {
     }
     font_ = next;
     bold_ = bold;
+    results_->useFont(next, bold, dpi);
     scaleColumns(grid_->list(), dpi);
-    scaleColumns(results_, dpi);
+    scaleColumns(results_->list(), dpi);
     layOut();
 }
 
@@ -273,10 +274,11 @@ void DesignWindow::layOut() {
     sheet::LayoutMetrics m;
     m.margin = scaled(m.margin, dpi_);
     RECT row{};
-    m.rowHeight = ListView_GetItemRect(results_, 0, &row, LVIR_BOUNDS) ? int(row.bottom - row.top)
-                                                                       : metrics.tmHeight + 4;
+    m.rowHeight = ListView_GetItemRect(results_->list(), 0, &row, LVIR_BOUNDS)
+                      ? int(row.bottom - row.top)
+                      : metrics.tmHeight + 4;
     RECT header{};
-    GetWindowRect(ListView_GetHeader(results_), &header);
+    GetWindowRect(ListView_GetHeader(results_->list()), &header);
     m.headerHeight = std::max<int>(header.bottom - header.top, metrics.tmHeight + 6);
     m.frame = 2 * GetSystemMetricsForDpi(SM_CXEDGE, dpi_);
     m.scrollBar = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_);
@@ -292,7 +294,7 @@ void DesignWindow::layOut() {
         MoveWindow(control, r.left, r.top, r.width, r.height, TRUE);
     };
     place(grid_->list(), l.grid);
-    place(results_, l.results);
+    place(results_->list(), l.results);
     place(summary_, l.summary);
     place(settled_, l.settled);
     place(picture_, l.picture);
@@ -333,8 +335,8 @@ DesignWindow::Sight DesignWindow::sight() const {
     const int conditions = int(presenter_.sheet().size());
     out.lastField =
         conditions > 0 && cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
-    out.lastResult =
-        conditions > 0 && cellInSight(results_, int(sheet::resultRowCount()) - 1, conditions);
+    out.lastResult = conditions > 0 &&
+                     cellInSight(results_->list(), int(sheet::resultRowCount()) - 1, conditions);
     // The summary's text as wide as it is, inside its control.
     RECT summary{};
     GetClientRect(summary_, &summary);
@@ -355,12 +357,6 @@ DesignWindow::Sight DesignWindow::sight() const {
     out.settled = SendMessageW(settled_, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 &&
                   lines * metrics.tmHeight <= settled.bottom;
     return out;
-}
-
-void DesignWindow::showResultColumns() {
-    setColumns(results_, static_cast<int>(presenter_.evaluation().outcomes.size()),
-               presenter_.evaluation(), dpi_, LVCFMT_RIGHT);
-    InvalidateRect(results_, nullptr, FALSE);
 }
 
 void DesignWindow::perform(sheet::Command command) {
@@ -412,39 +408,6 @@ void DesignWindow::paintPicture(HWND picture) {
     paintFreeboard(picture, presenter_.picture(), dpi_);
 }
 
-void DesignWindow::restorePlacement() {
-    WINDOWPLACEMENT placement{};
-    DWORD size = sizeof(placement);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, kPlacementValue, RRF_RT_REG_BINARY, nullptr,
-                     &placement, &size) != ERROR_SUCCESS ||
-        size != sizeof(placement) || placement.length != sizeof(placement)) {
-        return;
-    }
-    // Not on a monitor that is gone, nor minimised.
-    if (MonitorFromRect(&placement.rcNormalPosition, MONITOR_DEFAULTTONULL) == nullptr) {
-        return;
-    }
-    if (placement.showCmd != SW_SHOWMAXIMIZED) {
-        placement.showCmd = SW_HIDE;
-    }
-    SetWindowPlacement(hwnd_, &placement);
-}
-
-void DesignWindow::savePlacement() const {
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
-    if (!GetWindowPlacement(hwnd_, &placement)) {
-        return;
-    }
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &key, nullptr) == ERROR_SUCCESS) {
-        RegSetValueExW(key, kPlacementValue, 0, REG_BINARY,
-                       reinterpret_cast<const BYTE*>(&placement), sizeof(placement));
-        RegCloseKey(key);
-    }
-}
-
 LRESULT CALLBACK DesignWindow::pictureProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     auto* window = objectOf<DesignWindow>(hwnd, message, l);
     switch (message) {
@@ -467,7 +430,7 @@ LRESULT CALLBACK DesignWindow::pictureProcedure(HWND hwnd, UINT message, WPARAM 
 
 LRESULT DesignWindow::notified(const NMHDR& header) {
     const bool grid = grid_ != nullptr && header.hwndFrom == grid_->list();
-    const bool results = header.hwndFrom == results_;
+    const bool results = results_ != nullptr && header.hwndFrom == results_->list();
     if (!grid && !results) {
         return 0;
     }
@@ -478,30 +441,16 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
                 return 0;
             }
             const std::size_t row = static_cast<std::size_t>(item.iItem);
-            if (grid) {
-                shownText_ = grid_->textOf(row, item.iSubItem);
-            } else if (item.iSubItem == 0) {
-                shownText_ = widen(sheet::resultRowName(row));
-            } else {
-                shownText_ =
-                    widen(sheet::resultCell(presenter_.evaluation(),
-                                            static_cast<std::size_t>(item.iSubItem - 1), row)
-                              .text);
-            }
+            shownText_ =
+                grid ? grid_->textOf(row, item.iSubItem) : results_->textOf(row, item.iSubItem);
             lend(shownText_, item.pszText, item.cchTextMax);
             return 0;
         }
         case LVN_GETINFOTIPW: {
             auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(header));
             const std::size_t row = static_cast<std::size_t>(tip.iItem);
-            std::wstring text;
-            if (grid) {
-                text = grid_->tipOf(row, tip.iSubItem);
-            } else if (tip.iSubItem > 0) {
-                text = widen(sheet::resultCell(presenter_.evaluation(),
-                                               static_cast<std::size_t>(tip.iSubItem - 1), row)
-                                 .tip);
-            }
+            const std::wstring text =
+                grid ? grid_->tipOf(row, tip.iSubItem) : results_->tipOf(row, tip.iSubItem);
             if (!text.empty()) {
                 lend(text, tip.pszText, tip.cchTextMax);
             }
@@ -510,7 +459,7 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
         case LVN_ENDSCROLL: {
             // The results scroll sideways with the conditions, so each stays under its
             // condition (the names' columns are as wide in both).
-            HWND other = grid ? results_ : grid_->list();
+            HWND other = grid ? results_->list() : grid_->list();
             const int dx = GetScrollPos(header.hwndFrom, SB_HORZ) - GetScrollPos(other, SB_HORZ);
             if (dx != 0) {
                 ListView_Scroll(other, dx, 0);
@@ -519,27 +468,7 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
         }
         case NM_CUSTOMDRAW: {
             auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(const_cast<NMHDR&>(header));
-            if (grid) {
-                return grid_->customDraw(draw);
-            }
-            if (const auto done = beforeCell(draw)) {
-                return *done;
-            }
-            SelectObject(draw.nmcd.hdc, font_);
-            if (draw.iSubItem > 0) {
-                const sheet::ResultCell cell = sheet::resultCell(
-                    presenter_.evaluation(), static_cast<std::size_t>(draw.iSubItem - 1),
-                    draw.nmcd.dwItemSpec);
-                if (cell.tone == sheet::ResultTone::Failed) {
-                    draw.clrText = colourOf(sheet::kFailedTextColour);
-                } else if (cell.tone == sheet::ResultTone::Warned) {
-                    draw.clrText = colourOf(sheet::kWarnedTextColour);
-                }
-                if (cell.governing) {
-                    SelectObject(draw.nmcd.hdc, bold_);
-                }
-            }
-            return CDRF_NEWFONT;
+            return grid ? grid_->customDraw(draw) : results_->customDraw(draw);
         }
         default:
             return 0;
@@ -654,7 +583,7 @@ LRESULT DesignWindow::handle(UINT message, WPARAM w, LPARAM l) {
             }
             if (closing_ || presenter_.mayClose()) {
                 KillTimer(hwnd_, kAutosaveTimer);
-                savePlacement();
+                savePlacement(hwnd_, kSettingsKey);
                 DestroyWindow(hwnd_);
             }
             closing_ = false;

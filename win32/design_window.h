@@ -19,6 +19,7 @@
 namespace kelnor::win32 {
 
 class DesignGrid;
+class DesignResults;
 
 // Posted by the printing thread: the book's print has ended.
 inline constexpr UINT kPrintEnded = WM_APP + 2;
@@ -67,7 +68,6 @@ class DesignWindow {
     // Places the controls in the client area and takes the font and column widths of `dpi`.
     void layOut();
     void useDpi(UINT dpi);
-    void showResultColumns();
     // The dam panel: its entries' texts and faults, and the settled crest under them.
     void showDamEntries();
     void showSettled();
@@ -75,14 +75,12 @@ class DesignWindow {
     std::optional<std::size_t> damEntryOf(HWND control) const;
     void perform(sheet::Command command);
     void paintPicture(HWND picture);
-    void restorePlacement();
-    void savePlacement() const;
 
     std::unique_ptr<sheet::DesignView> view_;
     sheet::DesignPresenter presenter_;
     std::unique_ptr<DesignGrid> grid_;
     HWND hwnd_ = nullptr;
-    HWND results_ = nullptr;
+    std::unique_ptr<DesignResults> results_;
     HWND summary_ = nullptr;
     HWND picture_ = nullptr;
     std::vector<HWND> damLabels_;   // by kelnor::sheet::damPanelFields()

@@ -46,7 +46,7 @@ struct DesignDesktop {
         editBookInfo;
 };
 
-// The desktop's viewer, the warning box and the question box.
+// The desktop's viewer, the warning box and the question box (design_view.cpp).
 DesignDesktop realDesktop();
 
 // The design-conditions window: the conditions grid, the results, the summary line and the
@@ -79,7 +79,8 @@ class DesignWindow final : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    class View;  // the window as the presenter sees it
+    class View;  // the window as the presenter sees it (design_view.cpp)
+    std::unique_ptr<kelnor::sheet::DesignView> makeView();
 
     void createWidgets();
     static void compactRows(QTableView& table);
@@ -108,7 +109,7 @@ class DesignWindow final : public QMainWindow {
     std::optional<kelnor::sheet::CellRange> selectedRange() const;
 
     DesignDesktop desktop_;
-    std::unique_ptr<View> view_;
+    std::unique_ptr<kelnor::sheet::DesignView> view_;
     kelnor::sheet::DesignPresenter presenter_;
     SheetModel* sheetModel_ = nullptr;
     ResultsModel* resultsModel_ = nullptr;

@@ -170,9 +170,6 @@ class DesignView {
     virtual void closeWindow() = 0;
 };
 
-// The conditions of `evaluation` as the design method gives them to the book and the
-// drawing: the computed ones in the sheet's order, the failures, the governing one.
-design::Evaluation designEvaluation(const SheetEvaluation& evaluation);
 
 // The book written for the conditions file `conditions`: beside it, its name without ".csv"
 // (in any case) followed by kBookSuffix and the extension of `kind` (Book or PrintedBook).

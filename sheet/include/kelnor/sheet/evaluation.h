@@ -6,6 +6,7 @@
 // did.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +17,26 @@
 
 namespace kelnor::sheet {
 
+// A result or a failure of the evaluation a sheet keeps, read as an optional is: it refers
+// into that evaluation and holds no copy.
+template <typename T>
+class Held {
+  public:
+    Held() = default;
+    explicit Held(const T* item) : item_(item) {}
+    bool has_value() const { return item_ != nullptr; }
+    explicit operator bool() const { return has_value(); }
+    const T& operator*() const { return *item_; }
+    const T* operator->() const { return item_; }
+
+  private:
+    const T* item_ = nullptr;
+};
+
+// A condition of the sheet, as the evaluation gives it.
 struct Outcome {
-    std::optional<design::Result> result;           // the condition computed
-    std::optional<design::ConditionError> failure;  // or why it could not be
+    Held<design::Result> result;           // the condition computed
+    Held<design::ConditionError> failure;  // or why it could not be
     // Neither: every cell is empty, the condition is not yet typed.
 
     // The column of the cell at fault, to mark it; none for a failure of the calculation
@@ -31,9 +49,14 @@ struct Outcome {
 };
 
 struct SheetEvaluation {
+    // The conditions computed by the design method as the book, the sketch and the command line
+    // take them: the results and the failures in the sheet's order, the governing one among the
+    // results. Shared and never changed, so the outcomes of a copy still refer into it.
+    std::shared_ptr<const design::Evaluation> computed =
+        std::make_shared<const design::Evaluation>();
     std::vector<Outcome> outcomes;         // one per condition of the sheet, in its order
     std::optional<std::size_t> governing;  // index into outcomes
-    design::GoverningRule rule = design::GoverningRule::None;
+    design::GoverningRule rule = design::GoverningRule::None;  // as `computed` chose it
     // The dam's values read, or why one cannot be; the crest settled over the conditions.
     design::Dam dam;
     std::optional<design::DamError> damError;
