@@ -12,7 +12,7 @@
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/report.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "options.h"
 #include "tables.h"
 

@@ -13,7 +13,7 @@
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "tables.h"
 
 namespace kelnor::cli {

@@ -6,8 +6,8 @@
 
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/tables.h"
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::cli {
 

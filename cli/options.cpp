@@ -3,8 +3,8 @@
 #include "kelnor/design/book.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::cli {
 

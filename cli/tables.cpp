@@ -5,7 +5,7 @@
 
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/standard_streams.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::cli {
 

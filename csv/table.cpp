@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "kelnor/platform/text_encoding.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::csv {
 

@@ -11,7 +11,7 @@
 #include "html_book.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/wording.h"
-#include "kelnor/words.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::design {
 

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kelnor/failure.h"
-#include "kelnor/inputs.h"
-#include "kelnor/text.h"
+#include "kelnor/text/number.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::design {
 
@@ -52,10 +51,10 @@ class Reader {
             return std::nullopt;
         }
         try {
-            return kelnor::readNumber(*text);
-        } catch (const kelnor::Failure& f) {
-            fail(f.kind() == kelnor::FailureKind::Overflow ? ConditionErrorKind::TooLarge
-                                                           : ConditionErrorKind::NotANumber,
+            return parseNumber(*text);
+        } catch (const NumberError& e) {
+            fail(e.kind() == NumberErrorKind::TooLarge ? ConditionErrorKind::TooLarge
+                                                       : ConditionErrorKind::NotANumber,
                  column, *text);
         }
     }

@@ -4,9 +4,8 @@
 #include <cmath>
 
 #include "kelnor/design/book.h"
-#include "kelnor/failure.h"
-#include "kelnor/inputs.h"
-#include "kelnor/text.h"
+#include "kelnor/text/number.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::design {
 
@@ -50,10 +49,10 @@ class DamReader {
 
     double read(std::string_view name, std::string_view text) const {
         try {
-            return kelnor::readNumber(text);
-        } catch (const kelnor::Failure& f) {
-            fail(f.kind() == kelnor::FailureKind::Overflow ? DamErrorKind::TooLarge
-                                                           : DamErrorKind::NotANumber,
+            return parseNumber(text);
+        } catch (const NumberError& e) {
+            fail(e.kind() == NumberErrorKind::TooLarge ? DamErrorKind::TooLarge
+                                                       : DamErrorKind::NotANumber,
                  name);
         }
     }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "kelnor/text/number.h"
+
 namespace kelnor::design {
 
 namespace {
@@ -25,19 +27,7 @@ std::string shortest(double v, std::chars_format format) {
 }  // namespace
 
 std::string fx(double v, int decimals) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s = buf;
-    if (s == "-0" || s.rfind("-0.", 0) == 0) {
-        bool zero = true;
-        for (const char c : s) {
-            zero = zero && (c == '-' || c == '0' || c == '.');
-        }
-        if (zero) {
-            s.erase(0, 1);
-        }
-    }
-    return minusSign(s);
+    return fixed(v, decimals, Minus::Typographic);
 }
 
 std::string tv(double v) {

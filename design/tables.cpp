@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kelnor/words.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::design {
 

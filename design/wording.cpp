@@ -8,8 +8,8 @@
 
 #include "figures.h"
 #include "kelnor/design/tables.h"
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::design {
 

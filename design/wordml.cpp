@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "drawingml.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::design::wordml {
 

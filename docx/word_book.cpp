@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "kelnor/design/wordml.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "kelnor/zip/zip.h"
 #include "package.h"
 

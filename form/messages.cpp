@@ -1,7 +1,7 @@
 #include "kelnor/form/messages.h"
 
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::form {
 

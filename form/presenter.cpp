@@ -9,14 +9,13 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::form {
 
 namespace {
 
 namespace fs = std::filesystem;
-
 
 }  // namespace
 
@@ -112,7 +111,8 @@ void TavoPresenter::open(const fs::path& file, std::string_view whenMissing) {
         return;
     }
     if (const std::error_code error = view_.openDocument(file)) {
-        report(openFailureMessage(utf8Path(file), platform::reasonText(error, utf8Path(file.filename()))),
+        report(openFailureMessage(utf8Path(file),
+                                  platform::reasonText(error, utf8Path(file.filename()))),
                std::nullopt);
     }
 }

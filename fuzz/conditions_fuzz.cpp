@@ -21,7 +21,7 @@
 #include "kelnor/csv/table.h"
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "kelnor/zip/zip.h"
 
 namespace {

@@ -8,14 +8,13 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/input_file.h"
 #include "kelnor/platform/pdf_printer.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::platform {
 
 namespace {
 
 namespace fs = std::filesystem;
-
 
 // A folder of its own in the system's temporary folder, made when constructed, for this
 // process's user only, and removed with everything in it when destroyed.

@@ -2,8 +2,8 @@
 
 #include "kelnor/design/condition.h"
 #include "kelnor/platform/error_text.h"
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::sheet::messages {
 

@@ -18,8 +18,8 @@
 #include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
-#include "kelnor/text.h"
-#include "kelnor/words.h"
+#include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 #include "presenter_support.h"
 
 namespace kelnor::sheet {

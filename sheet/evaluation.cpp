@@ -5,7 +5,7 @@
 
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/fields.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "wording.h"
 
 namespace kelnor::sheet {
@@ -87,17 +87,6 @@ SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
     }
     out.computed = std::move(computed);
     return out;
-}
-
-std::string fixed(double value, int decimals) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    std::string text = buffer;
-    if (text.front() == '-' &&
-        text.find_first_not_of("-0.") == std::string::npos) {  // a negative zero, -0.000
-        text.erase(0, 1);
-    }
-    return text;
 }
 
 }  // namespace kelnor::sheet

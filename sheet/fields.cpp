@@ -6,7 +6,7 @@
 #include "kelnor/design/tables.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/evaluation.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "wording.h"
 
 namespace kelnor::sheet {

@@ -11,7 +11,7 @@
 #include "kelnor/platform/error_text.h"
 #include "kelnor/sheet/design_presenter.h"
 #include "kelnor/sheet/sheet_file.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::sheet {
 

@@ -8,7 +8,7 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/input_file.h"
 #include "kelnor/sheet/fields.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::sheet {
 

@@ -1,4 +1,4 @@
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -11,7 +11,7 @@
 #include <set>
 #include <utility>
 
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::zip {
 

@@ -25,11 +25,9 @@ inline constexpr int kBoxCount = 8;
 inline constexpr std::array<std::string_view, kBoxCount> kDefaultTexts = {
     "9.0", "27.0", "4", "0.65", "1.02", "3", "0.4", "1"};
 
-// Reads a typed number, whatever the locale: "." is the decimal point. Blanks (space, tab,
-// ideographic space) may stand before and after; an optional sign, digits with at most one
-// ".", at least one digit and an optional exponent. The full-width forms a Chinese input
-// method types read as their ASCII forms. Anything else is a type mismatch; a number
-// beyond the double range an overflow. Failures name `box` (-1 for none) and the text.
+// Reads a typed number as kelnor::parseNumber (kelnor/text/number.h) does: a text that is not
+// one is a type mismatch, a number beyond the double range an overflow. Failures name `box`
+// (-1 for none) and the text.
 double readNumber(std::string_view text, int box = -1);
 
 // The eight inputs of a calculation, kept as typed. A text becomes a double only where the

@@ -127,7 +127,7 @@ struct Cells {
     std::vector<std::pair<std::string, std::string>> cells;
 };
 
-// Reads one condition. Numbers read as the window reads a box (kelnor::readNumber). An empty
+// Reads one condition. Numbers read as the window reads a box (kelnor::parseNumber). An empty
 // cell takes the column's default; a required column without a value, a text that is not a
 // number, a depth, wind, wind_max, wind_factor or fetch of 0 or below, a slope below 0, an
 // unknown formula, grade, operation or region, a P outside the Kp table, wind given beside

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "kelnor/rect.h"
+#include "kelnor/text/rect.h"
 
 // The calculator's one form as every window draws it: its controls by the names and indices
 // the engineers know them by, their captions (UTF-8), their places in twips, and the order the

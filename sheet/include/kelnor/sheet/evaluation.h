@@ -14,6 +14,7 @@
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 #include "kelnor/sheet/sheet.h"
+#include "kelnor/text/number.h"
 
 namespace kelnor::sheet {
 
@@ -75,8 +76,8 @@ struct SheetEvaluation {
 // Reads the dam's values and settles the crest.
 SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
 
-// A number rounded as the book prints it: `decimals` places, no negative zero, "-" as the
-// minus sign (so a spreadsheet reads a copied number as one).
-std::string fixed(double value, int decimals);
+// Numbers are written by kelnor::fixed (kelnor/text/number.h): `decimals` places, no negative
+// zero, "-" as the minus sign, so a spreadsheet reads a copied number as one.
+using kelnor::fixed;
 
 }  // namespace kelnor::sheet

@@ -13,7 +13,7 @@
 
 #include "kelnor/csv/table.h"
 #include "kelnor/sheet/sheet.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::sheet {
 

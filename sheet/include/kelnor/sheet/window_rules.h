@@ -5,9 +5,9 @@
 
 #include <cstddef>
 
-#include "kelnor/rect.h"
 #include "kelnor/sheet/clipboard.h"
 #include "kelnor/sheet/design_presenter.h"
+#include "kelnor/text/rect.h"
 
 namespace kelnor::sheet {
 
