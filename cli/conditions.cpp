@@ -165,14 +165,7 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const desi
 }  // namespace
 
 bool isPdfName(std::string_view path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    std::string extension(path.substr(path.size() - 4));
-    for (char& c : extension) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return extension == ".pdf";
+    return endsWithNoCase(path, ".pdf");
 }
 
 int runConditions(ConditionsIo& io, const ConditionsRequest& request) {

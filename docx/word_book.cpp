@@ -147,7 +147,7 @@ std::string wordBook(const design::doc::Document& book, const Properties& proper
 }
 
 bool isWordName(std::string_view path) {
-    return path.size() >= 5 && lowerAscii(path.substr(path.size() - 5)) == ".docx";
+    return endsWithNoCase(path, ".docx");
 }
 
 }  // namespace kelnor::docx

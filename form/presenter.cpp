@@ -7,6 +7,7 @@
 #include "kelnor/form/messages.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
+#include "kelnor/platform/program_folder.h"
 #include "kelnor/report.h"
 #include "kelnor/report_file.h"
 #include "kelnor/text/text.h"
@@ -100,7 +101,7 @@ void TavoPresenter::viewResults() {
 }
 
 void TavoPresenter::showHelp() {
-    open(programFolder_ / pathFromUtf8(kHelpFileName), kNoHelpFile);
+    open(platform::helpFile(programFolder_).path, kNoHelpFile);
 }
 
 void TavoPresenter::open(const fs::path& file, std::string_view whenMissing) {

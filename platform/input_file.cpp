@@ -1,8 +1,18 @@
 #include "kelnor/platform/input_file.h"
 
+#include "kelnor/platform/program_folder.h"
+#include "kelnor/text/text.h"
+
 #include <system_error>
 
 namespace kelnor::platform {
+
+HelpFile helpFile(const std::filesystem::path& programFolder) {
+    HelpFile help{programFolder / pathFromUtf8(kHelpFileName)};
+    std::error_code error;
+    help.present = std::filesystem::is_regular_file(help.path, error);
+    return help;
+}
 
 std::string readWholeFile(const std::string& path, std::size_t limit) {
     InputFile file(path);

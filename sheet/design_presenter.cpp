@@ -60,8 +60,7 @@ fs::path bookPathFor(const fs::path& conditions, FileKind kind) {
     name += kBookSuffix;
     name += '.';
     name += fileType(kind).extension;
-    const std::u8string name8(name.begin(), name.end());
-    return conditions.parent_path() / fs::path(name8);
+    return conditions.parent_path() / pathFromUtf8(name);
 }
 
 std::string_view keyText(Key key) {
@@ -244,11 +243,9 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
 
 void DesignPresenter::showHelp() {
     guarded([&] {
-        const std::u8string name(platform::kHelpFileName.begin(), platform::kHelpFileName.end());
-        const fs::path help = programFolder_ / fs::path(name);
-        // A folder of that name is no document: the viewer is not started on it.
-        std::error_code error;
-        if (!fs::is_regular_file(help, error)) {
+        const platform::HelpFile file = platform::helpFile(programFolder_);
+        const fs::path& help = file.path;
+        if (!file.present) {
             view_.tell(messages::missingHelp(shownPath(help)));
             return false;
         }

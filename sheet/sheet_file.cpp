@@ -180,7 +180,7 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder) {
     try {
         const std::string owner = platform::readWholeFile(utf8Path(folder / kAutosaveOwnerName));
         if (!owner.empty() && owner.find('\0') == std::string::npos) {
-            restored.owner = std::filesystem::path(std::u8string(owner.begin(), owner.end()));
+            restored.owner = pathFromUtf8(owner);
         }
     } catch (const std::system_error&) {
     }

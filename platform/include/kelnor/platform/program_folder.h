@@ -10,6 +10,14 @@ namespace kelnor::platform {
 // The parameter help text both windows open, beside the programs.
 inline constexpr std::string_view kHelpFileName = "帮助文件.txt";
 
+// The help text in `programFolder`: its path, and whether it is there as a file a viewer can
+// open (a folder of that name is none).
+struct HelpFile {
+    std::filesystem::path path;
+    bool present = false;
+};
+HelpFile helpFile(const std::filesystem::path& programFolder);
+
 // The folder of the running program, from its full path name however long.
 std::filesystem::path programFolder();
 

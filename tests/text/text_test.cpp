@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor {
 namespace {
