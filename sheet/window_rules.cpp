@@ -76,7 +76,11 @@ DesignLayout designLayout(WindowSize client, const LayoutMetrics& m, std::size_t
     const int settled = m.headerHeight + int(settledRows) * m.rowHeight + m.frame;
     const int panel = std::min(entries + settled + m.margin, column * 3 / 5);
     out.dam = {x, m.margin, right, std::min(entries, panel)};
-    out.settled = {x, out.dam.bottom(), right, std::max(0, panel - out.dam.height - m.margin)};
+    // The settled crest's list shows its header and at least one line, or nothing: a sliver
+    // would show neither, and the sketch is better given the room.
+    const int room = panel - out.dam.height - m.margin;
+    const int oneLine = m.headerHeight + m.rowHeight + m.frame;
+    out.settled = {x, out.dam.bottom(), right, room >= oneLine ? room : 0};
     out.picture = {x, out.settled.bottom() + m.margin, right,
                    std::max(0, out.results.bottom() - out.settled.bottom() - m.margin)};
     return out;

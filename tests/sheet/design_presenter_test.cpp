@@ -515,10 +515,15 @@ TEST(DesignMenusTest, EveryCommandOnceWithTheUsualKeys) {
 
 TEST_F(DesignPresenterTest, CommandsOutsideTheSheetAreToldNotThrown) {
     presenter->start(std::nullopt);
-    EXPECT_NO_THROW(presenter->setCell(99, 0, "x"));
-    EXPECT_NO_THROW(presenter->moveCondition(0, 99));
-    EXPECT_EQ(view.told.size(), 2u);
+    presenter->setCell(99, 0, "x");
+    presenter->moveCondition(0, 99);
+    // Each told once, as the unforeseen failure it is, and the sheet left as it was.
+    ASSERT_EQ(view.told.size(), 2u);
+    for (const std::string& told : view.told) {
+        EXPECT_TRUE(told.starts_with("操作未完成：发生了意外错误（")) << told;
+    }
     EXPECT_EQ(presenter->sheet().rows(), firstStartRows());
+    EXPECT_FALSE(presenter->sheet().modified());
 }
 
 TEST_F(DesignPresenterTest, AutosaveIsRestoredAtTheNextStart) {

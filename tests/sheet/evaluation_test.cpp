@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kelnor/design/condition.h"
@@ -155,22 +156,62 @@ TEST(Fields, TheRowsOfTheGridAreTheBooksColumnsCaseFirst) {
     EXPECT_EQ(choices, (std::vector<std::string_view>{"formula", "grade", "operation", "region"}));
 }
 
-TEST(Fields, EmptyCellsShowWhatTheMethodTakes) {
-    const std::vector<std::pair<std::string_view, std::string_view>> cases = {
-        {"mean_depth", "按 H"},
-        {"kw", "查表"},
-        {"allowance", "查表"},
-        {"frequency", "按级别"},
-        {"angle", "0"},
-        {"extra", "0"},
-        {"depth", ""},
-        {"case", ""},
-        {"wind", "按年最大风速"},
-        {"wind_factor", "按运用条件"},
-        {"wind_max", ""},
+// What a condition computes to, from its waves to its crest; nothing where it did not compute.
+std::vector<double> computed(const Outcome& outcome) {
+    if (!outcome.result) {
+        return {};
+    }
+    const design::Result& r = *outcome.result;
+    return {
+        r.waves.hm, r.waves.Tm, r.waves.Lm, r.e, r.runUp.Rp, r.A, r.B, r.y, r.crest.value_or(-1.0)};
+}
+
+TEST(Fields, AnEmptyCellComputesAsItsGreyedPlaceholderSays) {
+    // An empty cell of each of these computes as the cell typed with what its placeholder shows:
+    // the depth H for the mean depth, the placeholder's own number for the others. A value
+    // other than that must compute otherwise, so the cell counts in these conditions.
+    struct Case {
+        std::string_view column;
+        bool asDepth;       // typed as the condition's depth, else as the placeholder shows
+        const char* other;  // a value that changes the result
+        bool earthquake;    // the column counts in an earthquake condition only
     };
-    for (const auto& [column, shown] : cases) {
-        EXPECT_EQ(fields()[col(column)].placeholderZh, shown) << column;
+    const Case cases[] = {
+        {"mean_depth", true, "20", false},
+        {"angle", false, "30", false},
+        {"extra", false, "0.5", false},
+        {"quake_settlement", false, "0.3", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        Rows empty = firstStartRows();
+        for (Row& r : empty) {
+            if (c.earthquake) {
+                r[col("operation")] = "earthquake";
+                r[col("surge")] = "1.0";
+            }
+            r[col(c.column)].clear();
+        }
+        Rows typed = empty;
+        Rows other = empty;
+        for (std::size_t i = 0; i < empty.size(); ++i) {
+            typed[i][col(c.column)] = c.asDepth
+                                          ? empty[i][col("depth")]
+                                          : std::string(fields()[col(c.column)].placeholderZh);
+            other[i][col(c.column)] = c.other;
+        }
+        const SheetEvaluation fromEmpty = evaluate(empty);
+        const SheetEvaluation fromTyped = evaluate(typed);
+        const SheetEvaluation fromOther = evaluate(other);
+        for (std::size_t i = 0; i < empty.size(); ++i) {
+            ASSERT_TRUE(fromEmpty.outcomes[i].result) << fromEmpty.outcomes[i].failureZh();
+            EXPECT_EQ(computed(fromTyped.outcomes[i]), computed(fromEmpty.outcomes[i]))
+                << "condition " << i << " typed " << typed[i][col(c.column)] << " "
+                << fromTyped.outcomes[i].failureZh();
+            ASSERT_TRUE(fromOther.outcomes[i].result) << fromOther.outcomes[i].failureZh();
+            EXPECT_NE(computed(fromOther.outcomes[i]), computed(fromEmpty.outcomes[i]))
+                << "condition " << i;
+        }
     }
 }
 

@@ -177,20 +177,56 @@ TEST(DesignLayout, AtFirstSightEveryRowIsWholeOnALaptopScreen) {
     EXPECT_EQ(l.summary.bottom(), client.height - m.margin);
 }
 
+// The height of the settled crest's list with its header and one line of it: the least that
+// shows the user anything of it.
+int oneSettledLine(const LayoutMetrics& m) {
+    return m.headerHeight + m.rowHeight + m.frame;
+}
+
+// Twelve conditions, more than the grids have room for, and ten settled lines.
+DesignLayout crampedLayout(WindowSize client, const LayoutMetrics& m) {
+    return designLayout(client, m, 12, damPanelFields().size(), 10);
+}
+
 TEST(DesignLayout, WhereRoomIsShortTheGridsShareItAndNothingOverlaps) {
     const LayoutMetrics m;
+    // About the client area of the smallest window (640×480 less its caption, menu and
+    // borders), and one far below it.
     for (const WindowSize client : {WindowSize{640, 420}, WindowSize{400, 300}}) {
-        const DesignLayout l = designLayout(client, m, 12, 6, 10);
-        expectLaidOut({l.grid, l.results, l.summary, l.settled, l.picture}, client);
+        SCOPED_TRACE(testing::Message() << client.width << "x" << client.height);
+        const DesignLayout l = crampedLayout(client, m);
+        expectLaidOut({l.grid, l.results, l.summary, l.dam, l.settled, l.picture}, client);
         // Many conditions: the grids keep to three fifths of the width.
         EXPECT_LE(l.grid.width, (client.width - 2 * m.margin) * 3 / 5);
+        // Every entry of the dam's panel whole: the windows put them one under the other from
+        // the panel's top, whatever its height.
+        EXPECT_GE(l.dam.height, int(damPanelFields().size()) * m.entryHeight);
+        EXPECT_GT(l.dam.width, 0);
+        // The side keeps its width for the settled crest, and the sketch some height.
+        EXPECT_GT(l.settled.width, 0);
+        EXPECT_GT(l.picture.height, 0);
     }
     // No room at all: nothing laid out, nothing negative.
     const DesignLayout none = designLayout({0, 0}, m, 12, 6, 10);
-    for (const Rect& r : {none.grid, none.results, none.settled, none.picture}) {
+    for (const Rect& r : {none.grid, none.results, none.dam, none.settled, none.picture}) {
         EXPECT_EQ(r.width, 0);
         EXPECT_GE(r.height, 0);
     }
+}
+
+TEST(DesignLayout, TheSmallestWindowShowsALineOfTheSettledCrest) {
+    const LayoutMetrics m;
+    const DesignLayout l = crampedLayout({640, 420}, m);
+    EXPECT_GE(l.settled.height, oneSettledLine(m));
+}
+
+TEST(DesignLayout, FarBelowTheSmallestWindowTheSettledCrestIsALineOrNothing) {
+    // What is left under the dam's panel at 400×300 would be a sliver (7 px) that shows
+    // neither the list's header nor a line: the list gets nothing, the sketch the room.
+    const LayoutMetrics m;
+    const DesignLayout l = crampedLayout({400, 300}, m);
+    EXPECT_TRUE(l.settled.height == 0 || l.settled.height >= oneSettledLine(m))
+        << l.settled.height << " px";
 }
 
 }  // namespace

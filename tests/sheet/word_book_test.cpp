@@ -11,7 +11,7 @@
 
 #include "kelnor/docx/word_book.h"
 #include "kelnor/sheet/design_presenter.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "kelnor/zip/zip.h"
 #include "recording_view.h"
 #include "run_program.h"
