@@ -60,81 +60,57 @@ class Page {
     std::string out_;
 };
 
-// A paragraph's or a list's class attribute for its tone.
+// The markup of a look, from a table of the looks that have their own: a class attribute, a
+// cell's or a table's opening tag.
+template <typename Look>
+struct LookMarkup {
+    Look look;
+    Markup::Source markup;
+};
+
+template <typename Look, std::size_t N>
+Markup::Source markupOf(Look look, const LookMarkup<Look> (&table)[N], Markup::Source otherwise) {
+    for (const LookMarkup<Look>& entry : table) {
+        if (entry.look == look) {
+            return entry.markup;
+        }
+    }
+    return otherwise;
+}
+
+// The looks that have markup of their own: a paragraph's or a list's class attribute for its
+// tone, a cell's, a row's, a table's and a section's opening tag.
+constexpr LookMarkup<Tone> kToneClasses[] = {
+    {Tone::Subtitle, " class=\"subtitle\""_html},
+    {Tone::Marked, " class=\"mark\""_html},
+    {Tone::Warning, " class=\"warn\""_html},
+    {Tone::Failure, " class=\"fail\""_html},
+    {Tone::MarkedFailure, " class=\"mark fail\""_html},
+};
+constexpr LookMarkup<CellLook> kCellTags[] = {
+    {CellLook::Header, "<th"_html},
+    {CellLook::Number, "<td class=\"num\""_html},
+    {CellLook::Name, "<td class=\"name\""_html},
+    {CellLook::Formula, "<td class=\"f\""_html},
+    {CellLook::Note, "<td class=\"note\""_html},
+    {CellLook::Centre, "<td style=\"text-align:center\""_html},
+};
+constexpr LookMarkup<RowLook> kRowTags[] = {
+    {RowLook::Governing, "<tr class=\"gov\">"_html},
+    {RowLook::Signing, "<tr class=\"sign\">"_html},
+};
+constexpr LookMarkup<TableKind> kTableTags[] = {
+    {TableKind::Steps, "<table class=\"steps\">"_html},
+    {TableKind::Bounds, "<table class=\"bounds\">"_html},
+    {TableKind::TitleBlock, "<table class=\"titleblock\">\n"_html},
+};
+constexpr LookMarkup<GroupKind> kGroupTags[] = {
+    {GroupKind::Keep, "<section class=\"keep\">"_html},
+    {GroupKind::Condition, "<section class=\"condition\">"_html},
+};
+
 Markup::Source toneClass(Tone tone) {
-    switch (tone) {
-        case Tone::Subtitle:
-            return " class=\"subtitle\""_html;
-        case Tone::Marked:
-            return " class=\"mark\""_html;
-        case Tone::Warning:
-            return " class=\"warn\""_html;
-        case Tone::Failure:
-            return " class=\"fail\""_html;
-        case Tone::MarkedFailure:
-            return " class=\"mark fail\""_html;
-        case Tone::Plain:
-            break;
-    }
-    return ""_html;
-}
-
-Markup::Source cellTag(CellLook look) {
-    switch (look) {
-        case CellLook::Header:
-            return "<th"_html;
-        case CellLook::Number:
-            return "<td class=\"num\""_html;
-        case CellLook::Name:
-            return "<td class=\"name\""_html;
-        case CellLook::Formula:
-            return "<td class=\"f\""_html;
-        case CellLook::Note:
-            return "<td class=\"note\""_html;
-        case CellLook::Centre:
-            return "<td style=\"text-align:center\""_html;
-        case CellLook::Text:
-            break;
-    }
-    return "<td"_html;
-}
-
-Markup::Source tableTag(TableKind kind) {
-    switch (kind) {
-        case TableKind::Steps:
-            return "<table class=\"steps\">"_html;
-        case TableKind::Bounds:
-            return "<table class=\"bounds\">"_html;
-        case TableKind::TitleBlock:
-            return "<table class=\"titleblock\">\n"_html;
-        case TableKind::Plain:
-            break;
-    }
-    return "<table>"_html;
-}
-
-Markup::Source rowTag(RowLook look) {
-    switch (look) {
-        case RowLook::Governing:
-            return "<tr class=\"gov\">"_html;
-        case RowLook::Signing:
-            return "<tr class=\"sign\">"_html;
-        case RowLook::Plain:
-            break;
-    }
-    return "<tr>"_html;
-}
-
-Markup::Source groupTag(GroupKind kind) {
-    switch (kind) {
-        case GroupKind::Keep:
-            return "<section class=\"keep\">"_html;
-        case GroupKind::Condition:
-            return "<section class=\"condition\">"_html;
-        case GroupKind::Plain:
-            break;
-    }
-    return "<section>"_html;
+    return markupOf(tone, kToneClasses, ""_html);
 }
 
 class Writer {
@@ -149,11 +125,11 @@ class Writer {
         page_ << "<p"_html << toneClass(p.tone) << ">"_html << p.text << "</p>\n"_html;
     }
     void operator()(const Table& t) {
-        page_ << tableTag(t.kind);
+        page_ << markupOf(t.kind, kTableTags, "<table>"_html);
         for (const Row& row : t.rows) {
-            page_ << rowTag(row.look);
+            page_ << markupOf(row.look, kRowTags, "<tr>"_html);
             for (const Cell& c : row.cells) {
-                page_ << cellTag(c.look);
+                page_ << markupOf(c.look, kCellTags, "<td"_html);
                 if (c.span > 1) {
                     page_ << " colspan=\""_html << std::to_string(c.span) << "\""_html;
                 }
@@ -179,7 +155,7 @@ class Writer {
               << "<br>"_html << f.caption << "</p>\n"_html;
     }
     void operator()(const Group& g) {
-        page_ << groupTag(g.kind);
+        page_ << markupOf(g.kind, kGroupTags, "<section>"_html);
         for (const Block& b : g.blocks) {
             std::visit(*this, b.content);
         }

@@ -40,6 +40,12 @@ struct Look {
 
 // The parts are written by appending to one string: a book has thousands of runs, and a
 // temporary string for each would cost more than the writing.
+
+// `before`, the number, `after`: an attribute's value in its element.
+void appendNumber(std::string& out, std::string_view before, int n, std::string_view after) {
+    out.append(before).append(std::to_string(n)).append(after);
+}
+
 void runProperties(std::string& out, const Run& r, const Look& look) {
     const bool bold = look.bold || r.emphasis != Emphasis::None;
     if (!bold && look.colour.empty() && look.size == 0 && r.script == Script::Normal) {
@@ -53,9 +59,8 @@ void runProperties(std::string& out, const Run& r, const Look& look) {
         out.append("<w:color w:val=\"").append(look.colour).append("\"/>");
     }
     if (look.size > 0) {
-        const std::string size = std::to_string(look.size);
-        out.append("<w:sz w:val=\"").append(size).append("\"/><w:szCs w:val=\"");
-        out.append(size).append("\"/>");
+        appendNumber(out, "<w:sz w:val=\"", look.size, "\"/>");
+        appendNumber(out, "<w:szCs w:val=\"", look.size, "\"/>");
     }
     if (r.script == Script::Super) {
         out += "<w:vertAlign w:val=\"superscript\"/>";
@@ -92,14 +97,15 @@ struct ParagraphLook {
     bool free = false;
 };
 
-// A paragraph's start and its properties; its runs follow, then "</w:p>".
+// A paragraph's start and its properties, where it has any; its runs follow, then "</w:p>".
 void openParagraph(std::string& out, const ParagraphLook& p) {
-    out += "<w:p>";
-    if (p.style.empty() && !p.keepNext && !p.pageBreakBefore && p.hanging == 0 &&
-        p.align == Align::Inherit && !p.free) {
+    const ParagraphLook plain{};
+    const bool any = !p.style.empty() || p.keepNext || p.pageBreakBefore || p.hanging != 0 ||
+                     p.align != plain.align || p.free;
+    out += any ? "<w:p><w:pPr>" : "<w:p>";
+    if (!any) {
         return;
     }
-    out += "<w:pPr>";
     if (!p.style.empty()) {
         out += "<w:pStyle w:val=\"";
         appendXmlText(out, p.style);
@@ -117,9 +123,8 @@ void openParagraph(std::string& out, const ParagraphLook& p) {
             "<w:ind w:firstLine=\"0\" w:firstLineChars=\"0\"/>";
     }
     if (p.hanging > 0) {
-        const std::string hanging = std::to_string(p.hanging);
-        out.append("<w:ind w:left=\"").append(hanging).append("\" w:hanging=\"");
-        out.append(hanging).append("\"/>");
+        appendNumber(out, "<w:ind w:left=\"", p.hanging, "\"");
+        appendNumber(out, " w:hanging=\"", p.hanging, "\"/>");
     }
     if (p.align == Align::Centre) {
         out += "<w:jc w:val=\"center\"/>";

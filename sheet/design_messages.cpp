@@ -44,6 +44,11 @@ std::string rowProblem(const RowIssue& issue) {
                    {"done", issue.kept ? "已读入能读的格" : "没有读入"}});
 }
 
+// A sentence about a file and the system's reason it gives.
+std::string aboutFile(std::string_view pattern, std::string_view file, std::string_view reason) {
+    return fillIn(pattern, {{"file", file}, {"reason", reason}});
+}
+
 }  // namespace
 
 std::string tableProblem(const csv::TableError& e, std::string_view file) {
@@ -77,8 +82,7 @@ std::string tableProblem(const csv::TableError& e, std::string_view file) {
 }
 
 std::string cannotOpen(std::string_view file, std::string_view reason) {
-    return fillIn("无法打开文件“{file}”：{reason}", {{"file", file}, {"reason", reason}}) +
-           std::string(kSheetKept);
+    return aboutFile("无法打开文件“{file}”：{reason}", file, reason) + std::string(kSheetKept);
 }
 
 std::string notConditions(std::string_view file, std::string_view problem) {
@@ -103,12 +107,11 @@ std::string autosaveUnreadable(std::string_view file, std::string_view problem) 
 }
 
 std::string cannotSave(std::string_view file, std::string_view reason) {
-    return fillIn("无法保存文件“{file}”：{reason}\n\n工况表尚未保存。",
-                  {{"file", file}, {"reason", reason}});
+    return aboutFile("无法保存文件“{file}”：{reason}\n\n工况表尚未保存。", file, reason);
 }
 
 std::string cannotWriteBook(std::string_view file, std::string_view reason) {
-    return fillIn("无法写入计算书“{file}”：{reason}", {{"file", file}, {"reason", reason}});
+    return aboutFile("无法写入计算书“{file}”：{reason}", file, reason);
 }
 
 std::string cannotUseTemplate(std::string_view file, const docx::TemplateError& error,
@@ -159,13 +162,11 @@ std::string askTemplate(std::string_view file) {
 }
 
 std::string cannotKeepTemplate(std::string_view file, std::string_view reason) {
-    return fillIn("所选模板无法记录到“{file}”：{reason}。本次仍使用所选模板。",
-                  {{"file", file}, {"reason", reason}});
+    return aboutFile("所选模板无法记录到“{file}”：{reason}。本次仍使用所选模板。", file, reason);
 }
 
 std::string cannotShowBook(std::string_view file, std::string_view reason) {
-    return fillIn("计算书已写入“{file}”，但无法打开它：{reason}",
-                  {{"file", file}, {"reason", reason}});
+    return aboutFile("计算书已写入“{file}”，但无法打开它：{reason}", file, reason);
 }
 
 std::string missingHelp(std::string_view file) {
@@ -173,7 +174,7 @@ std::string missingHelp(std::string_view file) {
 }
 
 std::string cannotShowHelp(std::string_view file, std::string_view reason) {
-    return fillIn("无法打开帮助文件“{file}”：{reason}", {{"file", file}, {"reason", reason}});
+    return aboutFile("无法打开帮助文件“{file}”：{reason}", file, reason);
 }
 
 std::string cannotPrint(const platform::PrintFailure& failure, std::string_view file) {
@@ -222,8 +223,8 @@ std::string notADate(std::string_view text) {
 }
 
 std::string cannotKeepBookInfo(std::string_view file, std::string_view reason) {
-    return fillIn("计算书信息无法保存到“{file}”：{reason}。本次写出的计算书仍使用所填信息。",
-                  {{"file", file}, {"reason", reason}});
+    return aboutFile("计算书信息无法保存到“{file}”：{reason}。本次写出的计算书仍使用所填信息。",
+                     file, reason);
 }
 
 std::string askSave(std::string_view name) {

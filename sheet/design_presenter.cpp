@@ -139,13 +139,11 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             (command == Command::Save ? save() : saveAs());
             break;
         case Command::Book:
-            writeBook(FileKind::Book);
-            break;
         case Command::PrintedBook:
-            writeBook(FileKind::PrintedBook);
-            break;
         case Command::WordBook:
-            writeBook(FileKind::WordBook);
+            writeBook(command == Command::Book          ? FileKind::Book
+                      : command == Command::PrintedBook ? FileKind::PrintedBook
+                                                        : FileKind::WordBook);
             break;
         case Command::BookTemplate:
             chooseBookTemplate();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "kelnor/text/text.h"
+#include "kelnor/text/words.h"
 
 namespace kelnor::zip {
 
@@ -314,25 +315,20 @@ std::vector<Record> centralDirectory(std::string_view a, const Limits& limits) {
 }  // namespace
 
 const char* ZipError::what() const noexcept {
-    switch (kind_) {
-        case ZipErrorKind::NotAZip:
-            return "not a zip archive";
-        case ZipErrorKind::Truncated:
-            return "the zip archive ends early";
-        case ZipErrorKind::Encrypted:
-            return "an entry of the zip archive is encrypted";
-        case ZipErrorKind::Unsupported:
-            return "the zip archive uses a feature that is not supported";
-        case ZipErrorKind::Corrupt:
-            return "the zip archive is damaged";
-        case ZipErrorKind::UnsafeName:
-            return "an entry's name leads outside the zip archive";
-        case ZipErrorKind::DuplicateName:
-            return "two entries of the zip archive have one name";
-        case ZipErrorKind::TooLarge:
-            return "the zip archive is larger than allowed";
-    }
-    return "zip archive error";
+    using enum ZipErrorKind;
+    static constexpr Word<ZipErrorKind> kWhat[] = {
+        {NotAZip, "not a zip archive"},
+        {Truncated, "the zip archive ends early"},
+        {Encrypted, "an entry of the zip archive is encrypted"},
+        {Unsupported, "the zip archive uses a feature that is not supported"},
+        {Corrupt, "the zip archive is damaged"},
+        {UnsafeName, "an entry's name leads outside the zip archive"},
+        {DuplicateName, "two entries of the zip archive have one name"},
+        {TooLarge, "the zip archive is larger than allowed"},
+    };
+    // The texts are literals, so a view's data ends in a NUL.
+    const std::string_view what = wordFor(kind_, kWhat);
+    return what.empty() ? "zip archive error" : what.data();
 }
 
 bool isSafeName(std::string_view name) {
