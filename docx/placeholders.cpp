@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "kelnor/design/wordml.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::docx::xml {
 
@@ -131,6 +131,56 @@ std::size_t nameEnd(std::string_view s, std::size_t at) {
     return at;
 }
 
+// Whether `s` holds a byte XML allows nowhere: a control character but tab, line feed and
+// carriage return. Written as it is, such a byte makes Word refuse the whole package.
+bool hasControlByte(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && !isBlankByte(c);
+    });
+}
+
+// Whether `d`, what stands between "<?xml" and "?>", declares version 1.x, then optionally the
+// encoding, then optionally whether the part stands alone, and nothing else. The encoding must
+// be UTF-8: the part is read as UTF-8 and the values filled in are written so.
+bool isSoundDeclaration(std::string_view d) {
+    std::size_t at = 0;
+    // The value of the pseudo-attribute `name` next, after a blank, moving past it.
+    const auto next = [&](std::string_view name) -> std::optional<std::string_view> {
+        const std::size_t b = skipBlanks(d, at);
+        if (b == at || !d.substr(b).starts_with(name)) {
+            return std::nullopt;
+        }
+        std::size_t q = skipBlanks(d, b + name.size());
+        if (q >= d.size() || d[q] != '=') {
+            return std::nullopt;
+        }
+        q = skipBlanks(d, q + 1);
+        if (q >= d.size() || (d[q] != '"' && d[q] != '\'')) {
+            return std::nullopt;
+        }
+        const std::size_t close = d.find(d[q], q + 1);
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        at = close + 1;
+        return d.substr(q + 1, close - q - 1);
+    };
+    const auto version = next("version");
+    if (!version || version->size() < 3 || !version->starts_with("1.") ||
+        !std::all_of(version->begin() + 2, version->end(),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    if (const auto encoding = next("encoding"); encoding && lowerAscii(*encoding) != "utf-8") {
+        return false;
+    }
+    if (const auto standalone = next("standalone");
+        standalone && *standalone != "yes" && *standalone != "no") {
+        return false;
+    }
+    return skipBlanks(d, at) == d.size();
+}
+
 }  // namespace
 
 Reader::Reader(std::string_view xml) : xml_(xml) {
@@ -138,6 +188,7 @@ Reader::Reader(std::string_view xml) : xml_(xml) {
     if (xml_.starts_with("\xEF\xBB\xBF")) {
         at_ = 3;
     }
+    start_ = at_;
 }
 
 bool Reader::next(Token& token) {
@@ -157,9 +208,16 @@ bool Reader::next(Token& token) {
                 throw Malformed();
             }
         } else {
+            // "]]>" ends a CDATA section and nothing else.
+            if (text.find("]]>") != std::string_view::npos) {
+                throw Malformed();
+            }
             checkReferences(text);
         }
         token = {Kind::Text, at_, end, {}};
+    }
+    if (hasControlByte(xml_.substr(token.begin, token.end - token.begin))) {
+        throw Malformed();
     }
     at_ = token.end;
     return true;
@@ -175,7 +233,12 @@ Token Reader::tag(std::size_t from) {
         return Token{kind, from, from + end + close.size(), {}};
     };
     if (rest.starts_with("<!--")) {
-        return until("-->", 4, Kind::Other);
+        // "--" only where the comment ends: "<!-- a -- b -->" and "<!-- a --->" are not XML.
+        const std::size_t dashes = rest.find("--", 4);
+        if (dashes == std::string_view::npos || !rest.substr(dashes).starts_with("-->")) {
+            throw Malformed();
+        }
+        return {Kind::Other, from, from + dashes + 3, {}};
     }
     if (rest.starts_with("<![CDATA[")) {
         if (open_.empty()) {
@@ -184,7 +247,22 @@ Token Reader::tag(std::size_t from) {
         return until("]]>", 9, Kind::CData);
     }
     if (rest.starts_with("<?")) {
-        return until("?>", 2, Kind::Other);
+        // An instruction names its target, then a blank before anything else: "<?>" or
+        // "<??>" is not one, and the "?>" ending it comes after the name.
+        const std::size_t targetEnd = nameEnd(rest, 2);
+        const Token instruction = until("?>", targetEnd, Kind::Other);
+        const std::size_t close = instruction.end - from - 2;
+        if (close != targetEnd && !isBlankByte(rest[targetEnd])) {
+            throw Malformed();
+        }
+        // "xml" in any case is the declaration's, first in the part and only there.
+        const std::string_view target = rest.substr(2, targetEnd - 2);
+        if (lowerAscii(target) == "xml" &&
+            (target != "xml" || from != start_ ||
+             !isSoundDeclaration(rest.substr(targetEnd, close - targetEnd)))) {
+            throw Malformed();
+        }
+        return instruction;
     }
     if (rest.starts_with("<!")) {
         throw Malformed();  // a document type declaration
@@ -204,6 +282,7 @@ Token Reader::tag(std::size_t from) {
     if (open_.empty() && rootSeen_) {
         throw Malformed();  // a second root
     }
+    std::vector<std::string_view> attributes;
     while (true) {
         const std::size_t blank = at;
         at = skipBlanks(rest, at);
@@ -222,7 +301,13 @@ Token Reader::tag(std::size_t from) {
         if (at == blank) {
             throw Malformed();
         }
-        at = skipBlanks(rest, nameEnd(rest, at));
+        const std::size_t attributeEnd = nameEnd(rest, at);
+        const std::string_view attributeName = rest.substr(at, attributeEnd - at);
+        if (std::find(attributes.begin(), attributes.end(), attributeName) != attributes.end()) {
+            throw Malformed();  // an attribute twice
+        }
+        attributes.push_back(attributeName);
+        at = skipBlanks(rest, attributeEnd);
         if (at >= rest.size() || rest[at] != '=') {
             throw Malformed();
         }

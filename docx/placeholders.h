@@ -38,11 +38,13 @@ struct Token {
     std::string_view name;  // an element's name as written, prefix and all: "w:p"
 };
 
-// The tokens of a part in order. Each is checked as it is read: names, quoted attribute
-// values without '<', references that name a character XML allows, end tags that close the
-// element open, one root element with nothing but blanks, comments and processing
-// instructions around it. A document type declaration is refused: no package part may have
-// one, and its entities would change what the text says.
+// The tokens of a part in order. Each is checked as it is read: names, each attribute once with
+// a quoted value without '<', references that name a character XML allows, no control
+// characters, no "]]>" in text, end tags that close the element open, comments without "--",
+// instructions that name their target, the XML declaration (version 1.x, UTF-8) first or not
+// at all, one root element with nothing but blanks, comments and instructions around it. A
+// document type declaration is refused: no package part may have one, and its entities would
+// change what the text says.
 class Reader {
   public:
     explicit Reader(std::string_view xml);
@@ -57,6 +59,7 @@ class Reader {
 
     std::string_view xml_;
     std::size_t at_ = 0;
+    std::size_t start_ = 0;  // past the byte order mark: where the declaration may stand
     std::vector<std::string_view> open_;
     bool rootSeen_ = false;
 };

@@ -11,7 +11,7 @@
 
 #include "kelnor/design/wordml.h"
 #include "kelnor/docx/word_book.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "kelnor/zip/zip.h"
 #include "package.h"
 #include "placeholders.h"

@@ -5,13 +5,16 @@
 // never anything else, and end.
 //
 // A book given reads back as a zip, and every part it edited is well-formed XML by a checker
-// of its own here: one root, every element closed in order, attribute values quoted and free of
-// '<', every '&' a reference to a character XML allows, nothing but blanks around the root.
+// of its own here: one root, every element closed in order, each attribute once with its value
+// quoted and free of '<', every '&' a reference to a character XML allows, no control
+// characters, no "]]>" in text, comments without "--", instructions that name their target,
+// the declaration (version 1.x, UTF-8) first if at all, nothing but blanks around the root.
 // The book's own text is in the document. The placeholders reported as unknown are each
 // "{{...}}" and named once. A part without a '{' is filled to itself.
 
 #include <cstddef>
 #include <cstdint>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,7 +22,7 @@
 
 #include "fuzz_check.h"
 #include "kelnor/docx/word_book.h"
-#include "kelnor/text.h"
+#include "kelnor/text/text.h"
 #include "kelnor/zip/zip.h"
 #include "placeholders.h"
 
@@ -27,6 +30,7 @@ namespace {
 
 using namespace kelnor;
 using fuzz::asCString;
+using fuzz::broken;
 using fuzz::require;
 
 bool blank(char c) {
@@ -41,20 +45,25 @@ std::size_t checkReference(std::string_view xml, std::size_t amp, std::string_vi
     if (body == "amp" || body == "lt" || body == "gt" || body == "quot" || body == "apos") {
         return semi + 1;
     }
-    require(body.size() >= 2 && body[0] == '#', "a known reference", asCString(body));
+    if (body.size() < 2 || body[0] != '#') {
+        broken("a known reference", asCString(body));
+    }
     const bool hex = body[1] == 'x';
     unsigned long c = 0;
     require(body.size() > (hex ? 2u : 1u), "a character reference has digits", part);
     for (const char d : body.substr(hex ? 2 : 1)) {
         const bool digit = d >= '0' && d <= '9';
         const bool letter = hex && ((d >= 'a' && d <= 'f') || (d >= 'A' && d <= 'F'));
-        require(digit || letter, "a character reference is a number", asCString(body));
+        if (!digit && !letter) {
+            broken("a character reference is a number", asCString(body));
+        }
         c = c * (hex ? 16 : 10) +
             static_cast<unsigned long>(digit ? d - '0' : (d | 0x20) - 'a' + 10);
     }
-    require(c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-                (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF),
-            "a reference to a character XML allows", asCString(body));
+    if (c != 0x9 && c != 0xA && c != 0xD && (c < 0x20 || c > 0xD7FF) &&
+        (c < 0xE000 || c > 0xFFFD) && (c < 0x10000 || c > 0x10FFFF)) {
+        broken("a reference to a character XML allows", asCString(body));
+    }
     return semi + 1;
 }
 
@@ -62,11 +71,17 @@ void checkWellFormed(std::string_view xml, std::string_view part) {
     std::vector<std::string_view> open;
     bool root = false;
     std::size_t i = xml.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    const auto skipPast = [&](std::string_view close) {
-        const std::size_t end = xml.find(close, i);
+    for (const char c : xml) {
+        require(static_cast<unsigned char>(c) >= 0x20 || blank(c), "no control characters", part);
+    }
+    // Past `close`, which is searched for from `from` on: the end never overlaps the opening.
+    const auto skipPast = [&](std::size_t from, std::string_view close) {
+        const std::size_t end = xml.find(close, from);
         require(end != std::string_view::npos, "a comment, CDATA or instruction ends", part);
         i = end + close.size();
+        return end;
     };
+    const std::size_t start = i;
     while (i < xml.size()) {
         const std::string_view rest = xml.substr(i);
         if (rest[0] == '&') {
@@ -74,14 +89,39 @@ void checkWellFormed(std::string_view xml, std::string_view part) {
             i = checkReference(xml, i, part);
         } else if (rest[0] != '<') {
             require(!open.empty() || blank(rest[0]), "only blanks around the root", part);
+            require(!rest.starts_with("]]>"), "no ']]>' in text", part);
             ++i;
         } else if (rest.starts_with("<?")) {
-            skipPast("?>");
+            const std::size_t at = i;
+            std::size_t target = i + 2;
+            while (target < xml.size() && !blank(xml[target]) && xml[target] != '?') {
+                ++target;
+            }
+            const std::string_view name = xml.substr(at + 2, target - at - 2);
+            require(!name.empty() && name.find_first_of("<>&\"'=/") == std::string_view::npos,
+                    "an instruction names its target", part);
+            const std::size_t end = skipPast(target, "?>");
+            if (lowerAscii(name) == "xml") {
+                require(name == "xml" && at == start, "the declaration first", part);
+                // Blanks as XML has them: "\s" would take a form feed too.
+                static const std::regex declaration(
+                    R"([ \t\r\n]+version[ \t\r\n]*=[ \t\r\n]*("1\.[0-9]+"|'1\.[0-9]+'))"
+                    R"(([ \t\r\n]+encoding[ \t\r\n]*=[ \t\r\n]*)"
+                    R"(("[Uu][Tt][Ff]-8"|'[Uu][Tt][Ff]-8'))?)"
+                    R"(([ \t\r\n]+standalone[ \t\r\n]*=[ \t\r\n]*("yes"|"no"|'yes'|'no'))?)"
+                    R"([ \t\r\n]*)");
+                const std::string_view d = xml.substr(target, end - target);
+                if (!std::regex_match(d.begin(), d.end(), declaration)) {
+                    broken("a declaration of version 1.x in UTF-8", asCString(d));
+                }
+            }
         } else if (rest.starts_with("<!--")) {
-            skipPast("-->");
+            const std::size_t content = i + 4;
+            const std::size_t end = skipPast(content, "-->");
+            require(xml.find("--", content) == end, "no '--' in a comment", part);
         } else if (rest.starts_with("<![CDATA[")) {
             require(!open.empty(), "CDATA inside the root", part);
-            skipPast("]]>");
+            skipPast(i + 9, "]]>");
         } else {
             require(!rest.starts_with("<!"), "no declarations", part);
             const bool closing = rest.starts_with("</");
@@ -95,7 +135,8 @@ void checkWellFormed(std::string_view xml, std::string_view part) {
             }
             const std::string_view name = rest.substr(nameStart, j - nameStart);
             require(!name.empty(), "a tag has a name", part);
-            // The attributes, blank before each: name="value" or name='value'.
+            // The attributes, blank before each and each once: name="value" or name='value'.
+            std::set<std::string_view> attributes;
             while (true) {
                 const std::size_t before = j;
                 while (j < rest.size() && blank(rest[j])) {
@@ -108,6 +149,12 @@ void checkWellFormed(std::string_view xml, std::string_view part) {
                 require(!closing && j > before, "an attribute after a blank", part);
                 const std::size_t equals = rest.find('=', j);
                 require(equals != std::string_view::npos, "an attribute has a value", part);
+                std::size_t nameEnd = j;
+                while (nameEnd < equals && !blank(rest[nameEnd])) {
+                    ++nameEnd;
+                }
+                require(attributes.insert(rest.substr(j, nameEnd - j)).second,
+                        "each attribute once", part);
                 std::size_t q = equals + 1;
                 while (q < rest.size() && blank(rest[q])) {
                     ++q;
@@ -124,8 +171,9 @@ void checkWellFormed(std::string_view xml, std::string_view part) {
             }
             const bool empty = rest[j] == '/';
             if (closing) {
-                require(!open.empty() && open.back() == name, "elements close in order",
-                        asCString(name));
+                if (open.empty() || open.back() != name) {
+                    broken("elements close in order", asCString(name));
+                }
                 open.pop_back();
             } else {
                 require(!open.empty() || !root, "one root", part);

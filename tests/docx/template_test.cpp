@@ -196,10 +196,49 @@ TEST(Placeholders, APartThatIsNotXmlAsWordWritesItIsRefused) {
         "text<a/>",
         "<a><!-- open </a>",
         "<1a/>",
+        // What may stand around the root, each not XML.
+        "<?>?><w:document></w:document>",
+        "<?\?><a/>",
+        "<?a?b?><a/>",
+        "<? a?><a/>",
+        "<!-- a -- b --><a/>",
+        "<!-- a ---><a/>",
+        "<a/><?xml version=\"1.0\"?>",
+        " <?xml version=\"1.0\"?><a/>",
+        "<!-- --><?xml version=\"1.0\"?><a/>",
+        "<?XML version=\"1.0\"?><a/>",
+        "<?xml?><a/>",
+        "<?xml encoding=\"UTF-8\"?><a/>",
+        "<?xml version=\"2.0\"?><a/>",
+        "<?xml version=\"1.0\" standalone=\"yes\" encoding=\"UTF-8\"?><a/>",
+        "<?xml version=\"1.0\" standalone=\"maybe\"?><a/>",
+        "<?xml version=\"1.0\"encoding=\"UTF-8\"?><a/>",
+        "<?xml version=\"1.0\" x=\"1\"?><a/>",
+        // Filled with UTF-8, a part in another encoding would read as neither.
+        "<?xml version=\"1.0\" encoding=\"GB2312\"?><a/>",
+        // And inside it.
+        "<a>]]></a>",
+        "<a b=\"1\" b=\"2\"/>",
+        "<a>\x01</a>",
+        "<a b=\"\x1b\"/>",
     };
     for (const std::string& xml : bad) {
         std::vector<std::string> unknown;
         EXPECT_THROW(docx::fillPlaceholders(xml, kFields, unknown), docx::xml::Malformed) << xml;
+    }
+}
+
+TEST(Placeholders, WhatWritersPutAroundTheRootIsKept) {
+    const std::string sound[] = {
+        "<?xml version='1.0' encoding='utf-8'?>\r\n<a/>",
+        "\xEF\xBB\xBF<?xml version = \"1.1\"\tstandalone=\"no\" ?><a/>",
+        "<?mso-application progid=\"Word.Document\"?><!----><a/><?b?>\n<!-- - -->",
+        "<!-->--><a><?c d?e>?></a>",
+        "<a b=\"]]>\">] ]&gt;<![CDATA[]]]></a>",
+    };
+    for (const std::string& xml : sound) {
+        std::vector<std::string> unknown;
+        EXPECT_EQ(docx::fillPlaceholders(xml, kFields, unknown), xml);
     }
 }
 
@@ -526,6 +565,14 @@ TEST(Template, WhatCannotBeUsedIsRefusedWithItsReason) {
     badStyles.more = {{"word/styles.xml", "<w:styles><w:style></w:styles>"}};
     Template badBody;
     badBody.body = para(run("a & b"));
+    // The declaration broken as "<?>?xml ...?>", which a reader looking only for the next "?>"
+    // would take for one instruction, writing the book into a document Word cannot open.
+    std::vector<zip::Entry> badProlog = zip::read(good);
+    for (zip::Entry& e : badProlog) {
+        if (e.name == "word/document.xml") {
+            e.data.insert(2, ">?");
+        }
+    }
     struct Refusal {
         std::string what, bytes, name;
         Kind kind;
@@ -556,6 +603,7 @@ TEST(Template, WhatCannotBeUsedIsRefusedWithItsReason) {
                  "word/documenT.xmX", "WORD/DOCUMENT.XML"),
          "a.docx", Kind::Damaged, ""},
         {"a damaged document", badBody.bytes(), "a.docx", Kind::Damaged, "word/document.xml"},
+        {"a broken prolog", zip::write(badProlog), "a.docx", Kind::Damaged, "word/document.xml"},
         {"a damaged head", badHeader.bytes(), "a.docx", Kind::Damaged, "word/header2.xml"},
         {"damaged styles", badStyles.bytes(), "a.docx", Kind::Damaged, "word/styles.xml"},
     };
