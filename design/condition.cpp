@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kelnor/text/number.h"
 #include "kelnor/text/text.h"
+#include "named_reader.h"
 
 namespace kelnor::design {
 
 namespace {
 
-class Reader {
+class Reader : public NamedReader<Reader, ConditionErrorKind> {
   public:
     explicit Reader(const Cells& cells) : cells_(cells) {
         for (const auto& [column, text] : cells.cells) {
@@ -28,14 +28,15 @@ class Reader {
 
     const std::string& label() const { return label_; }
 
-    // The cell's text; nullopt for an absent column or a blank cell.
-    std::optional<std::string> cell(std::string_view column) const {
+    // The cell's text as typed; empty for an absent column.
+    const std::string& typed(std::string_view column) const {
+        static const std::string kNone;
         for (const auto& [name, text] : cells_.cells) {
             if (name == column) {
-                return isBlank(text) ? std::nullopt : std::optional<std::string>(text);
+                return text;
             }
         }
-        return std::nullopt;
+        return kNone;
     }
 
     [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column, std::string_view text,
@@ -44,32 +45,22 @@ class Reader {
         throw ConditionError(kind, cells_.row, label_, std::string(column), std::string(text),
                              std::string(otherColumn), std::string(otherText));
     }
-
-    std::optional<double> number(std::string_view column) const {
-        const auto text = cell(column);
-        if (!text) {
-            return std::nullopt;
-        }
-        try {
-            return parseNumber(*text);
-        } catch (const NumberError& e) {
-            fail(e.kind() == NumberErrorKind::TooLarge ? ConditionErrorKind::TooLarge
-                                                       : ConditionErrorKind::NotANumber,
-                 column, *text);
-        }
+    // A value that does not read, with its text as typed.
+    [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column) const {
+        fail(kind, column, typed(column));
     }
 
     double required(std::string_view column) const {
         const auto value = number(column);
         if (!value) {
-            fail(ConditionErrorKind::Missing, column, cell(column).value_or(""));
+            fail(ConditionErrorKind::Missing, column, text(column).value_or(""));
         }
         return *value;
     }
 
     double positive(double value, std::string_view column) const {
         if (!(value > 0)) {
-            fail(ConditionErrorKind::NotPositive, column, *cell(column));
+            fail(ConditionErrorKind::NotPositive, column, *text(column));
         }
         return value;
     }
@@ -83,7 +74,7 @@ class Reader {
 
     std::optional<double> notNegative(std::optional<double> value, std::string_view column) const {
         if (value && *value < 0) {
-            fail(ConditionErrorKind::Negative, column, *cell(column));
+            fail(ConditionErrorKind::Negative, column, *text(column));
         }
         return value;
     }
@@ -101,7 +92,7 @@ struct Choice {
 
 template <typename T, std::size_t N>
 T choose(const Reader& r, std::string_view column, const Choice<T> (&choices)[N], T fallback) {
-    const auto text = r.cell(column);
+    const auto text = r.text(column);
     if (!text) {
         return fallback;
     }
@@ -135,9 +126,9 @@ constexpr Choice<Region> kRegions[] = {
 // W typed, or derived from the annual maximum wind: one or the other, never both, and a factor
 // only with the maximum it multiplies.
 void readWind(const Reader& r, Condition& c) {
-    const auto wind = r.cell("wind");
-    const auto windMax = r.cell("wind_max");
-    const auto factor = r.cell("wind_factor");
+    const auto wind = r.text("wind");
+    const auto windMax = r.text("wind_max");
+    const auto factor = r.text("wind_factor");
     if (wind && windMax) {
         r.fail(ConditionErrorKind::BothGiven, "wind", *wind, "wind_max", *windMax);
     }
@@ -161,9 +152,9 @@ void readEarthquake(const Reader& r, Condition& c) {
     constexpr std::string_view kColumns[] = {"surge", "quake_settlement"};
     if (c.operation != Operation::Earthquake) {
         for (const std::string_view column : kColumns) {
-            if (const auto text = r.cell(column)) {
+            if (const auto text = r.text(column)) {
                 r.fail(ConditionErrorKind::NotForOperation, column, *text, "operation",
-                       r.cell("operation").value_or("normal"));
+                       r.text("operation").value_or("normal"));
             }
         }
         return;
@@ -227,18 +218,18 @@ Condition readCondition(const Cells& cells) {
     c.fetchKm = r.positive(r.required("fetch"), "fetch");
     c.angle = r.number("angle").value_or(0.0);
     if (!(std::fabs(c.angle) < 90)) {
-        r.fail(ConditionErrorKind::AngleTooLarge, "angle", *r.cell("angle"));
+        r.fail(ConditionErrorKind::AngleTooLarge, "angle", *r.text("angle"));
     }
     c.slope = r.required("slope");
     if (c.slope < 0) {
-        r.fail(ConditionErrorKind::Negative, "slope", *r.cell("slope"));
+        r.fail(ConditionErrorKind::Negative, "slope", *r.text("slope"));
     }
     c.roughness = r.positive(r.required("roughness"), "roughness");
     c.kw = r.positive(r.number("kw"), "kw");
     c.formula = choose(r, "formula", kFormulas, WaveFormula::Putian);
     const double grade = r.required("grade");
     if (!(grade == 1 || grade == 2 || grade == 3 || grade == 4 || grade == 5)) {
-        r.fail(ConditionErrorKind::UnknownChoice, "grade", *r.cell("grade"));
+        r.fail(ConditionErrorKind::UnknownChoice, "grade", *r.text("grade"));
     }
     c.grade = static_cast<int>(grade);
     c.operation = choose(r, "operation", kOperations, Operation::Normal);
@@ -247,7 +238,7 @@ Condition readCondition(const Cells& cells) {
     c.region = choose(r, "region", kRegions, Region::Mountain);
     c.frequency = r.number("frequency");
     if (c.frequency && !(*c.frequency >= kKpColumns.front() && *c.frequency <= kKpColumns.back())) {
-        r.fail(ConditionErrorKind::OutsideTable, "frequency", *r.cell("frequency"));
+        r.fail(ConditionErrorKind::OutsideTable, "frequency", *r.text("frequency"));
     }
     c.allowance = r.notNegative(r.number("allowance"), "allowance");
     c.extra = r.notNegative(r.number("extra"), "extra").value_or(0.0);

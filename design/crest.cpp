@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "kelnor/design/book.h"
-#include "kelnor/text/number.h"
 #include "kelnor/text/text.h"
+#include "named_reader.h"
 
 namespace kelnor::design {
 
@@ -33,33 +33,21 @@ std::size_t indexOf(std::string_view name) {
     return found ? *found : damFields().size();
 }
 
-class DamReader {
+class DamReader : public NamedReader<DamReader, DamErrorKind> {
   public:
     explicit DamReader(const DamTexts& texts) : texts_(texts) {}
 
-    std::optional<std::string> text(std::string_view name) const {
-        const std::string& t = damText(texts_, name);
-        return isBlank(t) ? std::nullopt : std::optional<std::string>(std::string(trimBlanks(t)));
+    const std::string& typed(std::string_view name) const { return damText(texts_, name); }
+
+    // The text without the blanks around it; none where it is blank.
+    std::optional<std::string> trimmed(std::string_view name) const {
+        const auto t = text(name);
+        return t ? std::optional<std::string>(std::string(trimBlanks(*t))) : std::nullopt;
     }
 
     [[noreturn]] void fail(DamErrorKind kind, std::string_view name,
                            std::string_view other = {}) const {
         throw DamError(kind, std::string(name), damText(texts_, name), std::string(other));
-    }
-
-    double read(std::string_view name, std::string_view text) const {
-        try {
-            return parseNumber(text);
-        } catch (const NumberError& e) {
-            fail(e.kind() == NumberErrorKind::TooLarge ? DamErrorKind::TooLarge
-                                                       : DamErrorKind::NotANumber,
-                 name);
-        }
-    }
-
-    std::optional<double> number(std::string_view name) const {
-        const auto t = text(name);
-        return t ? std::optional<double>(read(name, *t)) : std::nullopt;
     }
 
     std::optional<double> positive(std::string_view name) const {
@@ -219,9 +207,9 @@ Dam readDam(const DamTexts& texts) {
     const DamReader r(texts);
     Dam dam;
     for (const auto& [name, value] : kTitleFields) {
-        dam.title.*value = r.text(name).value_or("");
+        dam.title.*value = r.trimmed(name).value_or("");
     }
-    if (const auto date = r.text("date")) {
+    if (const auto date = r.trimmed("date")) {
         const auto read = bookDate(*date);
         if (!read) {
             r.fail(DamErrorKind::NotADate, "date");
@@ -236,7 +224,7 @@ Dam readDam(const DamTexts& texts) {
     if (dam.wallTop && !dam.wall) {
         r.fail(DamErrorKind::NeedsOther, "wall_top", "wall");
     }
-    if (const auto reserve = r.text("settlement")) {
+    if (const auto reserve = r.trimmed("settlement")) {
         // A share of the dam's height is written with a per-cent sign, ASCII or full-width.
         std::string_view number = *reserve;
         bool percent = false;
