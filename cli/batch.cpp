@@ -178,9 +178,9 @@ class Batch {
                 try {
                     results = calculate(*formula, inputs_);
                     if (!folder_.empty()) {
-                        platform::replaceFile(folder_ + "tavoout-" + std::to_string(rows_) + ".txt",
-                                              formatReport(*formula, inputs_, *results),
-                                              platform::Flush::Later);
+                        platform::replaceFile(
+                            pathFromUtf8(folder_ + "tavoout-" + std::to_string(rows_) + ".txt"),
+                            formatReport(*formula, inputs_, *results), platform::Flush::Later);
                         ++reportsWritten_;
                     }
                 } catch (const Failure& failure) {

@@ -135,15 +135,15 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const desi
     const design::doc::Document document = design::bookDocument(ev, pictured);
     const docx::Properties properties = docx::propertiesOf(document, options.title);
     if (!request.bookTemplate) {
-        platform::replaceFile(*request.book, docx::wordBook(document, properties));
+        platform::replaceFile(pathFromUtf8(*request.book), docx::wordBook(document, properties));
         return 0;
     }
     const std::string& name = *request.bookTemplate;
     docx::TemplatedBook filled;
     try {
-        filled =
-            docx::wordBookInTemplate(platform::readWholeFile(name, docx::kTemplateLimit), name,
-                                     document, properties, docx::templateFields(options.title));
+        filled = docx::wordBookInTemplate(
+            platform::readWholeFile(pathFromUtf8(name), docx::kTemplateLimit), name, document,
+            properties, docx::templateFields(options.title));
     } catch (const docx::TemplateError& e) {
         io.errors << "kelnor-calc: cannot use template " << escapeControls(name) << ": "
                   << describe(e) << '\n';
@@ -158,7 +158,7 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const desi
                   << escapeControls(placeholder)
                   << " is no value this program knows; left as it stands\n";
     }
-    platform::replaceFile(*request.book, filled.bytes);
+    platform::replaceFile(pathFromUtf8(*request.book), filled.bytes);
     return 0;
 }
 
@@ -246,7 +246,7 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
     }
     if (request.settled && !damError) {
         try {
-            platform::replaceFile(*request.settled, settledCsv(ev, settlement, dam));
+            platform::replaceFile(pathFromUtf8(*request.settled), settledCsv(ev, settlement, dam));
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
                       << platform::reasonText(f.reason()) << '\n';
@@ -258,9 +258,9 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
             if (docx::isWordName(*book)) {
                 status = std::max(status, writeWordBook(io, request, ev, options));
             } else if (isPdfName(*book)) {
-                platform::printToPdf(design::calculationBook(ev, options), *book);
+                platform::printToPdf(design::calculationBook(ev, options), pathFromUtf8(*book));
             } else {
-                platform::replaceFile(*book, design::calculationBook(ev, options));
+                platform::replaceFile(pathFromUtf8(*book), design::calculationBook(ev, options));
             }
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "

@@ -11,6 +11,7 @@
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/standard_streams.h"
 #include "kelnor/report.h"
+#include "kelnor/text/text.h"
 #include "options.h"
 
 namespace {
@@ -27,7 +28,7 @@ int runSingle(const cli::Options& options) {
     if (!options.output || *options.output == "-") {
         platform::writeStandardOutput(report);
     } else {
-        platform::replaceFile(*options.output, report);
+        platform::replaceFile(pathFromUtf8(*options.output), report);
     }
     return 0;
 }

@@ -83,7 +83,7 @@ int runOnInput(const std::string& input, const std::function<int(TableIo&)>& run
     }
     std::optional<platform::InputFile> file;
     try {
-        file.emplace(input);
+        file.emplace(pathFromUtf8(input));
     } catch (const std::system_error& e) {
         std::cerr << "kelnor-calc: " << cannotRead(name, e.code()) << '\n';
         return 2;

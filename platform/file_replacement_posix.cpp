@@ -84,11 +84,14 @@ std::string folderOf(const std::string& target) {
 
 }  // namespace
 
-void replaceFile(const std::string& target, std::string_view bytes, Flush flush) {
+void replaceFile(const std::filesystem::path& target, std::string_view bytes, Flush flush) {
     replaceFile(target, bytes, flush, systemFileOps());
 }
 
-void replaceFile(const std::string& target, std::string_view bytes, Flush flush, FileOps& ops) {
+void replaceFile(const std::filesystem::path& path, std::string_view bytes, Flush flush,
+                 FileOps& ops) {
+    // The system's own bytes of the name, which the messages show as they are.
+    const std::string& target = path.native();
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);

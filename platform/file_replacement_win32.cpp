@@ -7,6 +7,7 @@
 
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/text_encoding.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor::platform {
 
@@ -52,7 +53,9 @@ DWORD writeAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-void replaceFile(const std::string& target, std::string_view bytes, Flush flush) {
+void replaceFile(const std::filesystem::path& path, std::string_view bytes, Flush flush) {
+    // Split and named in UTF-8, as the messages show it, and opened in UTF-16.
+    const std::string target = utf8Path(path);
     std::size_t cut = target.find_last_of("\\/");
     // "C:report.txt" lies in the current folder of drive C.
     if (cut == std::string::npos && target.size() >= 2 && target[1] == ':') {

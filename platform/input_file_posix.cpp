@@ -25,7 +25,8 @@ std::size_t readFrom(int fd, char* buffer, std::size_t size) {
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+InputFile::InputFile(const std::filesystem::path& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     if (fd_ < 0) {
         throw std::system_error(errno, std::generic_category());
     }

@@ -25,8 +25,8 @@ std::size_t readFrom(int fd, char* buffer, std::size_t size) {
 
 // The name is opened as UTF-16, so a Chinese file name opens under any code page. A folder is
 // named as one, as on Linux, rather than with the C runtime's "Permission denied".
-InputFile::InputFile(const std::string& path) {
-    const std::wstring wide = widen(path);
+InputFile::InputFile(const std::filesystem::path& path) {
+    const std::wstring& wide = path.native();
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         throw std::system_error(EISDIR, std::generic_category());

@@ -95,17 +95,17 @@ std::string fileUrl(std::string_view absolutePath) {
     return url;
 }
 
-void printToPdf(std::string_view html, const std::string& target, std::stop_token stop) {
+void printToPdf(std::string_view html, const fs::path& target, std::stop_token stop) {
     // Looked for first: without a browser nothing is made, not even the temporary folder.
     const std::optional<std::string> browser = findBrowser();
     if (!browser) {
         throw PrintFailure(PrintFailureKind::NoBrowser, "");
     }
     const ScratchFolder scratch;
-    const std::string page = utf8Path(scratch / "book.html");
-    const std::string pdf = utf8Path(scratch / "book.pdf");
+    const fs::path page = scratch / "book.html";
+    const fs::path pdf = scratch / "book.pdf";
     replaceFile(page, html, Flush::Later);
-    runHeadlessPrint(*browser, fileUrl(utf8Path(fs::absolute(pathFromUtf8(page)))), pdf,
+    runHeadlessPrint(*browser, fileUrl(utf8Path(fs::absolute(page))), utf8Path(pdf),
                      utf8Path(scratch / "profile"), kPrintTimeout, stop);
     std::string bytes;
     try {

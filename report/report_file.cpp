@@ -2,6 +2,7 @@
 
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/report.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor {
 
@@ -14,7 +15,8 @@ std::string reportPath(const std::string& directory) {
 }
 
 void writeReportFile(const std::string& directory, std::string_view bytes) {
-    platform::replaceFile(reportPath(directory), bytes, platform::Flush::Now);
+    // The form holds its folder as the text it shows; it becomes a path here, where it is named.
+    platform::replaceFile(pathFromUtf8(reportPath(directory)), bytes, platform::Flush::Now);
 }
 
 }  // namespace kelnor

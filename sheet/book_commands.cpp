@@ -68,7 +68,7 @@ void DesignPresenter::writeBook(FileKind kind) {
             return true;
         }
         try {
-            platform::replaceFile(utf8Path(*book), bytes);
+            platform::replaceFile(*book, bytes);
         } catch (const platform::WriteFailure& f) {
             view_.tell(messages::cannotWriteBook(escapeControls(f.path()), reasonOf(f.reason())));
             return false;
@@ -91,7 +91,7 @@ std::optional<docx::TemplatedBook> DesignPresenter::wordBook() {
     const fs::path& file = *bookTemplate_;
     const std::string shown = shownPath(file);
     try {
-        const std::string bytes = platform::readWholeFile(utf8Path(file), docx::kTemplateLimit);
+        const std::string bytes = platform::readWholeFile(file, docx::kTemplateLimit);
         return docx::wordBookInTemplate(bytes, utf8Path(file.filename()), document, properties,
                                         docx::templateFields(options.title));
     } catch (const docx::TemplateError& e) {
@@ -128,7 +128,7 @@ void DesignPresenter::chooseBookTemplate() {
         try {
             const design::doc::Document document =
                 design::bookDocument(*evaluation_.computed, bookOptionsNow());
-            docx::wordBookInTemplate(platform::readWholeFile(utf8Path(*file), docx::kTemplateLimit),
+            docx::wordBookInTemplate(platform::readWholeFile(*file, docx::kTemplateLimit),
                                      utf8Path(file->filename()), document, {}, {});
         } catch (const docx::TemplateError& e) {
             view_.tell(messages::cannotUseTemplate(shown, e, false));

@@ -57,7 +57,7 @@ void saveBookInfo(const BookInfo& info, const std::filesystem::path& folder) {
         csv::appendCsvCell(out, info.*bookInfoFields()[i].value);
     }
     out += "\r\n";
-    platform::replaceFile(utf8Path(bookInfoPath(folder)), out, platform::Flush::Now);
+    platform::replaceFile(bookInfoPath(folder), out, platform::Flush::Now);
 }
 
 BookInfo loadBookInfo(const std::filesystem::path& folder) {
@@ -67,7 +67,7 @@ BookInfo loadBookInfo(const std::filesystem::path& folder) {
     if (!std::filesystem::exists(file, error)) {
         return info;
     }
-    const std::string bytes = platform::readWholeFile(utf8Path(file));
+    const std::string bytes = platform::readWholeFile(file);
     csv::TableReader table(csv::sourceOf(bytes), kColumns);
     csv::TableRow row;
     if (table.next(row)) {
@@ -89,7 +89,7 @@ void saveBookTemplate(const std::optional<std::filesystem::path>& file,
         }
         return;
     }
-    platform::replaceFile(utf8Path(kept), utf8Path(*file) + "\n", platform::Flush::Now);
+    platform::replaceFile(kept, utf8Path(*file) + "\n", platform::Flush::Now);
 }
 
 std::optional<std::filesystem::path> loadBookTemplate(const std::filesystem::path& folder) {
@@ -98,7 +98,7 @@ std::optional<std::filesystem::path> loadBookTemplate(const std::filesystem::pat
     if (!std::filesystem::exists(kept, error)) {
         return std::nullopt;
     }
-    std::string line = platform::readWholeFile(utf8Path(kept), 64 * 1024);
+    std::string line = platform::readWholeFile(kept, 64 * 1024);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();
     }

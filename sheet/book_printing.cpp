@@ -20,17 +20,16 @@ BookPrinting::~BookPrinting() {
 void BookPrinting::start(std::string html, std::filesystem::path target) {
     target_ = std::move(target);
     failure_ = nullptr;
-    thread_ = std::jthread(
-        [this, html = std::move(html), file = utf8Path(target_)](std::stop_token stop) {
-            try {
-                platform::printToPdf(html, file, stop);
-            } catch (...) {
-                failure_ = std::current_exception();
-            }
-            if (!quiet_ && ended_) {
-                ended_();
-            }
-        });
+    thread_ = std::jthread([this, html = std::move(html), file = target_](std::stop_token stop) {
+        try {
+            platform::printToPdf(html, file, stop);
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+        if (!quiet_ && ended_) {
+            ended_();
+        }
+    });
 }
 
 void BookPrinting::cancel() {

@@ -367,7 +367,7 @@ bool DesignPresenter::load(const fs::path& file) {
     const std::string shown = shownPath(file);
     OpenedSheet opened;
     try {
-        opened = openSheet(utf8Path(file));
+        opened = openSheet(file);
     } catch (const std::system_error& e) {
         view_.tell(messages::cannotOpen(shown, reasonOf(e.code())));
         return false;
@@ -423,7 +423,7 @@ bool DesignPresenter::saveAs() {
 
 bool DesignPresenter::saveTo(const fs::path& file) {
     try {
-        saveSheet(utf8Path(file), sheet_.rows(), sheet_.dam());
+        saveSheet(file, sheet_.rows(), sheet_.dam());
     } catch (const platform::WriteFailure& f) {
         view_.tell(messages::cannotSave(escapeControls(f.path()), reasonOf(f.reason())));
         return false;

@@ -59,7 +59,7 @@ OpenedSheet readSheet(csv::CsvReader::Source source) {
     return out;
 }
 
-OpenedSheet openSheet(const std::string& path) {
+OpenedSheet openSheet(const std::filesystem::path& path) {
     platform::InputFile file(path);
     return readSheet(file.source());
 }
@@ -107,7 +107,7 @@ std::string sheetCsv(const Rows& rows, const design::DamTexts& dam) {
     return out;
 }
 
-void saveSheet(const std::string& path, const Rows& rows, const design::DamTexts& dam) {
+void saveSheet(const std::filesystem::path& path, const Rows& rows, const design::DamTexts& dam) {
     platform::replaceFile(path, sheetCsv(rows, dam), platform::Flush::Now);
 }
 
@@ -150,12 +150,12 @@ void autosave(Sheet& sheet, const std::filesystem::path& folder,
     // The owner's name first: an autosave is never read with the name of another sheet's file.
     const std::filesystem::path ownerFile = folder / kAutosaveOwnerName;
     if (owner) {
-        platform::replaceFile(utf8Path(ownerFile), utf8Path(*owner), platform::Flush::Later);
+        platform::replaceFile(ownerFile, utf8Path(*owner), platform::Flush::Later);
     } else {
         std::error_code error;
         std::filesystem::remove(ownerFile, error);
     }
-    saveSheet(utf8Path(autosavePath(folder)), sheet.rows(), sheet.dam());
+    saveSheet(autosavePath(folder), sheet.rows(), sheet.dam());
     sheet.markAutosaved();
 }
 
@@ -167,7 +167,7 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder) {
     }
     Autosaved restored;
     try {
-        OpenedSheet opened = openSheet(utf8Path(file));
+        OpenedSheet opened = openSheet(file);
         restored.content = Content{std::move(opened.rows), std::move(opened.dam)};
     } catch (const csv::TableError& e) {
         if (e.kind() != csv::TableErrorKind::NoRows) {
@@ -178,7 +178,7 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder) {
     // Where the name of its file cannot be read, the sheet is restored untitled: saving it
     // then asks where.
     try {
-        const std::string owner = platform::readWholeFile(utf8Path(folder / kAutosaveOwnerName));
+        const std::string owner = platform::readWholeFile(folder / kAutosaveOwnerName);
         if (!owner.empty() && owner.find('\0') == std::string::npos) {
             restored.owner = pathFromUtf8(owner);
         }

@@ -210,7 +210,7 @@ TEST_F(Windows, PrintingToPdfFailsByKindAndLeavesTheFile) {
           Case{reg, platform::PrintFailureKind::Failed}}) {
         _wputenv_s(L"KELNOR_BROWSER", c.browser.c_str());
         try {
-            platform::printToPdf("<p>页</p>", narrow(target.wstring()));
+            platform::printToPdf("<p>页</p>", target);
             ADD_FAILURE() << "printed with " << narrow(c.browser);
         } catch (const platform::PrintFailure& f) {
             EXPECT_EQ(f.kind(), c.kind) << narrow(c.browser);

@@ -29,7 +29,7 @@ class BookPrintingTest : public testing_support::TemporaryFolderTest {
     void SetUp() override {
         TemporaryFolderTest::SetUp();
         conditions = dir / "dam.csv";
-        saveSheet(utf8Path(conditions), firstStartRows());
+        saveSheet(conditions, firstStartRows());
         pdf = bookPathFor(conditions, FileKind::PrintedBook);
         helperPid = dir / "helper.pid";
         presenter = std::make_unique<DesignPresenter>(view, dir / "data");

@@ -54,7 +54,7 @@ class DesignPresenterTest : public testing_support::TemporaryFolderTest {
         const fs::path path = dir / u8path(name);
         Rows rows = firstStartRows();
         rows.resize(2);
-        saveSheet(utf8Path(path), rows);
+        saveSheet(path, rows);
         return path;
     }
 

@@ -48,8 +48,8 @@ TEST_F(SheetFileTest, SavedConditionsReadBackTheSame) {
     rows[2][col("kw")] = " 1.05 ";                // blanks kept as typed
     rows.insert(rows.begin() + 1, emptyRow());    // an empty condition is left out
     const std::string path = file("工况.csv");
-    saveSheet(path, rows);
-    const OpenedSheet opened = openSheet(path);
+    saveSheet(pathFromUtf8(path), rows);
+    const OpenedSheet opened = openSheet(pathFromUtf8(path));
     EXPECT_EQ(opened.encoding, csv::Encoding::Utf8);
     EXPECT_TRUE(opened.issues.empty());
     rows.erase(rows.begin() + 1);
@@ -65,7 +65,7 @@ TEST_F(SheetFileTest, ExcelsGbkFileOpensInChinese) {
         "30,\xD5\xFD\xB3\xA3\xD0\xEE\xCB\xAE\xCE\xBB,21,3,3,0.8,2\r\n"       // 正常蓄水位
         "31.5,\xC9\xE8\xBC\xC6\xBA\xE9\xCB\xAE\xCE\xBB,21,3.2,3,0.8,2\r\n";  // 设计洪水位
     std::ofstream(dir / "gbk.csv", std::ios::binary) << gbk;
-    const OpenedSheet opened = openSheet(file("gbk.csv"));
+    const OpenedSheet opened = openSheet(pathFromUtf8(file("gbk.csv")));
     EXPECT_EQ(opened.encoding, csv::Encoding::Gbk);
     ASSERT_EQ(opened.rows.size(), 2u);
     EXPECT_EQ(opened.rows[0][col("case")], "正常蓄水位");
@@ -131,7 +131,7 @@ TEST_F(SavedSheetInCalc, KelnorCalcComputesTheSavedConditions) {
     // The file as the window saves it, byte-order mark and every column, is what
     // `kelnor-calc --conditions` reads: the design flood governs with the crest the README gives.
     const std::string path = utf8Path(dir / std::filesystem::path(u8"工况.csv"));
-    saveSheet(path, firstStartRows());
+    saveSheet(pathFromUtf8(path), firstStartRows());
     const testing_support::Outcome o = run({"--conditions", path});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
@@ -166,8 +166,8 @@ TEST_F(SheetFileTest, TheDamsValuesHeadTheFileAsExcelWritesThemAndReadBack) {
               "\xEF\xBB\xBFproject,\"某水库, \"\"一期\"\"\"" + pad + "\r\nwall,1.2" + pad +
                   "\r\nsettlement,0.3%" + pad + "\r\n" + std::string(20, ',') + "\r\n");
     const std::string path = file("dam.csv");
-    saveSheet(path, firstStartRows(), dam);
-    const OpenedSheet opened = openSheet(path);
+    saveSheet(pathFromUtf8(path), firstStartRows(), dam);
+    const OpenedSheet opened = openSheet(pathFromUtf8(path));
     EXPECT_EQ(opened.dam, dam);
     EXPECT_TRUE(opened.hasTitleBlock);
     EXPECT_EQ(opened.rows.size(), 3u);
@@ -189,7 +189,7 @@ TEST_F(SheetFileTest, ABlockRowNamingNoValueOfTheDamFailsTheOpen) {
 
 TEST_F(SavedSheetInCalc, KelnorCalcSettlesTheCrestOfTheBlockTheWindowWrote) {
     const std::string path = utf8Path(dir / std::filesystem::path(u8"坝.csv"));
-    saveSheet(path, firstStartRows(), damOf({{"wall", "1.2"}, {"crest", "102.5"}}));
+    saveSheet(pathFromUtf8(path), firstStartRows(), damOf({{"wall", "1.2"}, {"crest", "102.5"}}));
     const std::string settled = utf8Path(dir / "settled.csv");
     const testing_support::Outcome o = run({"--conditions", path, "--settled", settled});
     // The adopted crest typed is below the wall top less the wall, 104.3 - 1.2 = 103.1.

@@ -143,7 +143,8 @@ class DesignWindowTest : public QObject {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        kelnor::sheet::saveSheet(conditionsPath().toStdString(), kelnor::sheet::firstStartRows());
+        kelnor::sheet::saveSheet(fs::path(conditionsPath().toStdString()),
+                                 kelnor::sheet::firstStartRows());
         recorded.clear();
         dialogs.clear();
         window = std::make_unique<DesignWindow>(dataFolder(), dir->path(), recorded.desktop());
@@ -353,7 +354,7 @@ class DesignWindowTest : public QObject {
         const QString other = dir->filePath(QStringLiteral("其他.csv"));
         kelnor::sheet::Rows rows = kelnor::sheet::firstStartRows();
         rows.resize(2);
-        kelnor::sheet::saveSheet(other.toStdString(), rows);
+        kelnor::sheet::saveSheet(fs::path(other.toStdString()), rows);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(other)});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,

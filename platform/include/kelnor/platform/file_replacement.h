@@ -4,6 +4,7 @@
 // what was written to the disk.
 
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -37,13 +38,17 @@ enum class Flush {
     Later,
 };
 
-// Replaces the file at `path` (UTF-8) with `bytes`. The bytes go to a new file beside it that
+// Replaces the file at `path` with `bytes`. The bytes go to a new file beside it that
 // is renamed over the old one only once complete, so a failed create, write or close leaves
 // the previous file exactly as it was and no stray file behind. An existing file that may not
 // be written (read-only, or another user's without write permission) is kept and the call
 // fails: replacing it by rename would get round its protection. Raises WriteFailure naming the
 // file and the system's reason.
-void replaceFile(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
+void replaceFile(const std::filesystem::path& path, std::string_view bytes,
+                 Flush flush = Flush::Now);
+// A path held as text must become a path where it is named (pathFromUtf8), not here.
+void replaceFile(const std::string& path, std::string_view bytes,
+                 Flush flush = Flush::Now) = delete;
 
 // Flushes to disk every file written in the file system of `folder` and then the folder
 // itself. Raises WriteFailure naming the folder when the system reports a lost write.

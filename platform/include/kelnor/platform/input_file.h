@@ -1,9 +1,11 @@
 #pragma once
 
-// Reading a file named in UTF-8, in blocks, whatever the system's code page.
+// Reading a file by its path, in blocks, whatever the system's code page: the path is converted
+// to the system's form here and nowhere before.
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -16,9 +18,11 @@ using ByteSource = std::function<std::size_t(char* buffer, std::size_t size)>;
 // A file open for reading, closed with the object.
 class InputFile {
   public:
-    // Opens the file named in UTF-8; raises std::system_error with the system's reason ("No
-    // such file or directory", "Is a directory", ...).
-    explicit InputFile(const std::string& path);
+    // Opens the file at `path`; raises std::system_error with the system's reason ("No such
+    // file or directory", "Is a directory", ...).
+    explicit InputFile(const std::filesystem::path& path);
+    // A path held as text must become a path where it is named (pathFromUtf8), not here.
+    explicit InputFile(const std::string& path) = delete;
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -38,8 +42,9 @@ class InputFile {
 // The program's standard input as a byte source.
 ByteSource standardInput();
 
-// The whole file named in UTF-8; raises std::system_error, with std::errc::file_too_large for
-// a file of more than `limit` bytes, which is never held whole.
-std::string readWholeFile(const std::string& path, std::size_t limit = SIZE_MAX);
+// The whole file at `path`; raises std::system_error, with std::errc::file_too_large for a
+// file of more than `limit` bytes, which is never held whole.
+std::string readWholeFile(const std::filesystem::path& path, std::size_t limit = SIZE_MAX);
+std::string readWholeFile(const std::string& path, std::size_t limit = SIZE_MAX) = delete;
 
 }  // namespace kelnor::platform

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -72,14 +73,17 @@ void runHeadlessPrint(const std::string& browser, const std::string& url, const 
                       const std::string& profileFolder, std::chrono::seconds timeout,
                       std::stop_token stop = {});
 
-// Prints the page `html` to PDF and puts the PDF at `target` (UTF-8) whole: the page and the
+// Prints the page `html` to PDF and puts the PDF at `target` whole: the page and the
 // browser's profile go to a folder of their own in the system's temporary folder, removed
 // afterwards whatever happens, and the PDF replaces `target` only once complete, as
 // replaceFile does, so a failure at any point leaves `target` as it was. Raises PrintFailure,
 // or WriteFailure (kelnor/platform/file_replacement.h) when the temporary folder or `target`
 // cannot be written. A `stop` requested while the browser runs stops it and raises
 // PrintFailure (Cancelled), `target` untouched.
-void printToPdf(std::string_view html, const std::string& target, std::stop_token stop = {});
+void printToPdf(std::string_view html, const std::filesystem::path& target,
+                std::stop_token stop = {});
+void printToPdf(std::string_view html, const std::string& target,
+                std::stop_token stop = {}) = delete;
 
 // The file URL of an absolute path in UTF-8 ("/tmp/a b.html", "C:\a\b.html"): separators as
 // "/", every byte but letters, digits and "-._~/:" percent-encoded.

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,7 @@ class FileOps {
 FileOps& systemFileOps();
 
 // replaceFile through `ops`.
-void replaceFile(const std::string& path, std::string_view bytes, Flush flush, FileOps& ops);
+void replaceFile(const std::filesystem::path& path, std::string_view bytes, Flush flush,
+                 FileOps& ops);
 
 }  // namespace kelnor::platform

@@ -170,7 +170,6 @@ class DesignView {
     virtual void closeWindow() = 0;
 };
 
-
 // The book written for the conditions file `conditions`: beside it, its name without ".csv"
 // (in any case) followed by kBookSuffix and the extension of `kind` (Book or PrintedBook).
 std::filesystem::path bookPathFor(const std::filesystem::path& conditions,

@@ -39,9 +39,11 @@ struct OpenedSheet {
 // names no value of the dam, or one named twice).
 OpenedSheet readSheet(csv::CsvReader::Source source);
 
-// Opens the file named in UTF-8. Raises std::system_error when it cannot be opened, and
+// Opens the file at `path`. Raises std::system_error when it cannot be opened, and
 // csv::TableError as readSheet.
-OpenedSheet openSheet(const std::string& path);
+OpenedSheet openSheet(const std::filesystem::path& path);
+// A path held as text must become a path where it is named (pathFromUtf8), not here.
+OpenedSheet openSheet(const std::string& path) = delete;
 
 // The conditions as CSV: the UTF-8 byte-order mark; each value of the dam that is given as a
 // row `name,value` padded with empty cells to the header's width and an empty row after them,
@@ -50,10 +52,12 @@ OpenedSheet openSheet(const std::string& path);
 // with the header, as the files of earlier versions.
 std::string sheetCsv(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
 
-// Replaces the file named in UTF-8 with sheetCsv(rows, dam), flushed to the disk before it
-// replaces the old one. Raises platform::WriteFailure naming the file and the system's reason.
-void saveSheet(const std::string& path, const Rows& rows,
+// Replaces the file at `path` with sheetCsv(rows, dam), flushed to the disk before it replaces
+// the old one. Raises platform::WriteFailure naming the file and the system's reason.
+void saveSheet(const std::filesystem::path& path, const Rows& rows,
                const design::DamTexts& dam = design::emptyDamTexts());
+void saveSheet(const std::string& path, const Rows& rows,
+               const design::DamTexts& dam = design::emptyDamTexts()) = delete;
 
 // The conditions of a first start: the normal storage, design flood and check flood levels of
 // one grade-2 dam.
