@@ -517,30 +517,19 @@ void appendXmlText(std::string& out, std::string_view text) {
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            switch (c) {
-                case '&':
-                    out += "&amp;";
-                    break;
-                case '<':
-                    out += "&lt;";
-                    break;
-                case '>':
-                    out += "&gt;";
-                    break;
-                case '"':
-                    out += "&quot;";
-                    break;
-                case '\t':
-                case '\n':
-                case '\r':
-                    out += ' ';
-                    break;
-                default:
-                    if (c < 0x20 || c == 0x7F) {
-                        out += kReplacement;
-                    } else {
-                        out += static_cast<char>(c);
-                    }
+            const std::string_view reference = c == '&'   ? "&amp;"
+                                               : c == '<' ? "&lt;"
+                                               : c == '>' ? "&gt;"
+                                               : c == '"' ? "&quot;"
+                                                          : "";
+            if (!reference.empty()) {
+                out += reference;
+            } else if (c == '\t' || c == '\n' || c == '\r') {
+                out += ' ';
+            } else if (c < 0x20 || c == 0x7F) {
+                out += kReplacement;
+            } else {
+                out += static_cast<char>(c);
             }
             ++i;
             continue;

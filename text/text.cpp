@@ -174,4 +174,18 @@ std::filesystem::path pathFromUtf8(std::string_view text) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    // The lead byte's marker and how many continuation bytes follow it.
+    const int follow = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[follow] | (c >> (6 * follow)));
+    for (int k = follow - 1; k >= 0; --k) {
+        out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    }
+}
+
 }  // namespace kelnor

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "kelnor/platform/text_encoding.h"
+#include "kelnor/text/text.h"
 
 namespace kelnor {
 namespace {
@@ -18,21 +19,7 @@ using platform::toCp936;
 
 std::string utf8Of(char32_t c) {
     std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (c >> 18));
-        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    appendUtf8(s, c);
     return s;
 }
 

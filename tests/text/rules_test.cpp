@@ -57,6 +57,22 @@ TEST(TextRules, AUtf8SequenceIsMeasuredOnlyWhereOneStarts) {
     }
 }
 
+TEST(TextRules, ACodePointIsWrittenAsItsUtf8Bytes) {
+    struct Case {
+        char32_t c;
+        std::string bytes;
+    };
+    const Case cases[] = {{U'a', "a"},          {U'\u00E9', "\xC3\xA9"},
+                          {U'\u5DE5', "工"},    {U'\uFFFD', "\xEF\xBF\xBD"},
+                          {U'\U0001D6FD', "𝛽"}, {U'\U0010FFFF', "\xF4\x8F\xBF\xBF"}};
+    for (const Case& c : cases) {
+        std::string out = "x";
+        appendUtf8(out, c.c);
+        EXPECT_EQ(out, "x" + c.bytes) << std::hex << static_cast<unsigned>(c.c);
+        EXPECT_EQ(utf8SequenceLength(c.bytes), c.bytes.size());
+    }
+}
+
 TEST(TextRules, MessagesQuoteAndFillInTheirValues) {
     EXPECT_EQ(inQuotes("abc"), "\"abc\"");
     EXPECT_EQ(fillIn("wind {v} m/s is not below {l} m/s; {missing}", {{"v", "40"}, {"l", "30"}}),

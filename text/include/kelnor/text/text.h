@@ -34,6 +34,9 @@ bool isUtf8(std::string_view bytes);
 // starts there.
 std::size_t utf8SequenceLength(std::string_view bytes);
 
+// The UTF-8 bytes of the code point `c` (at most U+10FFFF), appended to `out`.
+void appendUtf8(std::string& out, char32_t c);
+
 // The text as a one-line message may show it: control characters (line breaks, tabs, escape,
 // the C1 controls and the Unicode line and paragraph separators) written as escapes, "\n",
 // "\r", "\t", "\x1b", "\u2028", so a typed text can never start a line of its own. A byte that
