@@ -122,14 +122,13 @@ void DesignPresenter::chooseBookTemplate() {
             return false;
         }
         file = absolutePath(*file);
-        // Tried now with the book as it stands, so a file that cannot be a template is told
-        // of when it is chosen, not when the book is next written.
+        // Tried now, so a file that cannot be a template is told of when it is chosen, not
+        // when the book is next written: what refuses a template is in the template alone, so
+        // an empty book tries it as well as the sheet's would.
         const std::string shown = shownPath(*file);
         try {
-            const design::doc::Document document =
-                design::bookDocument(*evaluation_.computed, bookOptionsNow());
             docx::wordBookInTemplate(platform::readWholeFile(*file, docx::kTemplateLimit),
-                                     utf8Path(file->filename()), document, {}, {});
+                                     utf8Path(file->filename()), design::doc::Document{}, {}, {});
         } catch (const docx::TemplateError& e) {
             view_.tell(messages::cannotUseTemplate(shown, e, false));
             return false;
