@@ -9,6 +9,7 @@
 #include "kelnor/csv/table.h"
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/check.h"
 #include "kelnor/design/method.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
@@ -65,34 +66,29 @@ void overrideTitle(design::DamTexts& texts, const TitleBlock& given) {
     design::putTitle(texts, title);
 }
 
+// A row of the settled crest or of a check. Every value is given to the micrometre, the
+// tolerance its comparisons allow, so a value printed equal to its bound meets it.
 void appendSettledRow(std::string& out, std::string_view item, std::optional<double> value,
                       std::optional<double> required, std::optional<bool> met,
                       const std::string& rule) {
     out += item;
     out += ',';
     if (value) {
-        appendShortest(out, *value);
+        appendShortest(out, design::toMicrometre(*value));
     }
     out += ',';
     if (required) {
-        appendShortest(out, *required);
+        appendShortest(out, design::toMicrometre(*required));
     }
     out += met ? (*met ? ",1," : ",0,") : ",,";
     appendCsvCell(out, rule);
     out += '\n';
 }
 
-// The settled crest as rows item,value,required,met,rule: the highest level + y, the wall
-// top, each bound on the crest, the crest, the reserve, the crest as built and the wall's
-// height; where it cannot be settled, one row saying why.
-std::string settledCsv(const design::Evaluation& ev, const design::Settlement& s,
-                       const design::Dam& dam) {
-    std::string out = "item,value,required,met,rule\n";
-    if (!s.settled) {
-        appendSettledRow(out, "status", std::nullopt, std::nullopt, false, describe(s.why));
-        return out;
-    }
-    const design::Settled& d = *s.settled;
+// The settled crest as rows: the highest level + y, the wall top, each bound on the crest, the
+// crest, and in a design the reserve and the crest as built, and the wall's height.
+void appendSettled(std::string& out, const design::Evaluation& ev, const design::Settled& d,
+                   const design::Dam& dam) {
     const auto name = [&](std::optional<std::size_t> i) {
         return i ? ev.results[*i].condition.label : std::string();
     };
@@ -111,15 +107,78 @@ std::string settledCsv(const design::Evaluation& ev, const design::Settlement& s
     }
     appendSettledRow(out, "crest", d.crest.value, d.crest.required, d.crest.met,
                      describe(d.bounds[d.leading].rule, dam));
-    appendSettledRow(
-        out, "reserve", d.reserve, std::nullopt, std::nullopt,
-        dam.reserve && dam.reserve->percent ? "share of the dam's height" : "settlement reserved");
-    appendSettledRow(out, "as_built", d.asBuilt, std::nullopt, std::nullopt,
-                     "adopted crest + reserve");
+    if (!dam.isCheck()) {
+        appendSettledRow(out, "reserve", d.reserve, std::nullopt, std::nullopt,
+                         dam.reserve && dam.reserve->percent ? "share of the dam's height"
+                                                             : "settlement reserved");
+        appendSettledRow(out, "as_built", d.asBuilt, std::nullopt, std::nullopt,
+                         "adopted crest + reserve");
+    }
     if (d.wallHeight) {
         appendSettledRow(out, "wall_height", *d.wallHeight, std::nullopt, !d.wallHeightUnusual,
                          "adopted wall top - adopted crest, usually 1-1.2 m");
     }
+}
+
+// A check of what stands as rows: the existing levels, each condition's and each rule's
+// existing level against its requirement with the margin, the verdict and the raise needed.
+void appendCheck(std::string& out, const design::Evaluation& ev, const design::DamCheck& c,
+                 const design::Dam& dam) {
+    const std::string wall = settledNumber(dam.wall.value_or(0));
+    if (c.wallTop) {
+        appendSettledRow(out, "existing_wall_top", c.wallTop, std::nullopt, std::nullopt,
+                         c.wallTopFrom == design::Surveyed::Typed
+                             ? "surveyed"
+                             : "existing crest + the wall's " + wall + " m");
+    }
+    appendSettledRow(out, "existing_crest", c.crest, std::nullopt, std::nullopt,
+                     c.crestFrom == design::Surveyed::Typed
+                         ? "surveyed"
+                         : "existing wall top less the wall's " + wall + " m");
+    const auto rows = [&](const design::Margin& m, const std::string& rule) {
+        appendSettledRow(out, "existing", m.existing, m.required, m.met, rule);
+        appendSettledRow(out, "margin", m.margin, std::nullopt, m.met, rule);
+    };
+    for (const design::ConditionCheck& k : c.conditions) {
+        rows(k.margin, "level + y (" + ev.results[k.result].condition.label + ")");
+    }
+    for (const design::RuleCheck& r : c.rules) {
+        rows(r.margin, describe(r.bound.rule, dam) + " (" +
+                           ev.results[*r.bound.condition].condition.label + ")");
+    }
+    const std::string& governing = ev.results[c.conditions[c.governing].result].condition.label;
+    appendSettledRow(out, "check", std::nullopt, std::nullopt, c.met(),
+                     std::string(c.met() ? "met" : "not met") + ", governed by " + governing);
+    if (c.wallTop) {
+        appendSettledRow(out, "raise", c.wallRaise, std::nullopt, std::nullopt, "wall top");
+    }
+    appendSettledRow(out, "raise", c.crestRaise, std::nullopt, std::nullopt, "crest");
+    appendSettledRow(out, "crest_without_wall", c.crestWithoutWall, std::nullopt, std::nullopt,
+                     "highest still-water level + y, rounded up");
+}
+
+// The settled crest, or the check of what stands with the typed values as the proposed raise,
+// as rows item,value,required,met,rule; where neither can be made, one row saying why.
+std::string settledCsv(const design::Evaluation& ev, const std::optional<design::DamError>& error,
+                       const design::Dam& dam) {
+    std::string out = "item,value,required,met,rule\n";
+    if (error) {
+        appendSettledRow(out, "status", std::nullopt, std::nullopt, false,
+                         "not settled: " + describe(*error));
+        return out;
+    }
+    const design::Settlement s = design::settleCrest(ev, dam);
+    if (!s.settled) {
+        appendSettledRow(out, "status", std::nullopt, std::nullopt, false, describe(s.why));
+        return out;
+    }
+    if (dam.isCheck()) {
+        appendCheck(out, ev, *design::checkDam(ev, dam).check, dam);
+        if (!dam.crest && !dam.wallTop) {
+            return out;
+        }
+    }
+    appendSettled(out, ev, *s.settled, dam);
     return out;
 }
 
@@ -160,6 +219,17 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const desi
     }
     platform::replaceFile(pathFromUtf8(*request.book), filled.bytes);
     return 0;
+}
+
+// What stands, where it does not meet the code, in one line on standard error. Returns the
+// exit status it calls for.
+int reportCheck(ConditionsIo& io, const design::Evaluation& ev, const design::Dam& dam) {
+    const design::CheckOutcome outcome = design::checkDam(ev, dam);
+    if (!outcome.check || outcome.check->met()) {
+        return 0;
+    }
+    io.errors << "kelnor-calc: " << checkShortfall(ev, *outcome.check) << '\n';
+    return 1;
 }
 
 }  // namespace
@@ -234,19 +304,26 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         io.errors << "kelnor-calc: " << escapeControls(describe(*damError)) << '\n';
         status = 1;
     }
-    design::Settlement settlement;
     if (!damError) {
-        settlement = design::settleCrest(ev, dam);
-        if (settlement.settled && !settlement.settled->met()) {
+        if (dam.isCheck()) {
+            status = std::max(status, reportCheck(io, ev, dam));
+        }
+        // In a check, the adopted values typed are the proposed raise and checked as in a
+        // design; without them only what stands is spoken of.
+        const design::Settlement settlement = design::settleCrest(ev, dam);
+        if (settlement.settled && (!dam.isCheck() || dam.crest || dam.wallTop) &&
+            !settlement.settled->met()) {
             for (const std::string& m : shortfalls(*settlement.settled)) {
                 io.errors << "kelnor-calc: " << m << '\n';
             }
             status = 1;
         }
     }
-    if (request.settled && !damError) {
+    if (request.settled) {
+        // Written whatever befell the dam's values, so no file of an earlier run stays behind
+        // still showing a crest.
         try {
-            platform::replaceFile(pathFromUtf8(*request.settled), settledCsv(ev, settlement, dam));
+            platform::replaceFile(pathFromUtf8(*request.settled), settledCsv(ev, damError, dam));
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
                       << platform::reasonText(f.reason()) << '\n';

@@ -139,7 +139,8 @@ std::string describe(const design::DamError& e) {
         {NotPositive, "the dam's value {name} {q} must be above 0"},
         {Negative, "the dam's value {name} {q} must not be below 0"},
         {NeedsOther, "the dam's value {name} {q} needs {other}"},
-        {NotADate, "the dam's value {name} {q} is not a date written YYYY-MM-DD"}};
+        {NotADate, "the dam's value {name} {q} is not a date written YYYY-MM-DD"},
+        {AboveOther, "the dam's value {name} {q} is above {other}"}};
     std::string names;
     for (const auto& f : design::damFields()) {
         names += names.empty() ? "" : ", ";
@@ -158,6 +159,8 @@ std::string describe(design::CrestRule rule, const design::Dam& dam) {
             return "highest still-water level + y";
         case design::CrestRule::WallTopLessWall:
             return "wall top less the wall's " + shortNumber(dam.wall.value_or(0)) + " m";
+        case design::CrestRule::RequiredWallTopLessWall:
+            return "required wall top less the wall's " + shortNumber(dam.wall.value_or(0)) + " m";
         case design::CrestRule::AboveNormalLevel:
             return shortNumber(design::WallRules::aboveNormal) +
                    " m above the highest normal-operation level";
@@ -181,15 +184,51 @@ std::string describe(design::Unsettled why) {
     return {};
 }
 
+std::string settledNumber(double v) {
+    std::string out;
+    csv::appendShortest(out, design::toMicrometre(v));
+    return out;
+}
+
+std::string checkShortfall(const design::Evaluation& ev, const design::DamCheck& check) {
+    std::string line = "what stands does not meet the code:";
+    std::string_view sep = " ";
+    const auto shortOf = [&](std::string_view what, const design::Margin& m,
+                             const std::string& basis) {
+        if (!m.met) {
+            line += std::string(sep) + "the " + std::string(what) + " " +
+                    settledNumber(m.existing) + " is " + settledNumber(-m.margin) + " m short of " +
+                    settledNumber(m.required) + " (" + basis + ")";
+            sep = ", ";
+        }
+    };
+    const auto label = [&](std::size_t result) { return ev.results[result].condition.label; };
+    const design::ConditionCheck& governing = check.conditions[check.governing];
+    shortOf(check.wallTop ? "wall top" : "crest", governing.margin, label(governing.result));
+    for (const design::RuleCheck& r : check.rules) {
+        shortOf("crest", r.margin, label(*r.bound.condition));
+    }
+    sep = "; ";
+    const auto raise = [&](std::string_view what, double by) {
+        if (by > 0) {
+            line += std::string(sep) + "raise the " + std::string(what) + " by " +
+                    settledNumber(by) + " m";
+            sep = ", ";
+        }
+    };
+    raise(check.wallTop ? "wall top" : "crest", check.wallTop ? check.wallRaise : check.crestRaise);
+    if (check.wallTop) {
+        raise("crest", check.crestRaise);
+    }
+    return line;
+}
+
 std::vector<std::string> shortfalls(const design::Settled& settled) {
     std::vector<std::string> out;
     const auto below = [&](std::string_view what, const design::Adopted& a) {
         if (!a.met) {
-            std::string line = "adopted " + std::string(what) + " ";
-            csv::appendShortest(line, a.value);
-            line += " is below the required ";
-            csv::appendShortest(line, a.required);
-            out.push_back(line);
+            out.push_back("adopted " + std::string(what) + " " + settledNumber(a.value) +
+                          " is below the required " + settledNumber(a.required));
         }
     };
     if (settled.wallTop) {

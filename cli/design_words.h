@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "kelnor/design/check.h"
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
@@ -35,6 +36,14 @@ std::string describe(design::CrestRule rule, const design::Dam& dam);
 
 // Why the crest is not settled.
 std::string describe(design::Unsettled why);
+
+// A settled or checked value as the settled rows give it: to the micrometre, shortest.
+std::string settledNumber(double v);
+
+// What stands, where it falls short of the code, in one line, e.g.
+//   what stands does not meet the code: the wall top 104 is 0.22285 m short of 104.22285
+//   (设计洪水位); raise the wall top by 0.3 m
+std::string checkShortfall(const design::Evaluation& ev, const design::DamCheck& check);
 
 // Each adopted value typed below its requirement, e.g.
 //   adopted crest 104.2 is below the required 104.22284981178971

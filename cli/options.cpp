@@ -47,8 +47,14 @@ struct DamOption {
     std::string_view name;
 };
 constexpr DamOption kDamOptions[] = {
-    {"wall", "wall"}, {"settlement", "settlement"}, {"dam-height", "dam_height"},
-    {"step", "step"}, {"crest", "crest"},           {"wall-top", "wall_top"},
+    {"wall", "wall"},
+    {"settlement", "settlement"},
+    {"dam-height", "dam_height"},
+    {"step", "step"},
+    {"crest", "crest"},
+    {"wall-top", "wall_top"},
+    {"existing-crest", "existing_crest"},
+    {"existing-wall-top", "existing_wall_top"},
 };
 
 const DamOption* damOptionOf(std::string_view name) {
@@ -212,6 +218,7 @@ std::string usage() {
         "                   [--checked-by T] [--reviewed-by T] [--date YYYY-MM-DD]]\n"
         "                   [--wall H] [--settlement R] [--dam-height H]\n"
         "                   [--step S] [--crest Z] [--wall-top Z] [--settled FILE]\n"
+        "                   [--existing-crest Z] [--existing-wall-top Z]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -283,9 +290,14 @@ std::string usage() {
         "  --crest Z, --wall-top Z\n"
         "                  the adopted crest and wave wall top; one below its requirement\n"
         "                  is reported and makes the exit status 1\n"
-        "                  These six override the name,value rows above the conditions'\n"
-        "                  header (wall, settlement, dam_height, step, crest, wall_top, and\n"
-        "                  project, stage, by, checked_by, reviewed_by, date for the book)\n"
+        "  --existing-crest Z, --existing-wall-top Z\n"
+        "                  the surveyed crest and wave wall top of a dam that stands: the\n"
+        "                  file is a check of them (margins, verdict, raise needed); one\n"
+        "                  that does not meet the code makes the exit status 1\n"
+        "                  These override the name,value rows above the conditions' header\n"
+        "                  (wall, settlement, dam_height, step, crest, wall_top,\n"
+        "                  existing_crest, existing_wall_top, and project, stage, by,\n"
+        "                  checked_by, reviewed_by, date for the book)\n"
         "  --settled FILE  write the settled crest as CSV rows item,value,required,met,rule\n"
         "  --help          show this text\n"
         "\n"

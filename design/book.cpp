@@ -337,6 +337,9 @@ Table boundsTable(const Evaluation& ev, const Settled& s, const Dam& dam) {
             case CrestRule::WallTopLessWall:
                 values = adoptedZh(b.basis, dam.step) + " − " + fx(*dam.wall, 2);
                 break;
+            case CrestRule::RequiredWallTopLessWall:
+                values = fx(b.basis, 3) + " − " + fx(*dam.wall, 2);
+                break;
             case CrestRule::AboveNormalLevel:
                 values = fx(b.basis, 2) + " + " + tv(WallRules::aboveNormal) + "（" +
                          conditionNameZh(ev.results[*b.condition].condition) + "）";
@@ -406,7 +409,7 @@ void crestSection(Document& d, const Evaluation& ev, const BookOptions& o,
                            " m" + (s.wallHeightUnusual ? "，不在" : "，在") + "一般的 " +
                            tv(WallRules::heightLow) + "～" + tv(WallRules::heightHigh) + " m 之间" +
                            (s.wallHeightUnusual ? "，请核对" : "") + " " +
-                           std::string(standingMark(WallRules::standing)) + "。",
+                           std::string(standingMark(WallRules::heightStanding)) + "。",
                        s.wallHeightUnusual ? Tone::Warning : Tone::Plain};
     } else {
         g << Paragraph{"坝顶不设防浪墙，要求坝顶高程 = " + fx(s.crest.required, 3) + " m。"}

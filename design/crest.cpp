@@ -11,10 +11,6 @@ namespace kelnor::design {
 
 namespace {
 
-// Levels are typed to the centimetre; a difference below a nanometre is the binary noise of
-// decimal fractions, not a shortfall.
-constexpr double kLevelTolerance = 1e-9;
-
 // The caption without a unit in brackets at its end: "防浪墙高度（m）" → "防浪墙高度".
 std::string_view withoutUnit(std::string_view text) {
     text = trimBlanks(text);
@@ -96,12 +92,6 @@ std::optional<std::string> bookDate(std::string_view text) {
     return std::string(buf);
 }
 
-// A sum or difference of levels typed to the millimetre, without the binary noise of its
-// fractions: to the micrometre.
-double toMicrometre(double metres) {
-    return std::round(metres * 1e6) / 1e6;
-}
-
 Adopted adopt(double required, std::optional<double> typed, double step) {
     Adopted a;
     a.required = required;
@@ -127,6 +117,8 @@ const std::vector<DamField>& damFields() {
         {"step", "取整步长", "m", "0.1", false},
         {"crest", "采用坝顶高程", "m", "按要求值向上取整", false},
         {"wall_top", "采用防浪墙顶高程", "m", "按要求值向上取整", false},
+        {"existing_crest", "现状坝顶高程", "m", "复核已建坝时填写", false},
+        {"existing_wall_top", "现状防浪墙顶高程", "m", "复核已建坝时填写", false},
     };
     return fields;
 }
@@ -224,6 +216,15 @@ Dam readDam(const DamTexts& texts) {
     if (dam.wallTop && !dam.wall) {
         r.fail(DamErrorKind::NeedsOther, "wall_top", "wall");
     }
+    dam.existingCrest = r.number("existing_crest");
+    dam.existingWallTop = r.number("existing_wall_top");
+    if (dam.existingWallTop && !dam.wall) {
+        r.fail(DamErrorKind::NeedsOther, "existing_wall_top", "wall");
+    }
+    if (dam.existingCrest && dam.existingWallTop &&
+        *dam.existingCrest > *dam.existingWallTop + kLevelTolerance) {
+        r.fail(DamErrorKind::AboveOther, "existing_crest", "existing_wall_top");
+    }
     if (const auto reserve = r.trimmed("settlement")) {
         // A share of the dam's height is written with a per-cent sign, ASCII or full-width.
         std::string_view number = *reserve;
@@ -263,6 +264,10 @@ DamTexts damTextsFromRows(const std::vector<std::pair<std::string, std::string>>
     return texts;
 }
 
+double toMicrometre(double metres) {
+    return std::round(metres * 1e6) / 1e6;
+}
+
 int stepDecimals(double step) {
     for (int d = 0; d < 9; ++d) {
         const double scaled = step * std::pow(10.0, d);
@@ -287,63 +292,78 @@ double roundUp(double value, double step) {
     return out;
 }
 
-Settlement settleCrest(const Evaluation& ev, const Dam& dam) {
-    Settlement s;
+HighestLevels highestLevels(const Evaluation& ev) {
+    HighestLevels h;
     if (ev.results.empty()) {
-        s.why = Unsettled::NoConditions;
-        return s;
+        h.why = Unsettled::NoConditions;
+        return h;
     }
     if (!ev.failures.empty()) {
-        s.why = Unsettled::Failures;
-        return s;
+        h.why = Unsettled::Failures;
+        return h;
     }
-    std::optional<std::size_t> highest, highestNormal, highestAbnormal;
     for (std::size_t i = 0; i < ev.results.size(); ++i) {
         const Result& r = ev.results[i];
         if (!r.crest) {
             continue;
         }
         const double level = *r.condition.level;
-        if (!highest || *r.crest > *ev.results[*highest].crest) {
-            highest = i;
+        if (!h.plusY || *r.crest > *ev.results[*h.plusY].crest) {
+            h.plusY = i;
         }
-        auto& group = isAbnormal(r.condition.operation) ? highestAbnormal : highestNormal;
+        auto& group = isAbnormal(r.condition.operation) ? h.abnormal : h.normal;
         if (!group || level > *ev.results[*group].condition.level) {
             group = i;
         }
     }
-    if (!highest) {
-        s.why = Unsettled::NoLevel;
+    if (!h.plusY) {
+        h.why = Unsettled::NoLevel;
+    }
+    return h;
+}
+
+std::vector<CrestBound> levelBounds(const Evaluation& ev, const HighestLevels& h) {
+    std::vector<CrestBound> out;
+    const auto bound = [&](CrestRule rule, std::optional<std::size_t> i, double above) {
+        if (i) {
+            const double level = *ev.results[*i].condition.level;
+            out.push_back({rule, level, toMicrometre(level + above), i, WallRules::standing});
+        }
+    };
+    bound(CrestRule::AboveNormalLevel, h.normal, WallRules::aboveNormal);
+    bound(CrestRule::AboveAbnormalLevel, h.abnormal, WallRules::aboveAbnormal);
+    return out;
+}
+
+Settlement settleCrest(const Evaluation& ev, const Dam& dam) {
+    Settlement s;
+    const HighestLevels h = highestLevels(ev);
+    if (!h.plusY) {
+        s.why = h.why;
         return s;
     }
     Settled out;
-    out.highest = *highest;
-    out.highestLevelPlusY = *ev.results[*highest].crest;
+    out.highest = *h.plusY;
+    out.highestLevelPlusY = *ev.results[out.highest].crest;
     out.step = dam.step;
     if (!dam.wall) {
         out.bounds.push_back({CrestRule::HighestLevelPlusY, out.highestLevelPlusY,
-                              out.highestLevelPlusY, highest, Standing::Confirmed});
+                              out.highestLevelPlusY, h.plusY, Standing::Confirmed});
     } else {
         out.wallTop = adopt(out.highestLevelPlusY, dam.wallTop, dam.step);
-        // The wall must reach its top from the crest it stands on.
-        const double top = std::max(out.wallTop->value, out.wallTop->required);
-        out.bounds.push_back({CrestRule::WallTopLessWall, top, toMicrometre(top - *dam.wall),
-                              std::nullopt, Standing::Confirmed});
-        if (highestNormal) {
-            const double level = *ev.results[*highestNormal].condition.level;
-            out.bounds.push_back({CrestRule::AboveNormalLevel, level,
-                                  level + WallRules::aboveNormal, highestNormal,
-                                  WallRules::standing});
-        }
-        if (highestAbnormal) {
-            const double level = *ev.results[*highestAbnormal].condition.level;
-            out.bounds.push_back({CrestRule::AboveAbnormalLevel, level,
-                                  level + WallRules::aboveAbnormal, highestAbnormal,
-                                  WallRules::standing});
+        // The wall must reach its top from the crest it stands on: the adopted top, or the
+        // required one where a typed top falls short of it, the higher and so the safe side.
+        const bool fromRequired = !out.wallTop->met;
+        const double top = fromRequired ? out.wallTop->required : out.wallTop->value;
+        out.bounds.push_back(
+            {fromRequired ? CrestRule::RequiredWallTopLessWall : CrestRule::WallTopLessWall, top,
+             toMicrometre(top - *dam.wall), std::nullopt, Standing::Confirmed});
+        for (const CrestBound& b : levelBounds(ev, h)) {
+            out.bounds.push_back(b);
         }
     }
     for (std::size_t i = 1; i < out.bounds.size(); ++i) {
-        if (out.bounds[i].value > out.bounds[out.leading].value) {
+        if (out.bounds[i].value > out.bounds[out.leading].value + kLevelTolerance) {
             out.leading = i;
         }
     }

@@ -172,11 +172,12 @@ const TableSource kRoughnessSource = {
 const TableSource kWindSource = {
     "W",
     "计算风速 W 与多年平均年最大风速之比",
-    "SL 274, design wind speed: in normal operation 1.5 to 2.0 times the multi-year average "
+    "SL 274 §5.3.5, design wind speed: in normal operation 1.5 to 2.0 times the multi-year average "
     "annual maximum wind speed for grades 1 and 2 and 1.5 times for grades 3 to 5, in abnormal "
     "operation the annual maximum itself; commonly quoted, not confirmed [M]. The worked "
     "examples found use 1.5 and 1.0, the defaults here; a factor outside 1.0-2.0 is warned of.",
-    "SL 274 计算风速：正常运用条件下，1、2 级坝采用多年平均年最大风速的 1.5～2.0 倍，3～5 级坝"
+    "SL 274 第 5.3.5 条计算风速：正常运用条件下，1、2 级坝采用多年平均年最大风速的 1.5～2.0 "
+    "倍，3～5 级坝"
     "采用 1.5 倍；非常运用条件下采用多年平均年最大风速。常见转引，未能核实 [M]；所见算例均取 "
     "1.5 倍与 1.0 倍，本程序缺省亦取此值，倍数不在 1.0～2.0 之间时给出警告。",
 };
@@ -196,16 +197,19 @@ const TableSource kEarthquakeSource = {
 const TableSource kCrestSource = {
     "crest",
     "坝顶高程的确定",
-    "SL 274: the crest (or the wave wall's top) is the highest still-water level + y [C]; with a "
-    "solid wave wall joined to the impervious zone the embankment's crest stays at least 0.5 m "
-    "above the highest normal-operation level and not below the highest abnormal-operation level, "
-    "the wall usually 1.0-1.2 m high [M]; the settlement still to come is reserved apart from y "
-    "and from the dam's height [C, SL 274-2020]; the adopted value is the requirement rounded up "
-    "[C].",
-    "SL 274：坝顶（或防浪墙顶）高程取各工况静水位加坝顶超高 y 之最大值 [C]；设坚固不透水且与防渗体"
-    "紧密结合的防浪墙时，坝顶高程应高出正常运用的最高静水位 0.5 m，且不低于非常运用的静水位，"
-    "防浪墙高度一般为 1.0～1.2 m [M]；竣工坝顶高程另预留沉降，不计入 y，亦不计入坝高 [C，SL "
-    "274-2020]；采用值为要求值向上取整 [C]。",
+    "SL 274: the crest (or the wave wall's top) is the highest still-water level + y over the "
+    "four conditions of §5.3.3 [C]; with a wave wall on the upstream edge of the crest "
+    "(§5.3.4) the embankment's crest stays at least 0.5 m above the still-water level in normal "
+    "operation and not below it in abnormal operation [C], the wall usually 1.0-1.2 m high [M]; "
+    "the settlement still to come is reserved apart from y and from the dam's height [C, SL "
+    "274-2020], and enters no check of a dam that stands, which has settled; the adopted value "
+    "is the requirement rounded up [C].",
+    "SL 274：坝顶（或防浪墙顶）高程取第 5.3.3 条各工况静水位加坝顶超高 y 之最大值 [C]；第 5.3.4 "
+    "条："
+    "“当坝顶上游侧设有防浪墙时，坝顶超高可改为对防浪墙顶的要求。但此时在正常运用条件下，坝顶应高出"
+    "静水位0.5m；在非常运用条件下，坝顶应不低于静水位。” [C]；防浪墙高度一般为 1.0～1.2 m [M]；"
+    "竣工坝顶高程另预留沉降，不计入 y，亦不计入坝高 [C，SL 274-2020]，已建坝复核时沉降已完成，"
+    "不计预留沉降；采用值为要求值向上取整 [C]。",
 };
 
 double defaultWindFactor(Operation operation) noexcept {

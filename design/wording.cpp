@@ -223,6 +223,7 @@ std::string damFailureZh(const DamError& e) {
         {DamErrorKind::Negative, "坝的参数 {field} 的 {text} 不应小于 0。"},
         {DamErrorKind::NeedsOther, "坝的参数 {field} 的 {text} 须与 {other} 同时填写。"},
         {DamErrorKind::NotADate, "日期 {text} 不是 YYYY-MM-DD 形式的日期。"},
+        {DamErrorKind::AboveOther, "坝的参数 {field} 的 {text} 高于 {other}。"},
     };
     const auto captionOf = [](std::string_view name) {
         const auto i = damFieldIndex(name);
@@ -247,6 +248,8 @@ std::string crestRuleZh(CrestRule rule) {
             return "各工况静水位 + y 之最大值";
         case CrestRule::WallTopLessWall:
             return "坝顶高程不低于防浪墙顶高程减防浪墙高度";
+        case CrestRule::RequiredWallTopLessWall:
+            return "坝顶高程不低于要求防浪墙顶高程减防浪墙高度";
         case CrestRule::AboveNormalLevel:
             return "坝顶高程高出正常运用最高静水位 " + tv(WallRules::aboveNormal) + " m";
         case CrestRule::AboveAbnormalLevel:

@@ -69,12 +69,15 @@ DesignLayout designLayout(WindowSize client, const LayoutMetrics& m, std::size_t
     out.results = {m.margin, out.grid.bottom() + m.margin, left, heights[1]};
     out.summary = {m.margin, out.results.bottom() + m.margin, width, summary};
 
-    // On the right: the entries, the settled crest, and the sketch at least two fifths high.
+    // On the right: the entries, the settled crest, and the sketch under them.
     const int x = m.margin + left + m.margin;
     const int column = out.results.bottom() - m.margin;
     const int entries = int(damEntries) * m.entryHeight;
     const int settled = m.headerHeight + int(settledRows) * m.rowHeight + m.frame;
-    const int panel = std::min(entries + settled + m.margin, column * 3 / 5);
+    // The panel takes up to two thirds of the column, and never less than its entries whole:
+    // what is typed comes before the sketch.
+    const int panel =
+        std::min(entries + settled + m.margin, std::max(std::min(entries, column), column * 2 / 3));
     out.dam = {x, m.margin, right, std::min(entries, panel)};
     // The settled crest's list shows its header and at least one line, or nothing: a sliver
     // would show neither, and the sketch is better given the room.

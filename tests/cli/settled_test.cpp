@@ -26,8 +26,8 @@ const std::string kBlock = "wall,1.2\nsettlement,0.3%\ndam_height,68\n";
 // from the design flood level's 104.2228 m, the crest 1.2 m beneath it.
 const std::string kSettled =
     "item,value,required,met,rule\n"
-    "highest_level_plus_y,104.22284981178971,,,设计洪水位\n"
-    "wall_top,104.3,104.22284981178971,1,highest still-water level + y\n"
+    "highest_level_plus_y,104.22285,,,设计洪水位\n"
+    "wall_top,104.3,104.22285,1,highest still-water level + y\n"
     "crest_bound,103.1,,,wall top less the wall's 1.2 m\n"
     "crest_bound,102,,,0.5 m above the highest normal-operation level (设计洪水位)\n"
     "crest_bound,102.3,,,not below the highest abnormal-operation level (校核洪水位)\n"
@@ -75,9 +75,9 @@ TEST_F(Settled, OptionsOverrideTheBlockAndATypedShortfallIsExitOne) {
          "102,103.1,0,wall top less the wall's 1.2 m"},
         {{"--wall-top", "104.2"},
          1,
-         "kelnor-calc: adopted wall top 104.2 is below the required 104.22284981178971\n",
+         "kelnor-calc: adopted wall top 104.2 is below the required 104.22285\n",
          "wall_top",
-         "104.2,104.22284981178971,0,highest still-water level + y"},
+         "104.2,104.22285,0,highest still-water level + y"},
         {{"--wall", "1.0"}, 0, "", "crest", "103.3,103.3,1,wall top less the wall's 1 m"},
         {{"--settlement", "0.5"}, 0, "", "as_built", "103.6,,,adopted crest + reserve"},
         {{"--step", "0.5"}, 0, "", "crest", "103.5,103.3,1,wall top less the wall's 1.2 m"},

@@ -131,7 +131,10 @@ TEST(RoundUp, ToTheStepAndWrittenAsItsDecimals) {
     const struct {
         double value, step, adopted;
     } rows[] = {{104.2, 0.1, 104.2},
-                {104.2000001, 0.1, 104.3},
+                // Within the micrometre every comparison allows, a value stays on its step;
+                // beyond it, it goes up.
+                {104.2000009, 0.1, 104.2},
+                {104.200002, 0.1, 104.3},
                 {104.22284981178971, 0.1, 104.3},
                 {104.3, 0.1, 104.3},
                 {99.95, 0.1, 100.0},

@@ -56,6 +56,7 @@ enum class DamErrorKind {
     Negative,
     NeedsOther,  // a reserve in % without the dam's height; wall_top without a wall
     NotADate,    // the date is not YYYY-MM-DD (nor Excel's YYYY/M/D) of a real day
+    AboveOther,  // an existing crest above the existing wall top it carries
 };
 
 // A value of the dam that cannot be used: which, the text as given, and the other value it
@@ -109,11 +110,16 @@ struct Dam {
     double step = 0.1;                // the adopted values are rounded up to this, m
     std::optional<double> crest;      // the adopted crest typed by the engineer
     std::optional<double> wallTop;    // the adopted wall top typed by the engineer
+    // What stands, as surveyed, for checking a dam (复核): its crest, and with a wall its top.
+    std::optional<double> existingCrest;
+    std::optional<double> existingWallTop;
     // The book's title block, as typed; the date as YYYY-MM-DD.
     TitleBlock title;
 
     // The reserve in metres: as given, or its share of the dam's height.
     double reserveMetres() const;
+    // Whether the dam stands and is checked rather than designed.
+    bool isCheck() const { return existingCrest || existingWallTop; }
 };
 
 // Reads the dam's values. Numbers read as a cell does; an empty text takes its default. Raises
@@ -124,17 +130,28 @@ Dam readDam(const DamTexts& texts);
 // DamError for a name no value has, or one given twice.
 DamTexts damTextsFromRows(const std::vector<std::pair<std::string, std::string>>& rows);
 
+// Levels are typed to the centimetre. Every comparison of a level with a bound or a step
+// allows one micrometre, the binary noise of decimal fractions and no real shortfall, and
+// every settled or checked value is given to the micrometre.
+inline constexpr double kLevelTolerance = 1e-6;
+
+// A settled value to the micrometre: a sum or difference of levels without its binary noise.
+double toMicrometre(double metres);
+
 // How many decimals a step is written with: 0.1 has 1, 0.05 has 2, 0.5 has 1 (at most 9).
 int stepDecimals(double step);
 
 // `value` rounded up to a multiple of `step`, written with the step's decimals: 104.2228 to
-// 0.1 is 104.3; a value on a step, to a nanometre, stays.
+// 0.1 is 104.3; a value on a step, to kLevelTolerance, stays.
 double roundUp(double value, double step);
 
 // Which rule a bound on the crest (or the wall's top) comes from.
 enum class CrestRule {
-    HighestLevelPlusY,   // the crest, or with a wall its top: the highest level + y
-    WallTopLessWall,     // the crest under the wall: the wall top less the wall's height
+    HighestLevelPlusY,  // the crest, or with a wall its top: the highest level + y
+    WallTopLessWall,    // the crest under the wall: the adopted wall top less the wall's height
+    // The same from the required wall top, where a typed wall top falls short of it: the
+    // higher, and so the safe, of the two.
+    RequiredWallTopLessWall,
     AboveNormalLevel,    // 0.5 m above the highest normal-operation level
     AboveAbnormalLevel,  // not below the highest abnormal-operation level (check, earthquake)
 };
@@ -165,7 +182,9 @@ struct Settled {
     std::optional<Adopted> wallTop;  // with a wave wall
     std::vector<CrestBound> bounds;  // the crest's bounds: one without a wall, three with one
     double step = kDefaultStep;      // the rounding step the adopted values take
-    std::size_t leading = 0;         // the bound that sets the required crest
+    // The bound that sets the required crest: the highest; of bounds equal to the micrometre,
+    // the first in the order above.
+    std::size_t leading = 0;
     Adopted crest;
     double reserve = 0;  // m
     double asBuilt = 0;  // 竣工坝顶高程: the adopted crest + the reserve
@@ -188,6 +207,22 @@ struct Settlement {
     std::optional<Settled> settled;
     Unsettled why = Unsettled::None;
 };
+
+// The conditions a crest is settled or checked by: the one whose level + y is the highest, and
+// the highest level of normal and of abnormal operation; none, with why, where the conditions
+// cannot give them.
+struct HighestLevels {
+    std::optional<std::size_t> plusY;
+    std::optional<std::size_t> normal;
+    std::optional<std::size_t> abnormal;
+    Unsettled why = Unsettled::None;
+};
+HighestLevels highestLevels(const Evaluation& evaluation);
+
+// The crest's own bounds under a wave wall that come from the levels: 0.5 m above the highest
+// normal-operation level, not below the highest abnormal-operation level (where a condition of
+// each kind gives its level).
+std::vector<CrestBound> levelBounds(const Evaluation& evaluation, const HighestLevels& highest);
 
 // Settles the crest over the computed conditions with a level.
 Settlement settleCrest(const Evaluation& evaluation, const Dam& dam);

@@ -210,13 +210,15 @@ extern const TableSource kEarthquakeSource;
 // --- Settling the crest under a wave wall ----------------------------------------------------
 // With a wave wall the freeboard is counted to the wall's top; the embankment's own crest must
 // still stand this far above the highest normal-operation level and not below the highest
-// abnormal one. Commonly quoted, not confirmed.
+// abnormal one (SL 274-2001 §5.3.4, confirmed). The wall's usual height over the crest is
+// commonly quoted, not confirmed.
 struct WallRules {
     static constexpr double aboveNormal = 0.5;  // m above the highest normal-operation level
     static constexpr double aboveAbnormal = 0;  // m above the highest abnormal level
-    static constexpr double heightLow = 1.0;    // the wall's usual height above the crest, m
+    static constexpr Standing standing = Standing::Confirmed;
+    static constexpr double heightLow = 1.0;  // the wall's usual height above the crest, m
     static constexpr double heightHigh = 1.2;
-    static constexpr Standing standing = Standing::NotConfirmed;
+    static constexpr Standing heightStanding = Standing::NotConfirmed;
 };
 
 extern const TableSource kCrestSource;
