@@ -6,9 +6,11 @@
 #include <ctime>
 #include <functional>
 
+#include "book_parts.h"
 #include "book_steps.h"
 #include "figures.h"
 #include "html_book.h"
+#include "kelnor/design/check.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/text/words.h"
@@ -18,6 +20,7 @@ namespace kelnor::design {
 namespace {
 
 using namespace doc;
+using namespace book_parts;
 
 // Each of `items` in words.
 template <typename Item>
@@ -53,29 +56,11 @@ std::string_view title(Section s) {
     return wordFor(s, kTitles);
 }
 
-// The section's heading; the calculations start on a new page.
-Heading heading(Section s) {
-    return {2, number(s) + " " + std::string(title(s)), s == Section::Calculations};
-}
-
-Cell num(std::string text) {
-    return {std::move(text), CellLook::Number};
-}
-
-Cell name(std::string text) {
-    return {std::move(text), CellLook::Name};
-}
-
-Cell header(std::string_view text) {
-    return {text, CellLook::Header};
-}
-
-Row headerRow(std::initializer_list<std::string_view> titles) {
-    Row row;
-    for (const std::string_view t : titles) {
-        row.cells.push_back(header(t));
-    }
-    return row;
+// The section's heading; the calculations start on a new page. The crest's section of a dam
+// that stands is its check.
+Heading heading(Section s, bool check = false) {
+    const std::string_view text = check && s == Section::Crest ? "坝顶高程复核" : title(s);
+    return {2, number(s) + " " + std::string(text), s == Section::Calculations};
 }
 
 // Columns of equal share after a first of `first` shares.
@@ -248,7 +233,13 @@ void summary(Document& d, const Evaluation& ev, const BookOptions& o,
         }
         g << Paragraph{line + "。", Tone::Marked};
     }
-    if (settlement.settled) {
+    if (settlement.settled && o.dam.isCheck()) {
+        const DamCheck check = *checkDam(ev, o.dam).check;
+        g << Paragraph{checkConclusionZh(ev, check),
+                       check.met() ? Tone::Marked : Tone::MarkedFailure};
+    }
+    // In a check, the adopted values typed are the proposed raise.
+    if (settlement.settled && (!o.dam.isCheck() || o.dam.crest || o.dam.wallTop)) {
         g << Paragraph{settledZh(*settlement.settled, o.dam),
                        settlement.settled->met() ? Tone::Marked : Tone::MarkedFailure};
     }
@@ -362,7 +353,7 @@ Table boundsTable(const Evaluation& ev, const Settled& s, const Dam& dam) {
 void crestSection(Document& d, const Evaluation& ev, const BookOptions& o,
                   const Settlement& settlement) {
     Group g{GroupKind::Keep, {}};
-    g << heading(Section::Crest);
+    g << heading(Section::Crest, !o.damError && o.dam.isCheck());
     if (o.damError) {
         g << Paragraph{damFailureZh(*o.damError) + "坝顶高程未定。", Tone::Failure};
         d << std::move(g);
@@ -373,24 +364,15 @@ void crestSection(Document& d, const Evaluation& ev, const BookOptions& o,
         d << std::move(g);
         return;
     }
+    if (o.dam.isCheck()) {
+        checkSection(g, ev, o, settlement);
+        d << std::move(g);
+        return;
+    }
     const Settled& s = *settlement.settled;
     const Dam& dam = o.dam;
     const std::string confirmed(standingMark(Standing::Confirmed));
-    Table levels{TableKind::Plain,
-                 {2, 1.6, 1.3, 1, 1.5},
-                 {headerRow({"工况", "运用条件", "静水位（m）", "y（m）", "静水位 + y（m）"})}};
-    for (std::size_t i = 0; i < ev.results.size(); ++i) {
-        const Result& r = ev.results[i];
-        if (!r.crest) {
-            continue;
-        }
-        levels.rows.push_back({{name(conditionNameZh(r.condition)),
-                                {operationZh(r.condition.operation)},
-                                num(fx(*r.condition.level, 2)),
-                                num(fx(r.y, 3)),
-                                num(fx(*r.crest, 3))},
-                               i == s.highest ? RowLook::Governing : RowLook::Plain});
-    }
+    Table levels = levelsTable(ev, s.highest);
     g << std::move(levels)
       << Paragraph{crestRuleZh(CrestRule::HighestLevelPlusY) + "：" +
                    conditionNameZh(ev.results[s.highest].condition) + " " +
@@ -472,6 +454,25 @@ Table titleBlock(const BookOptions& o) {
 }
 
 }  // namespace
+
+Table book_parts::levelsTable(const Evaluation& ev, std::size_t highest) {
+    Table levels{TableKind::Plain,
+                 {2, 1.6, 1.3, 1, 1.5},
+                 {headerRow({"工况", "运用条件", "静水位（m）", "y（m）", "静水位 + y（m）"})}};
+    for (std::size_t i = 0; i < ev.results.size(); ++i) {
+        const Result& r = ev.results[i];
+        if (!r.crest) {
+            continue;
+        }
+        levels.rows.push_back({{name(conditionNameZh(r.condition)),
+                                {operationZh(r.condition.operation)},
+                                num(fx(*r.condition.level, 2)),
+                                num(fx(r.y, 3)),
+                                num(fx(*r.crest, 3))},
+                               i == highest ? RowLook::Governing : RowLook::Plain});
+    }
+    return levels;
+}
 
 doc::Document bookDocument(const Evaluation& ev, const BookOptions& options) {
     const std::string& project = options.title.project;

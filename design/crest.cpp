@@ -368,7 +368,8 @@ Settlement settleCrest(const Evaluation& ev, const Dam& dam) {
         }
     }
     out.crest = adopt(out.bounds[out.leading].value, dam.crest, dam.step);
-    out.reserve = dam.reserveMetres();
+    // What stands has settled: no reserve enters a check, nor the raise proposed in one.
+    out.reserve = dam.isCheck() ? 0 : dam.reserveMetres();
     out.asBuilt = toMicrometre(out.crest.value + out.reserve);
     if (out.wallTop) {
         out.wallHeight = toMicrometre(out.wallTop->value - out.crest.value);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -289,6 +290,44 @@ std::string settledZh(const Settled& s, const Dam& dam) {
         out += "，竣工坝顶高程 " + fx(s.asBuilt, 3) + " m";
     }
     return out + "，" + std::string(metZh(s.met())) + "。";
+}
+
+std::string marginZh(const Margin& m) {
+    // A margin that three decimals would print as 0.000 is shown to the micrometre, so a
+    // shortfall never reads as none.
+    const int decimals = std::fabs(m.margin) < 0.0005 && m.margin != 0 ? 6 : 3;
+    return std::string(m.met ? "富裕 " : "不足 ") + fx(std::fabs(m.margin), decimals);
+}
+
+std::string_view checkedLevelZh(const DamCheck& c) noexcept {
+    return c.wallTop ? "现状防浪墙顶" : "现状坝顶";
+}
+
+std::string checkConclusionZh(const Evaluation& ev, const DamCheck& c) {
+    const ConditionCheck& g = c.conditions[c.governing];
+    std::string out = "复核结论：" + std::string(metZh(c.met())) + "。控制工况 " +
+                      conditionNameZh(ev.results[g.result].condition) + " 要求" +
+                      (c.wallTop ? "防浪墙顶" : "坝顶") + "高程 " + fx(g.margin.required, 3) +
+                      " m，" + std::string(checkedLevelZh(c)) + "高程 " + fx(g.margin.existing, 2) +
+                      " m，" + marginZh(g.margin) + " m";
+    for (const RuleCheck& r : c.rules) {
+        if (!r.margin.met) {
+            out += "；" + crestRuleZh(r.bound.rule) + "（" +
+                   conditionNameZh(ev.results[*r.bound.condition].condition) + "），要求 " +
+                   fx(r.margin.required, 3) + " m，现状坝顶高程 " + fx(r.margin.existing, 2) +
+                   " m，" + marginZh(r.margin) + " m";
+        }
+    }
+    const auto raise = [&](std::string_view what, double by) {
+        if (by > 0) {
+            out += "；" + std::string(what) + "需加高 " + adoptedZh(by, c.step) + " m";
+        }
+    };
+    raise(c.wallTop ? "防浪墙" : "坝顶", c.wallTop ? c.wallRaise : c.crestRaise);
+    if (c.wallTop) {
+        raise("坝顶", c.crestRaise);
+    }
+    return out + "。";
 }
 
 std::string_view governingRuleZh(GoverningRule rule) noexcept {

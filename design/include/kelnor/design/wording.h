@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "kelnor/design/check.h"
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
@@ -59,6 +60,18 @@ std::string adoptedZh(double level, double step);
 // The designer's answer in one line, for the summary: 采用坝顶高程 103.10 m（要求 103.100 m），
 // 防浪墙顶高程 104.30 m（要求 104.223 m），竣工坝顶高程 103.304 m，满足。
 std::string settledZh(const Settled& s, const Dam& dam);
+
+// A margin of what stands over its requirement: "富裕 0.090" or "不足 0.223" (m, 3 decimals,
+// more where that would read as no margin).
+std::string marginZh(const Margin& m);
+
+// What must meet each condition's level + y in a check: "现状防浪墙顶" or "现状坝顶".
+std::string_view checkedLevelZh(const DamCheck& c) noexcept;
+
+// The verdict of a check in one sentence, for the summary, the book and the window:
+//   复核结论：不满足。控制工况 设计洪水位 要求防浪墙顶高程 104.223 m，现状 104.00 m，不足
+//   0.223 m；防浪墙需加高 0.3 m。
+std::string checkConclusionZh(const Evaluation& ev, const DamCheck& c);
 
 // "满足" or "不满足".
 std::string_view metZh(bool met) noexcept;
