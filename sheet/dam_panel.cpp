@@ -15,6 +15,49 @@ std::string adoptedNote(const design::Adopted& a) {
     return std::string(design::metZh(a.met)) + (a.typed ? "（给定）" : "（向上取整）");
 }
 
+std::string surveyed(design::Surveyed from) {
+    return from == design::Surveyed::Typed ? "实测" : "按防浪墙高度推得";
+}
+
+// What stands checked: the existing levels, each condition's level + y and each of the
+// crest's rules with its margin, the verdict and the raise needed.
+void checkLines(std::vector<SettledLine>& out, const design::Evaluation& ev,
+                const design::DamCheck& c) {
+    if (c.wallTop) {
+        out.push_back(
+            {"现状防浪墙顶高程（m）", fixed(*c.wallTop, 2), surveyed(c.wallTopFrom), false});
+    }
+    out.push_back({"现状坝顶高程（m）", fixed(c.crest, 2), surveyed(c.crestFrom), false});
+    const auto margin = [](const design::Margin& m) {
+        return design::marginZh(m) + "，" + std::string(design::metZh(m.met));
+    };
+    for (const design::ConditionCheck& k : c.conditions) {
+        out.push_back({design::conditionNameZh(ev.results[k.result].condition) + " 静水位 + y（m）",
+                       level(k.margin.required), margin(k.margin), !k.margin.met});
+    }
+    for (const design::RuleCheck& r : c.rules) {
+        out.push_back({"坝顶下限（m）", level(r.margin.required),
+                       design::crestRuleZh(r.bound.rule) + "：" + margin(r.margin), !r.margin.met});
+    }
+    const design::ConditionCheck& g = c.conditions[c.governing];
+    out.push_back({"复核结论", std::string(design::metZh(c.met())),
+                   "控制工况 " + design::conditionNameZh(ev.results[g.result].condition),
+                   !c.met()});
+    const auto raise = [&](std::string caption, double by) {
+        if (by > 0) {
+            out.push_back({std::move(caption), design::adoptedZh(by, c.step),
+                           "按 " + design::adoptedZh(c.step, c.step) + " m 向上取整", true});
+        }
+    };
+    raise(c.wallTop ? "防浪墙需加高（m）" : "坝顶需加高（m）",
+          c.wallTop ? c.wallRaise : c.crestRaise);
+    if (c.wallTop) {
+        raise("坝顶需加高（m）", c.crestRaise);
+        out.push_back({"无防浪墙时坝顶高程（m）", design::adoptedZh(c.crestWithoutWall, c.step),
+                       "静水位 + y 最大值向上取整", false});
+    }
+}
+
 }  // namespace
 
 const std::vector<std::size_t>& damPanelFields() {
@@ -64,8 +107,14 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
         }
         return out;
     }
-    const design::Settled& s = *settlement.settled;
     const design::Dam& dam = evaluation.dam;
+    if (evaluation.check) {
+        checkLines(out, *evaluation.computed, *evaluation.check);
+        if (!dam.crest && !dam.wallTop) {
+            return out;
+        }
+    }
+    const design::Settled& s = *settlement.settled;
     out.push_back({"静水位 + y 最大值（m）", level(s.highestLevelPlusY),
                    design::conditionNameZh(evaluation.computed->results[s.highest].condition),
                    false});
@@ -88,8 +137,10 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
                        s.wallHeightUnusual ? "不在一般的 1.0～1.2 m 之间" : "一般为 1.0～1.2 m",
                        s.wallHeightUnusual});
     }
-    out.push_back({"预留沉降（m）", fixed(s.reserve, 3), "不计入 y 与坝高", false});
-    out.push_back({"竣工坝顶高程（m）", fixed(s.asBuilt, 3), "采用坝顶高程 + 预留沉降", false});
+    if (!dam.isCheck()) {
+        out.push_back({"预留沉降（m）", fixed(s.reserve, 3), "不计入 y 与坝高", false});
+        out.push_back({"竣工坝顶高程（m）", fixed(s.asBuilt, 3), "采用坝顶高程 + 预留沉降", false});
+    }
     return out;
 }
 

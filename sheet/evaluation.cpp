@@ -39,8 +39,12 @@ std::string SheetEvaluation::summaryZh() const {
     const design::Result& g = *outcomes[*governing].result;
     std::string out = words::summary(design::conditionNameZh(g.condition), fixed(g.y, 3),
                                      g.crest ? fixed(*g.crest, 3) : std::string());
-    if (settlement.settled) {
-        out += "；" + design::settledZh(*settlement.settled, dam);
+    if (check) {
+        out += "；" + design::checkConclusionZh(*computed, *check);
+    }
+    if (settlement.settled && (!dam.isCheck() || dam.crest || dam.wallTop)) {
+        out += "；" + std::string(dam.isCheck() ? "加高方案：" : "") +
+               design::settledZh(*settlement.settled, dam);
     }
     return out;
 }
@@ -82,6 +86,9 @@ SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
     try {
         out.dam = design::readDam(dam);
         out.settlement = design::settleCrest(ev, out.dam);
+        if (out.dam.isCheck()) {
+            out.check = design::checkDam(ev, out.dam).check;
+        }
     } catch (const design::DamError& e) {
         out.damError = e;
     }

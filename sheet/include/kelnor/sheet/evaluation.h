@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kelnor/design/check.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 #include "kelnor/sheet/sheet.h"
@@ -62,13 +63,17 @@ struct SheetEvaluation {
     design::Dam dam;
     std::optional<design::DamError> damError;
     design::Settlement settlement;
+    // For a dam that stands: what stands checked over the conditions, where they allow it.
+    std::optional<design::DamCheck> check;
 
     // The value of the dam at fault (an index into design::damFields()), to mark it.
     std::optional<std::size_t> failedDamField() const;
 
     // The design in one line: "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m",
     // followed by the adopted values and whether they meet their requirements where the crest
-    // is settled; without a level the crest part is left out; empty when nothing computed.
+    // is settled, or for a dam that stands by the check's verdict and the adopted values as the
+    // proposed raise where typed; without a level the crest part is left out; empty when
+    // nothing computed.
     std::string summaryZh() const;
 };
 
