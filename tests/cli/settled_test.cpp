@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -140,6 +141,104 @@ TEST_F(Settled, AGbkFileWithChineseCaptionsSettlesAsItsUtf8Twin) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, utf8.out);
     EXPECT_EQ(slurp(settled), kSettled);
+}
+
+// --- Checking the dam that stands ------------------------------------------------------------
+
+// The book example's wall top 0.22285 m short of the design flood level's 104.22285 m, its
+// crest 102.8 m: the crest's own rules are met, the wall must rise by 0.3 m.
+const std::string kChecked =
+    "item,value,required,met,rule\n"
+    "existing_wall_top,104,,,surveyed\n"
+    "existing_crest,102.8,,,existing wall top less the wall's 1.2 m\n"
+    "existing,104,102.675331,1,level + y (正常蓄水位)\n"
+    "margin,1.324669,,1,level + y (正常蓄水位)\n"
+    "existing,104,104.22285,0,level + y (设计洪水位)\n"
+    "margin,-0.22285,,0,level + y (设计洪水位)\n"
+    "existing,104,103.909949,1,level + y (校核洪水位)\n"
+    "margin,0.090051,,1,level + y (校核洪水位)\n"
+    "existing,102.8,102,1,0.5 m above the highest normal-operation level (设计洪水位)\n"
+    "margin,0.8,,1,0.5 m above the highest normal-operation level (设计洪水位)\n"
+    "existing,102.8,102.3,1,not below the highest abnormal-operation level (校核洪水位)\n"
+    "margin,0.5,,1,not below the highest abnormal-operation level (校核洪水位)\n"
+    "check,,,0,\"not met, governed by 设计洪水位\"\n"
+    "raise,0.3,,,wall top\n"
+    "raise,0,,,crest\n"
+    "crest_without_wall,104.3,,,\"highest still-water level + y, rounded up\"\n";
+
+TEST_F(Settled, AWallTopShortIsCheckedConditionByConditionAndIsExitOne) {
+    const std::string settled = (dir / "check.csv").string();
+    const Outcome o = run({"--conditions", write("c.csv", kBlock + kBookExample), "--settled",
+                           settled, "--existing-wall-top", "104"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err,
+              "kelnor-calc: what stands does not meet the code: the wall top 104 is 0.22285 m "
+              "short of 104.22285 (设计洪水位); raise the wall top by 0.3 m\n");
+    EXPECT_EQ(slurp(settled), kChecked);
+    // The results are those of the design.
+    EXPECT_EQ(o.out, run({"--conditions", KELNOR_BOOK_EXAMPLE}).out);
+}
+
+TEST_F(Settled, ACheckSpeaksOfWhatStandsAndOfTheRaiseProposedWhereTyped) {
+    const struct {
+        std::string block;
+        std::vector<std::string> options;
+        int status;
+        std::string item, row;
+    } rows[] = {
+        // Met: a crest without a wall 0.27715 m above the highest level + y.
+        {"existing_crest,104.5\n", {}, 0, "raise", "0,,,crest"},
+        {"existing_crest,104.5\n", {}, 0, "check", ",,1,\"met, governed by 设计洪水位\""},
+        // No reserve in a check: what stands has settled.
+        {"settlement,0.5\nexisting_crest,104.5\n", {}, 0, "reserve", "(no reserve)"},
+        // The crest under a wall 0.1 m under the check flood level.
+        {"wall,1.2\nexisting_crest,102.2\nexisting_wall_top,104.3\n",
+         {},
+         1,
+         "raise",
+         "0,,,wall top"},
+        // The adopted values typed are the proposed raise, checked as in a design.
+        {"wall,1.2\nexisting_wall_top,104\n",
+         {"--wall-top", "104.3"},
+         1,
+         "wall_top",
+         "104.3,104.22285,1,highest still-water level + y"},
+        // The option over the block's row.
+        {"existing_crest,103\n",
+         {"--existing-crest", "104.5"},
+         0,
+         "existing_crest",
+         "104.5,,,surveyed"},
+    };
+    const std::string settled = (dir / "check.csv").string();
+    for (const auto& row : rows) {
+        std::vector<std::string> args{"--conditions", write("c.csv", row.block + kBookExample),
+                                      "--settled", settled};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const Outcome o = run(args);
+        EXPECT_EQ(o.status, row.status) << row.block << o.err;
+        EXPECT_EQ(itemRow(slurp(settled), row.item), row.row) << row.block;
+    }
+}
+
+TEST_F(Settled, ADamValueThatFailsReplacesAnEarlierSettledFileWithItsStatus) {
+    const std::string settled = (dir / "s.csv").string();
+    ASSERT_EQ(
+        run({"--conditions", write("c.csv", kBlock + kBookExample), "--settled", settled}).status,
+        0);
+    for (const std::string block :
+         {"wall,1.2\nwall_top,104.3\nwall_top,104.4\n", "existing_wall_top,104\n",
+          "wall,1.2\nexisting_crest,104.1\nexisting_wall_top,104\n", "settlement,0.3%\n"}) {
+        const Outcome o =
+            run({"--conditions", write("c.csv", block + kBookExample), "--settled", settled});
+        EXPECT_EQ(o.status, 1) << block;
+        const std::string written = slurp(settled);
+        // The header and the one status row naming the value, nothing settled.
+        EXPECT_EQ(written.rfind("item,value,required,met,rule\nstatus,,,0,", 0), 0u) << written;
+        EXPECT_NE(written.find("not settled: the dam's value "), std::string::npos) << written;
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 2) << written;
+        EXPECT_EQ(written.find("crest,"), std::string::npos) << written;
+    }
 }
 
 }  // namespace

@@ -679,5 +679,43 @@ TEST_F(DesignPresenterTest, AnAdoptedCrestBelowItsRequirementIsShownNotMet) {
     EXPECT_NE(view.clipboard.find("采用坝顶高程（m）\t104.20\t不满足"), std::string::npos);
 }
 
+TEST_F(DesignPresenterTest, ADamThatStandsShowsItsMarginsVerdictAndRaise) {
+    presenter->start(std::nullopt);
+    presenter->setDamText(*design::damFieldIndex("wall"), "1.2");
+    presenter->setDamText(*design::damFieldIndex("existing_wall_top"), "104");
+    const auto lineOf = [this](std::string_view caption) {
+        const std::vector<SettledLine> lines = settledLines(presenter->evaluation());
+        const auto at = std::find_if(lines.begin(), lines.end(),
+                                     [&](const SettledLine& l) { return l.caption == caption; });
+        return at == lines.end() ? SettledLine{std::string(caption), "(none)", "", false} : *at;
+    };
+    // The wall top 0.223 m short of the design flood's 104.223 m; the crest under it 102.80.
+    const SettledLine design = lineOf("设计洪水位 静水位 + y（m）");
+    EXPECT_EQ(design.value, "104.223");
+    EXPECT_EQ(design.note, "不足 0.223，不满足");
+    EXPECT_TRUE(design.failing);
+    const SettledLine normal = lineOf("正常蓄水位 静水位 + y（m）");
+    EXPECT_EQ(normal.note, "富裕 1.325，满足");
+    EXPECT_FALSE(normal.failing);
+    EXPECT_EQ(lineOf("现状坝顶高程（m）").value, "102.80");
+    EXPECT_EQ(lineOf("复核结论").value, "不满足");
+    EXPECT_TRUE(lineOf("复核结论").failing);
+    EXPECT_EQ(lineOf("防浪墙需加高（m）").value, "0.30");
+    // No design is shown where none was typed, and no reserve.
+    EXPECT_EQ(lineOf("采用坝顶高程（m）").value, "(none)");
+    EXPECT_EQ(lineOf("竣工坝顶高程（m）").value, "(none)");
+    const std::string summary = presenter->evaluation().summaryZh();
+    EXPECT_NE(summary.find("复核结论：不满足"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("防浪墙需加高 0.30 m"), std::string::npos) << summary;
+    presenter->copyResults();
+    EXPECT_NE(view.clipboard.find("复核结论\t不满足\t控制工况 设计洪水位"), std::string::npos);
+
+    // Raised by 0.3 m it meets the code, and the raise is gone.
+    presenter->setDamText(*design::damFieldIndex("existing_wall_top"), "104.3");
+    EXPECT_EQ(lineOf("复核结论").value, "满足");
+    EXPECT_FALSE(lineOf("复核结论").failing);
+    EXPECT_EQ(lineOf("防浪墙需加高（m）").value, "(none)");
+}
+
 }  // namespace
 }  // namespace kelnor::sheet
