@@ -65,11 +65,11 @@ std::string describe(const design::ConditionError& e) {
         {AngleTooLarge, "angle {q} must be below 90 degrees"},
         {UnknownColumn, "unknown column \"{col}\""},
         {NotFinite, "the calculation leaves the double range"},
-        {BothGiven,
-         "{col} {q} and {other} {otherQ} are both given; give W or the annual "
-         "maximum it is derived from, not both"},
+        {BothGiven, "{col} {q} and {other} {otherQ} are both given; give {which}, not both"},
         {NeedsOther, "{col} {q} needs {other}, the annual maximum it multiplies"},
-        {NotForOperation, "{col} {q} belongs to an earthquake condition, not {other} {otherQ}"}};
+        {NotForOperation, "{col} {q} belongs to an earthquake condition, not {other} {otherQ}"},
+        {RayCount,
+         "{col} {q} gives {rays} distances; give 13 (7.5 degrees apart) or 7 (15 degrees apart)"}};
     // A missing value another column can stand for names that column too.
     static constexpr std::string_view kMissingOr = "{col} is required, or {other} to derive it";
     // The choices a column offers, as the command line names them.
@@ -91,7 +91,10 @@ std::string describe(const design::ConditionError& e) {
                    {"otherQ", "\"" + e.otherText() + "\""},
                    {"choices", choices},
                    {"low", shortNumber(design::kKpColumns.front())},
-                   {"high", shortNumber(design::kKpColumns.back())}});
+                   {"high", shortNumber(design::kKpColumns.back())},
+                   {"rays", std::to_string(design::rayTexts(e.text()).size())},
+                   {"which", col == "fetch" ? "the fetch or the rays its equivalent is derived from"
+                                            : "W or the annual maximum it is derived from"}});
 }
 
 std::string describe(const design::Warning& w) {

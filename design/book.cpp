@@ -119,7 +119,13 @@ Table inputsTable(const Evaluation& ev) {
              return c.windFactor ? factor(*c.windFactor)
                                  : factor(c.windFactorUsed()) + "（按运用条件）";
          }},
-        {"fetch", [](const Condition& c) { return fx(c.fetchKm, 3); }},
+        {"fetch", [](const Condition& c) { return fx(c.fetchKm, 3) + (c.rays ? "（等效）" : ""); }},
+        {"fetch_rays",
+         [](const Condition& c) {
+             return c.rays ? std::to_string(c.rays->km.size()) + " 条，间隔 " +
+                                 plain(c.rays->step()) + "°"
+                           : std::string("—");
+         }},
         {"angle", [](const Condition& c) { return fx(c.angle, 1); }},
         {"slope", [](const Condition& c) { return fx(c.slope, 2); }},
         {"roughness", [](const Condition& c) { return fx(c.roughness, 2); }},
@@ -141,10 +147,14 @@ Table inputsTable(const Evaluation& ev) {
              return fx(c.quakeSettlement.value_or(0.0), 2);
          }},
     };
-    // The earthquake's rows only where a condition is one.
+    // The earthquake's rows only where a condition is one, the rays where a fetch comes from
+    // them.
     const bool quake = anyEarthquake(ev);
+    const bool rays = std::any_of(ev.results.begin(), ev.results.end(),
+                                  [](const Result& r) { return r.condition.rays.has_value(); });
     for (const auto& [column, text] : rows) {
-        if (!quake && (column == "surge" || column == "quake_settlement")) {
+        if ((!quake && (column == "surge" || column == "quake_settlement")) ||
+            (!rays && column == "fetch_rays")) {
             continue;
         }
         Row row;

@@ -293,10 +293,27 @@ void windSteps(Steps& s, const Condition& c) {
           basis + "；多年平均年最大风速指水面以上 10 m 处 10 min 平均风速年最大值的多年平均值");
 }
 
+// The equivalent fetch from the rays: each ray at its angle, the two sums and Fe.
+void fetchSteps(Steps& s, const FetchRays& rays) {
+    std::string each;
+    for (std::size_t i = 0; i < rays.km.size(); ++i) {
+        each += (i == 0 ? "" : "、") + plain(rays.angle(i)) + "°：" + fx(rays.km[i], 3);
+    }
+    const std::string ray(standingMark(FetchRules::rays));
+    const std::string formula(standingMark(FetchRules::formula));
+    s.add("等效吹程", "Fe = Σrᵢ·cos²αᵢ / Σcos αᵢ",
+          fx(rays.sumRCos2, 4) + " / " + fx(rays.sumCos, 4), fx(rays.fe, 3) + " km",
+          "自坝址向对岸在风向两侧各 45° 内每隔 " + plain(rays.step()) + "° 作射线 " + ray +
+              "，rᵢ（km）：" + each + "；公式为常见转引 " + formula);
+}
+
 }  // namespace
 
 std::vector<Step> conditionSteps(const Result& r) {
     Steps s;
+    if (r.condition.rays) {
+        fetchSteps(s, *r.condition.rays);
+    }
     if (r.condition.windMax) {
         windSteps(s, r.condition);
     }

@@ -146,6 +146,37 @@ void readWind(const Reader& r, Condition& c) {
     }
 }
 
+// The fetch typed, or the equivalent fetch of the rays to the opposite shore: one or the other.
+void readFetch(const Reader& r, Condition& c) {
+    const auto fetch = r.text("fetch");
+    const auto rays = r.text("fetch_rays");
+    if (fetch && rays) {
+        r.fail(ConditionErrorKind::BothGiven, "fetch", *fetch, "fetch_rays", *rays);
+    }
+    if (!rays) {
+        if (!fetch) {
+            r.fail(ConditionErrorKind::Missing, "fetch", "", "fetch_rays");
+        }
+        c.fetchKm = r.positive(r.required("fetch"), "fetch");
+        return;
+    }
+    std::vector<double> km;
+    for (const std::string_view text : rayTexts(*rays)) {
+        km.push_back(r.read("fetch_rays", text));
+        if (km.back() < 0) {
+            r.fail(ConditionErrorKind::Negative, "fetch_rays");
+        }
+    }
+    if (km.size() != kFineRays && km.size() != kCoarseRays) {
+        r.fail(ConditionErrorKind::RayCount, "fetch_rays");
+    }
+    if (std::all_of(km.begin(), km.end(), [](double v) { return v == 0; })) {
+        r.fail(ConditionErrorKind::NotPositive, "fetch_rays");
+    }
+    c.rays = equivalentFetch(std::move(km));
+    c.fetchKm = c.rays->fe;
+}
+
 // The earthquake allowance's two columns: the surge required of an earthquake condition, and
 // neither typed on another, where it would silently count for nothing.
 void readEarthquake(const Reader& r, Condition& c) {
@@ -167,6 +198,56 @@ void readEarthquake(const Reader& r, Condition& c) {
 }
 
 }  // namespace
+
+double FetchRays::step() const {
+    return 90.0 / static_cast<double>(km.size() - 1);
+}
+
+double FetchRays::angle(std::size_t i) const {
+    return -45.0 + static_cast<double>(i) * step();
+}
+
+FetchRays equivalentFetch(std::vector<double> km) {
+    FetchRays rays;
+    rays.km = std::move(km);
+    constexpr double kDegree = 3.14159265358979323846 / 180;
+    for (std::size_t i = 0; i < rays.km.size(); ++i) {
+        const double cosine = std::cos(rays.angle(i) * kDegree);
+        rays.sumRCos2 += rays.km[i] * cosine * cosine;
+        rays.sumCos += cosine;
+    }
+    rays.fe = rays.sumRCos2 / rays.sumCos;
+    return rays;
+}
+
+std::vector<std::string_view> rayTexts(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = start;
+        std::size_t width = 0;
+        while (end < text.size()) {
+            if (text[end] == ';') {
+                width = 1;
+                break;
+            }
+            if (text.substr(end, 3) == "；") {
+                width = 3;
+                break;
+            }
+            ++end;
+        }
+        const std::string_view piece = trimBlanks(text.substr(start, end - start));
+        if (width == 0) {
+            if (!piece.empty() || out.empty()) {
+                out.push_back(piece);
+            }
+            return out;
+        }
+        out.push_back(piece);
+        start = end + width;
+    }
+}
 
 double Condition::windFactorUsed() const {
     return windFactor.value_or(defaultWindFactor(operation));
@@ -199,10 +280,13 @@ std::string_view formulaName(WaveFormula f) noexcept {
 }
 
 const std::vector<std::string_view>& conditionColumns() {
+    // The rays of the equivalent fetch came last, after the files and the Excel sheets laid out
+    // in this order: they keep their places.
     static const std::vector<std::string_view> columns = {
         "case",      "level",  "depth",     "mean_depth", "wind",  "wind_max", "wind_factor",
         "fetch",     "angle",  "slope",     "roughness",  "kw",    "formula",  "grade",
-        "operation", "region", "frequency", "allowance",  "extra", "surge",    "quake_settlement"};
+        "operation", "region", "frequency", "allowance",  "extra", "surge",    "quake_settlement",
+        "fetch_rays"};
     return columns;
 }
 
@@ -215,7 +299,7 @@ Condition readCondition(const Cells& cells) {
     c.depth = r.positive(r.required("depth"), "depth");
     c.meanDepth = r.positive(r.number("mean_depth"), "mean_depth");
     readWind(r, c);
-    c.fetchKm = r.positive(r.required("fetch"), "fetch");
+    readFetch(r, c);
     c.angle = r.number("angle").value_or(0.0);
     if (!(std::fabs(c.angle) < 90)) {
         r.fail(ConditionErrorKind::AngleTooLarge, "angle", *r.text("angle"));

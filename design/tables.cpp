@@ -82,9 +82,9 @@ constexpr std::array<SlopeSurface, 6> kRoughness = {{
     {"抛填两层块石（透水基础）", 0.50, 0.55, X},
 }};
 
-const TableSource* const kSources[] = {&kWindSource,  &kAllowanceSource,  &kRatioSource,
-                                       &kKwSource,    &kR0Source,         &kKpSource,
-                                       &kKbetaSource, &kEarthquakeSource, &kCrestSource};
+const TableSource* const kSources[] = {
+    &kWindSource, &kAllowanceSource, &kRatioSource,      &kKwSource,    &kR0Source,
+    &kKpSource,   &kKbetaSource,     &kEarthquakeSource, &kCrestSource, &kFetchSource};
 
 }  // namespace
 
@@ -192,6 +192,19 @@ const TableSource kEarthquakeSource = {
     "SL 274 地震情况：正常蓄水位加非常运用条件的坝顶超高，再加地震安全加高，即地震涌浪高度"
     "（按设计烈度和坝前水深取 0.5～1.5 m [C]）与地震附加沉陷（由设计人员确定，设计烈度为 8、9 "
     "度时计入 [M]）之和。",
+};
+
+const TableSource kFetchSource = {
+    "Fe",
+    "等效吹程 Fe（由射线长度推求）",
+    "GB 50286-2013 C.1.1 item 3: where the shore is irregular, with islands, a bend or a branch, "
+    "the fetch may be the equivalent fetch from radials drawn to the opposite shore within 45 "
+    "degrees either side of the wind, every 7.5 degrees (i = 0, +-1 ... +-6), or 15 degrees for "
+    "preliminary work [C]; Fe = sum(ri cos^2 ai) / sum(cos ai), the commonly quoted form [M].",
+    "GB 50286-2013 附录 C.1.1 第 3 "
+    "款：水域岸线不规则、有岛屿、弯道或支汊时，可自计算点向对岸在主风向"
+    "两侧各 45° 范围内每隔 Δα = 7.5°（i = 0，±1，…，±6；初步设计可取 15°）作射线，按射线长度求"
+    "等效吹程 [C]；Fe = Σrᵢcos²αᵢ / Σcos αᵢ 为常见转引公式 [M]。",
 };
 
 const TableSource kCrestSource = {

@@ -22,7 +22,7 @@ struct ColumnName {
 };
 
 // In the order of conditionColumns().
-constexpr std::array<ColumnName, 21> kColumnNames = {{
+constexpr std::array<ColumnName, 22> kColumnNames = {{
     {"case", "工况名称"},
     {"level", "静水位（m）"},
     {"depth", "坝前水深 H（m）"},
@@ -44,6 +44,7 @@ constexpr std::array<ColumnName, 21> kColumnNames = {{
     {"extra", "附加高度（m）"},
     {"surge", "地震涌浪高度（m）"},
     {"quake_settlement", "地震附加沉陷（m）"},
+    {"fetch_rays", "等效吹程射线长度 rᵢ（km）"},
 }};
 
 // Said of every check that is this program's own and not the code's.
@@ -129,10 +130,13 @@ std::string failureZh(const ConditionError& e) {
         {ConditionErrorKind::UnknownColumn, "未知列 {col}。"},
         {ConditionErrorKind::NotFinite, "计算结果超出双精度数范围。"},
         {ConditionErrorKind::BothGiven,
-         "{col} 的 {text} 与 {other} 的 {otherText} 只能填一项（计算风速或由年最大风速推求）。"},
+         "{col} 的 {text} 与 {other} 的 {otherText} 只能填一项{which}。"},
         {ConditionErrorKind::NeedsOther, "{col} 的 {text} 须与 {other} 同时填写。"},
         {ConditionErrorKind::NotForOperation,
          "{col} 的 {text} 只用于地震情况，本工况 {other} 为 {otherText}。"},
+        {ConditionErrorKind::RayCount,
+         "{col} 的 {text} 有 {rays} 个距离，应为 13 个（间隔 7.5°）或 7 个（间隔 "
+         "15°，初步设计）。"},
     };
     // A missing value another column can stand for names that column too.
     static constexpr std::string_view kMissingOr = "缺少必填项 {col}（或填 {other}）。";
@@ -148,7 +152,10 @@ std::string failureZh(const ConditionError& e) {
                    {"other", e.otherColumn()},
                    {"otherText", "“" + e.otherText() + "”"},
                    {"pLow", plain(kKpColumns.front())},
-                   {"pHigh", plain(kKpColumns.back())}});
+                   {"pHigh", plain(kKpColumns.back())},
+                   {"rays", std::to_string(rayTexts(e.text()).size())},
+                   {"which", e.column() == "fetch" ? "（吹程或由射线长度推求等效吹程）"
+                                                   : "（计算风速或由年最大风速推求）"}});
 }
 
 std::string warningZh(const Warning& w) {

@@ -303,15 +303,19 @@ TEST(Book, ValuesNoReservoirHasAreWarnedAsTheProgramsOwnChecks) {
 }
 
 TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
-    // The earthquake's two rows are listed where a condition is one.
+    // The earthquake's two rows are listed where a condition is one, the rays where a
+    // condition's fetch comes from them.
     Evaluation ev = threeConditions();
     Condition quake = ev.results[0].condition;
     quake.operation = Operation::Earthquake;
     quake.surge = 1.0;
+    quake.rays = equivalentFetch({3, 3, 3, 3, 3, 3, 3});
+    quake.fetchKm = quake.rays->fe;
     ev.results.push_back(compute(quake));
     const std::string html = calculationBook(ev);
     const std::string plain = calculationBook(threeConditions());
     EXPECT_EQ(plain.find(escapeHtml(columnZh("surge"))), std::string::npos);
+    EXPECT_EQ(plain.find(escapeHtml(columnZh("fetch_rays"))), std::string::npos);
     std::set<std::string_view> names;
     for (const std::string_view column : conditionColumns()) {
         const std::string_view zh = columnZh(column);

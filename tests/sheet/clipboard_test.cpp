@@ -49,7 +49,7 @@ TEST(CopyCells, CopiesTheRangeAsTabSeparatedRowsAndReadsBack) {
     EXPECT_EQ(readTabSeparated(text),
               (Block{{"正常蓄水位", "100.00", "30.0"}, {"设计洪水位\t\"甲\"", "101.50", "31.5"}}));
     // A range reaching past the sheet is cut to it.
-    EXPECT_EQ(copyCells(sheet, {2, col("quake_settlement"), 5, 5}), "\r\n");
+    EXPECT_EQ(copyCells(sheet, {2, col("fetch_rays"), 5, 5}), "\r\n");
     EXPECT_EQ(copyCells(sheet, {3, 0, 1, 1}), "");
 }
 

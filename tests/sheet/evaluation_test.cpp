@@ -140,13 +140,15 @@ TEST(Fixed, RoundsAsTheBookPrints) {
 
 TEST(Fields, TheRowsOfTheGridAreTheBooksColumnsCaseFirst) {
     const auto& f = fields();
-    ASSERT_EQ(f.size(), 21u);
+    ASSERT_EQ(f.size(), 22u);
     EXPECT_EQ(f[0].nameZh, "工况名称");
     EXPECT_EQ(f[col("depth")].nameZh, "坝前水深 H（m）");
     // The annual maximum wind and its factor right after W, which they may stand for.
     EXPECT_EQ(f[col("wind") + 1].nameZh, "多年平均年最大风速（m/s）");
     EXPECT_EQ(f[col("wind") + 2].nameZh, "风速倍数");
     EXPECT_EQ(f[18].column, "extra");
+    // The rays of the equivalent fetch last, where they leave every other column in its place.
+    EXPECT_EQ(f[21].column, "fetch_rays");
     std::vector<std::string_view> choices;
     for (const Field& field : f) {
         if (field.isChoice()) {

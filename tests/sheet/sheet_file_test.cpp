@@ -34,9 +34,10 @@ TEST_F(SheetFileTest, SavedFileStartsWithTheByteOrderMarkAndTheFullHeader) {
     EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(text.substr(3, text.find("\r\n") - 3),
               "case,level,depth,mean_depth,wind,wind_max,wind_factor,fetch,angle,slope,roughness,"
-              "kw,formula,grade,operation,region,frequency,allowance,extra,surge,quake_settlement");
+              "kw,formula,grade,operation,region,frequency,allowance,extra,surge,quake_settlement,"
+              "fetch_rays");
     EXPECT_NE(
-        text.find("\r\n设计洪水位,101.50,31.5,25.5,21.0,,,3.2,,3,0.80,,,2,normal,mountain,,,,,"
+        text.find("\r\n设计洪水位,101.50,31.5,25.5,21.0,,,3.2,,3,0.80,,,2,normal,mountain,,,,,,"
                   "\r\n"),
         std::string::npos);
 }
@@ -160,11 +161,11 @@ TEST_F(SheetFileTest, TheDamsValuesHeadTheFileAsExcelWritesThemAndReadBack) {
     const design::DamTexts dam =
         damOf({{"project", "某水库, \"一期\""}, {"wall", "1.2"}, {"settlement", "0.3%"}});
     const std::string text = sheetCsv(firstStartRows(), dam);
-    // Each row as wide as the header (21 columns), an empty row, then the header.
-    const std::string pad(19, ',');
+    // Each row as wide as the header (22 columns), an empty row, then the header.
+    const std::string pad(20, ',');
     EXPECT_EQ(text.substr(0, text.find("case,")),
               "\xEF\xBB\xBFproject,\"某水库, \"\"一期\"\"\"" + pad + "\r\nwall,1.2" + pad +
-                  "\r\nsettlement,0.3%" + pad + "\r\n" + std::string(20, ',') + "\r\n");
+                  "\r\nsettlement,0.3%" + pad + "\r\n" + std::string(21, ',') + "\r\n");
     const std::string path = file("dam.csv");
     saveSheet(pathFromUtf8(path), firstStartRows(), dam);
     const OpenedSheet opened = openSheet(pathFromUtf8(path));

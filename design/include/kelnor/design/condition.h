@@ -3,6 +3,7 @@
 // One design condition (正常蓄水位, 设计洪水位, 校核洪水位, ...) as typed values, and reading it
 // from the cells of a CSV row.
 
+#include <cstddef>
 #include <exception>
 #include <optional>
 #include <string>
@@ -24,6 +25,31 @@ std::string_view formulaName(WaveFormula f) noexcept;  // "putian", "hedi", "gua
 // is none.
 std::optional<Operation> operationOf(std::string_view text);
 
+// The equivalent fetch from radials drawn from the dam to the opposite shore within 45° either
+// side of the wind (GB 50286-2013 C.1.1 item 3): 13 rays 7.5° apart, or 7 rays 15° apart for
+// preliminary work, Fe = Σ rᵢ·cos²αᵢ / Σ cos αᵢ.
+struct FetchRays {
+    std::vector<double> km;  // each ray's length to the shore, from −45° to +45°
+    double sumRCos2 = 0;     // Σ rᵢ·cos²αᵢ, km
+    double sumCos = 0;       // Σ cos αᵢ
+    double fe = 0;           // the equivalent fetch, km
+
+    // The angle of ray i from the wind's direction, degrees: −45 + i·step.
+    double angle(std::size_t i) const;
+    double step() const;  // 7.5 or 15 degrees
+};
+
+// The counts of rays the code provides for: every 7.5°, or every 15° for preliminary work.
+inline constexpr std::size_t kFineRays = 13;
+inline constexpr std::size_t kCoarseRays = 7;
+
+// The equivalent fetch of `km`, kFineRays or kCoarseRays lengths, none negative and not all 0.
+FetchRays equivalentFetch(std::vector<double> km);
+
+// The distances of a fetch_rays cell, separated by ";" (or the full-width "；"); a separator
+// after the last is allowed.
+std::vector<std::string_view> rayTexts(std::string_view text);
+
 struct Condition {
     int row = 0;                      // the CSV row it came from (1 after the header); 0 when none
     std::string label;                // the `case` cell
@@ -36,7 +62,8 @@ struct Condition {
     // designWind(), which readCondition and compute put into `wind`.
     std::optional<double> windMax;     // m/s
     std::optional<double> windFactor;  // as given
-    double fetchKm = 0;                // D, km
+    double fetchKm = 0;                // D, km: as typed, or the equivalent fetch of the rays
+    std::optional<FetchRays> rays;     // where the fetch comes from radials
     double angle = 0;                  // β between the wind and the normal to the axis, degrees
     double slope = 0;                  // m of the upstream slope 1:m
     double roughness = 0;              // KΔ
@@ -80,6 +107,7 @@ enum class ConditionErrorKind {
     BothGiven,        // two columns that exclude each other are both given (wind and wind_max)
     NeedsOther,       // a column that means nothing without another (wind_factor, wind_max)
     NotForOperation,  // a column of the earthquake condition on another operation (surge)
+    RayCount,         // fetch_rays gives neither 13 nor 7 distances
 };
 
 // A condition that cannot be computed: what went wrong, which condition, which column and the

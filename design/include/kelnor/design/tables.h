@@ -223,6 +223,17 @@ struct WallRules {
 
 extern const TableSource kCrestSource;
 
+// --- The equivalent fetch from radials --------------------------------------------------------
+// Where to use it, the ±45° sector and the rays every 7.5° (15° for preliminary work) are
+// confirmed by the dike code GB 50286-2013 C.1.1 item 3; the formula Fe = Σ rᵢ·cos²αᵢ / Σ cos αᵢ
+// is the commonly quoted one, not confirmed.
+struct FetchRules {
+    static constexpr Standing rays = Standing::Confirmed;
+    static constexpr Standing formula = Standing::NotConfirmed;
+};
+
+extern const TableSource kFetchSource;
+
 // KΔ above that of a smooth impermeable slope (asphalt concrete, 1.0) is warned of.
 inline constexpr double kRoughnessHighest = 1.0;
 
