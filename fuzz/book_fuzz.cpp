@@ -51,6 +51,37 @@ bool known(std::string_view name, std::span<const std::string_view> list) {
     return false;
 }
 
+// A tag that opens at "<": its text between the brackets less a closing "/", whether it
+// closes an element, the element's name, and where the tag ends (its ">").
+struct Tag {
+    std::string_view text;
+    bool closing;
+    std::string_view name;
+    std::size_t end;
+};
+
+Tag readTag(std::string_view page, std::size_t at) {
+    const std::size_t end = page.find('>', at);
+    require(end != std::string::npos, "a tag ends");
+    std::string_view text = page.substr(at + 1, end - at - 1);
+    const bool closing = text.starts_with('/');
+    if (closing) {
+        text.remove_prefix(1);
+    }
+    return {text, closing, text.substr(0, text.find_first_of(" /")), end};
+}
+
+// The element `tag` opens or closes, on the stack of those open; `empty`, one that opens and
+// closes at once.
+void nest(std::vector<std::string_view>& open, const Tag& tag, bool empty) {
+    if (tag.closing) {
+        require(!open.empty() && open.back() == tag.name, "elements close in order", tag.name);
+        open.pop_back();
+    } else if (!empty) {
+        open.push_back(tag.name);
+    }
+}
+
 // The messages of the checks below are built only when one fails: built for every byte or
 // tag, they took most of each input's time.
 void checkWellFormed(const std::string& html) {
@@ -73,25 +104,13 @@ void checkWellFormed(const std::string& html) {
             ++i;
             continue;
         }
-        const std::size_t end = html.find('>', i);
-        require(end != std::string::npos, "a tag ends");
-        std::string_view tag(html.data() + i + 1, end - i - 1);
-        const bool closing = tag.starts_with('/');
-        if (closing) {
-            tag.remove_prefix(1);
+        const Tag tag = readTag(html, i);
+        if (!known(tag.name, kElements)) {
+            broken("an element the book writes", asCString(tag.text));
         }
-        const std::string_view name = tag.substr(0, tag.find_first_of(" /"));
-        if (!known(name, kElements)) {
-            broken("an element the book writes", asCString(tag));
-        }
-        if (closing) {
-            require(!open.empty() && open.back() == name, "elements close in order", name);
-            open.pop_back();
-        } else if (!known(name, kVoid) && !tag.ends_with('/')) {
-            open.push_back(name);
-        }
-        i = end + 1;
-        if (name == "style" && !closing) {
+        nest(open, tag, known(tag.name, kVoid) || tag.text.ends_with('/'));
+        i = tag.end + 1;
+        if (tag.name == "style" && !tag.closing) {
             i = styleEnd;
         }
     }
@@ -125,36 +144,25 @@ void checkWordXml(const std::string& xml) {
             ++i;
             continue;
         }
-        const std::size_t end = xml.find('>', i);
-        require(end != std::string::npos, "a tag ends");
-        std::string_view tag(xml.data() + i + 1, end - i - 1);
-        i = end + 1;
-        if (tag.starts_with('?')) {
+        const Tag tag = readTag(xml, i);
+        i = tag.end + 1;
+        if (!tag.closing && tag.text.starts_with('?')) {
             continue;
         }
-        const bool closing = tag.starts_with('/');
-        if (closing) {
-            tag.remove_prefix(1);
-        }
-        const std::string_view name = tag.substr(0, tag.find_first_of(" /"));
+        const std::string_view name = tag.name;
         if (!name.starts_with("w:") && !name.starts_with("wp:") && !name.starts_with("a:") &&
             !name.starts_with("wpg:") && !name.starts_with("wps:") && !name.starts_with("cp:") &&
             !name.starts_with("dc:") && !name.starts_with("dcterms:")) {
-            broken("an element the Word book writes", asCString(tag));
+            broken("an element the Word book writes", asCString(tag.text));
         }
         // Inside the tag, quotes pair up and nothing typed ends it early.
-        if (tag.find('<') != std::string_view::npos) {
-            broken("no '<' inside a tag", asCString(tag));
+        if (tag.text.find('<') != std::string_view::npos) {
+            broken("no '<' inside a tag", asCString(tag.text));
         }
-        if (std::count(tag.begin(), tag.end(), '"') % 2 != 0) {
-            broken("attributes quoted", asCString(tag));
+        if (std::count(tag.text.begin(), tag.text.end(), '"') % 2 != 0) {
+            broken("attributes quoted", asCString(tag.text));
         }
-        if (closing) {
-            require(!open.empty() && open.back() == name, "elements close in order", name);
-            open.pop_back();
-        } else if (!tag.ends_with('/')) {
-            open.push_back(name);
-        }
+        nest(open, tag, tag.text.ends_with('/'));
     }
     require(open.empty(), "every element is closed");
 }

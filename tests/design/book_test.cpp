@@ -26,26 +26,20 @@ Cells row(int n, const testing_support::CellList& extra) {
         {{"wind", "21"}, {"slope", "3"}, {"roughness", "0.8"}, {"grade", "2"}}, extra, n);
 }
 
-// The three usual conditions, a steep-slope one with warnings and two rows that fail.
+// The three conditions of the example worked by hand, a steep-slope one with warnings and two
+// rows that fail.
 Evaluation threeConditions() {
-    return evaluateRows({
-        row(1, {{"case", "正常蓄水位"}, {"level", "100"}, {"depth", "30"}, {"fetch", "3"}}),
-        row(2, {{"case", "设计洪水位"}, {"level", "101.5"}, {"depth", "31.5"}, {"fetch", "3.2"}}),
-        row(3, {{"case", "校核洪水位"},
-                {"level", "102.3"},
-                {"depth", "32.3"},
-                {"fetch", "3.3"},
-                {"wind", "14"},
-                {"operation", "abnormal"}}),
-        row(4, {{"case", "<b>坝段 A&B \"陡坡\"</b>"},
-                {"depth", "30"},
-                {"fetch", "9"},
-                {"slope", "1.3"},
-                {"formula", "hedi"},
-                {"angle", "70"}}),
-        row(5, {{"case", "<i>缺水深</i>"}, {"depth", "-2"}, {"fetch", "3"}}),
-        row(6, {{"case", "地震"}, {"depth", "30"}, {"fetch", "3"}, {"formula", "andreyanov"}}),
-    });
+    std::vector<Cells> rows = testing_support::exampleConditions(false);
+    rows.push_back(row(4, {{"case", "<b>坝段 A&B \"陡坡\"</b>"},
+                           {"depth", "30"},
+                           {"fetch", "9"},
+                           {"slope", "1.3"},
+                           {"formula", "hedi"},
+                           {"angle", "70"}}));
+    rows.push_back(row(5, {{"case", "<i>缺水深</i>"}, {"depth", "-2"}, {"fetch", "3"}}));
+    rows.push_back(
+        row(6, {{"case", "地震"}, {"depth", "30"}, {"fetch", "3"}, {"formula", "andreyanov"}}));
+    return evaluateRows(rows);
 }
 
 TEST(Book, IsOneSelfContainedHtmlPageForA4) {

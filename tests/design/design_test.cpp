@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,22 @@ Cells cells(const testing_support::CellList& changes, int row = 1) {
 
 Condition condition(std::vector<std::pair<std::string, std::string>> changes) {
     return readCondition(cells(std::move(changes)));
+}
+
+// The error that refuses the condition with `changes`, read as row 3, its kind and column
+// checked; none, and a failure named by `what`, when the condition reads.
+std::optional<ConditionError> refusal(const testing_support::CellList& changes,
+                                      ConditionErrorKind kind, const std::string& column,
+                                      const std::string& what) {
+    try {
+        readCondition(cells(changes, 3));
+        ADD_FAILURE() << what << ": the condition was read";
+    } catch (const ConditionError& e) {
+        EXPECT_EQ(e.kind(), kind) << what;
+        EXPECT_EQ(e.column(), column) << what;
+        return e;
+    }
+    return std::nullopt;
 }
 
 using testing_support::waveCondition;
@@ -124,18 +141,7 @@ TEST(ThreeConditions, GoverningConditionAndCrestFollowByHand) {
     // W/√(gH) = 1.19456 → Kw = 1.00 + 0.02·0.19456/0.5 = 1.007782,
     // Rm = 0.8·1.007782·√(0.54506·16.7612)/√10 = 0.77061, hm/H = 0.0173 → Kp(1 %) = 2.23,
     // Rp = 1.71845, A = 1.00 (grade 2, normal), y = 2.72667, crest = 101.5 + y = 104.22667.
-    const std::vector<Cells> rows = {
-        cells({{"case", "正常蓄水位"}, {"level", "100"}, {"depth", "30"}, {"fetch", "3"}}, 1),
-        cells({{"case", "设计洪水位"}, {"level", "101.5"}, {"depth", "31.5"}, {"fetch", "3.2"}}, 2),
-        cells({{"case", "校核洪水位"},
-               {"level", "102.3"},
-               {"depth", "32.3"},
-               {"wind", "14"},
-               {"fetch", "3.3"},
-               {"operation", "abnormal"}},
-              3),
-    };
-    const Evaluation ev = evaluateRows(rows);
+    const Evaluation ev = evaluateRows(testing_support::exampleConditions(false));
     ASSERT_EQ(ev.results.size(), 3u);
     ASSERT_TRUE(ev.failures.empty());
     struct Expect {
@@ -506,15 +512,10 @@ TEST(DesignWind, WindAndTheAnnualMaximumAreOneOrTheOther) {
          ""},
     };
     for (const auto& row : rows) {
-        try {
-            readCondition(cells(row.changes, 3));
-            ADD_FAILURE() << row.name;
-        } catch (const ConditionError& e) {
-            EXPECT_EQ(e.kind(), row.kind) << row.name;
-            EXPECT_EQ(e.column(), row.column) << row.name;
-            EXPECT_EQ(e.text(), row.text) << row.name;
-            EXPECT_EQ(e.otherColumn(), row.otherColumn) << row.name;
-            EXPECT_EQ(e.otherText(), row.otherText) << row.name;
+        if (const auto e = refusal(row.changes, row.kind, row.column, row.name)) {
+            EXPECT_EQ(e->text(), row.text) << row.name;
+            EXPECT_EQ(e->otherColumn(), row.otherColumn) << row.name;
+            EXPECT_EQ(e->otherText(), row.otherText) << row.name;
         }
     }
 }
@@ -630,16 +631,11 @@ TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
          "row 3 (正常蓄水位): unknown column \"colour\""},
     };
     for (const auto& row : rows) {
-        try {
-            readCondition(cells(row.changes, 3));
-            ADD_FAILURE() << row.message;
-        } catch (const ConditionError& e) {
-            EXPECT_EQ(e.kind(), row.kind) << row.message;
-            EXPECT_EQ(e.column(), row.column) << row.message;
-            EXPECT_EQ(e.row(), 3);
-            EXPECT_EQ(e.label(), "正常蓄水位");
-            EXPECT_EQ(e.text(), row.changes.front().second) << row.message;
-            EXPECT_EQ(cli::describe(e), row.message);
+        if (const auto e = refusal(row.changes, row.kind, row.column, row.message)) {
+            EXPECT_EQ(e->row(), 3);
+            EXPECT_EQ(e->label(), "正常蓄水位");
+            EXPECT_EQ(e->text(), row.changes.front().second) << row.message;
+            EXPECT_EQ(cli::describe(*e), row.message);
         }
     }
     // A wind that reads but squares beyond the double range fails the computation; the other

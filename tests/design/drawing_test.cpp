@@ -33,27 +33,7 @@ Cells exampleRow(int n, const CellList& cells) {
 
 // docs/book-example.csv: the design flood governs.
 Evaluation example() {
-    // Its case, level, depth, mean_depth and fetch; the third condition blows at 14 m/s in
-    // abnormal operation.
-    const std::array<std::array<const char*, 5>, 3> rows = {{
-        {"正常蓄水位", "100.00", "30.0", "24.0", "3.0"},
-        {"设计洪水位", "101.50", "31.5", "25.5", "3.2"},
-        {"校核洪水位", "102.30", "32.3", "26.3", "3.3"},
-    }};
-    std::vector<Cells> cells;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto& r = rows[i];
-        CellList c = {{"case", r[0]},
-                      {"level", r[1]},
-                      {"depth", r[2]},
-                      {"mean_depth", r[3]},
-                      {"fetch", r[4]}};
-        if (i == 2) {
-            c.insert(c.end(), {{"wind", "14.0"}, {"operation", "abnormal"}});
-        }
-        cells.push_back(exampleRow(static_cast<int>(i) + 1, c));
-    }
-    return evaluateRows(cells);
+    return evaluateRows(testing_support::exampleConditions());
 }
 
 Evaluation oneCondition(const CellList& cells) {

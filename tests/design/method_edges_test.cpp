@@ -234,35 +234,7 @@ TEST(HpOverHm, IsReadAtTheMeanDepthAlongTheFetchNotTheDepthAtTheDam) {
 TEST(Book, FreeboardRowShowsYToTheDigitsOfTheCrest) {
     // The conditions of docs/book-example.csv; the design flood governs with
     // y = 104.22284981178971 − 101.50 m.
-    const auto row = [](int n, const testing_support::CellList& cells) {
-        return testing_support::conditionCells({{"slope", "3"},
-                                                {"roughness", "0.80"},
-                                                {"grade", "2"},
-                                                {"operation", "normal"},
-                                                {"region", "mountain"}},
-                                               cells, n);
-    };
-    const Evaluation ev = evaluateRows({
-        row(1, {{"case", "正常蓄水位"},
-                {"level", "100.00"},
-                {"depth", "30.0"},
-                {"mean_depth", "24.0"},
-                {"wind", "21.0"},
-                {"fetch", "3.0"}}),
-        row(2, {{"case", "设计洪水位"},
-                {"level", "101.50"},
-                {"depth", "31.5"},
-                {"mean_depth", "25.5"},
-                {"wind", "21.0"},
-                {"fetch", "3.2"}}),
-        row(3, {{"case", "校核洪水位"},
-                {"level", "102.30"},
-                {"depth", "32.3"},
-                {"mean_depth", "26.3"},
-                {"wind", "14.0"},
-                {"fetch", "3.3"},
-                {"operation", "abnormal"}}),
-    });
+    const Evaluation ev = evaluateRows(testing_support::exampleConditions());
     ASSERT_EQ(ev.results.size(), 3u);
     ASSERT_EQ(ev.governing, 1u);
     ASSERT_NEAR(*ev.results[1].crest, 104.22284981178971, 1e-9);

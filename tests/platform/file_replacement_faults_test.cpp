@@ -380,6 +380,14 @@ TEST_F(ReportFaults, FaultsThroughTheSeam) {
         int error;  // 0: the write succeeds
         const char* calls;
     };
+    // The whole report written, flushed and closed, then a fault: the file removed, not renamed.
+    const auto removedOnceWritten = [](const char* name, FaultyOps::Plan plan, int error) {
+        return Row{name, plan, error, "open write fsync close unlink "};
+    };
+    // The rename refused: the file removed after it.
+    const auto renameRefused = [](const char* name, int error) {
+        return Row{name, {.renameError = error}, error, "open write fsync close rename unlink "};
+    };
     const std::vector<Row> rows = {
         {"disk full half-way",
          {.accepted = half, .writeError = ENOSPC},
@@ -389,31 +397,16 @@ TEST_F(ReportFaults, FaultsThroughTheSeam) {
          {.accepted = 0, .writeError = ENOSPC},
          ENOSPC,
          "open write close unlink "},
-        {"quota exceeded, shown only at close",
-         {.closeError = EDQUOT},
-         EDQUOT,
-         "open write fsync close unlink "},
-        {"write-back error shown at close",
-         {.closeError = EIO},
-         EIO,
-         "open write fsync close unlink "},
-        {"rename refused across devices",
-         {.renameError = EXDEV},
-         EXDEV,
-         "open write fsync close rename unlink "},
-        {"rename refused on a read-only mount",
-         {.renameError = EROFS},
-         EROFS,
-         "open write fsync close rename unlink "},
+        removedOnceWritten("quota exceeded, shown only at close", {.closeError = EDQUOT}, EDQUOT),
+        removedOnceWritten("write-back error shown at close", {.closeError = EIO}, EIO),
+        renameRefused("rename refused across devices", EXDEV),
+        renameRefused("rename refused on a read-only mount", EROFS),
         {"no descriptor for the new file", {.openError = EMFILE}, EMFILE, "open "},
         {"a write that makes no progress",
          {.accepted = half, .writeError = 0},
          EIO,
          "open write write close unlink "},
-        {"write-back error shown by the flush",
-         {.fsyncError = EIO},
-         EIO,
-         "open write fsync close unlink "},
+        removedOnceWritten("write-back error shown by the flush", {.fsyncError = EIO}, EIO),
         {"interrupted writes are retried",
          {.interruptions = 2},
          0,

@@ -79,12 +79,14 @@ std::string blanks(int n) {
     return std::string(n, ' ');
 }
 
+// A number and the text it is written as.
+struct Written {
+    double x;
+    const char* text;
+};
+
 TEST(FormatPlainNumber, WritesTheReportsPlainNumberForm) {
-    struct Row {
-        double x;
-        const char* text;
-    };
-    const std::vector<Row> rows = {
+    const Written rows[] = {
         {27, " 27 "},
         {18.47, " 18.47 "},
         {2.5, " 2.5 "},
@@ -116,11 +118,7 @@ TEST(FormatPlainNumber, WritesTheReportsPlainNumberForm) {
 }
 
 TEST(FormatTwoDecimals, RoundsHalvesAwayFromZeroAtFifteenDigits) {
-    struct Row {
-        double x;
-        const char* text;
-    };
-    const std::vector<Row> rows = {
+    const Written rows[] = {
         {0.7751175, ".78"},
         {0.5, ".50"},
         {0, ".00"},

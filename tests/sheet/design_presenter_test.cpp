@@ -23,6 +23,7 @@
 #include "recording_view.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "title_block.h"
 
 namespace kelnor::sheet {
 namespace {
@@ -476,16 +477,13 @@ TEST_F(DesignPresenterTest, WindowsBookIsTheCommandLinesWithTheSketch) {
     const fs::path conditions = dir / "example.csv";
     fs::copy_file(KELNOR_BOOK_EXAMPLE, conditions);
     presenter->start(conditions);
-    view.infoAnswers = {BookInfo{"某水库", "初步设计", "张三", "李四", "", "2026-05-01"}};
+    view.infoAnswers = {testing_support::exampleTitleBlock()};
     presenter->perform(Command::BookInfo, {});
     presenter->perform(Command::Book, {});
     std::string window = slurp(dir / u8path("example-计算书.html"));
 
     const testing_support::Outcome cli = testing_support::runProgram(
-        {KELNOR_CALC, "--conditions", utf8Path(conditions), "--book", utf8Path(dir / "cli.html"),
-         "--project", "某水库", "--stage", "初步设计", "--by", "张三", "--checked-by", "李四",
-         "--date", "2026-05-01"},
-        dir);
+        testing_support::bookCommandLine(KELNOR_CALC, conditions, dir / "cli.html"), dir);
     ASSERT_EQ(cli.status, 0) << cli.err;
 
     // The window's book is the command line's with the sketch's paragraph under the summary.

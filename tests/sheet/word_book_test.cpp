@@ -16,6 +16,7 @@
 #include "recording_view.h"
 #include "run_program.h"
 #include "test_files.h"
+#include "title_block.h"
 
 namespace kelnor::sheet {
 namespace {
@@ -45,7 +46,7 @@ class WordBookCommands : public testing_support::TemporaryFolderTest {
         fs::copy_file(KELNOR_BOOK_EXAMPLE, conditions);
         presenter = std::make_unique<DesignPresenter>(view, data);
         presenter->start(conditions);
-        view.infoAnswers = {BookInfo{"某水库", "初步设计", "张三", "李四", "", "2026-05-01"}};
+        view.infoAnswers = {testing_support::exampleTitleBlock()};
         presenter->perform(Command::BookInfo, {});
     }
 
@@ -80,10 +81,7 @@ TEST_F(WordBookCommands, SavedWhereNamedAndTheSameBytesAsTheCommandLines) {
     ASSERT_TRUE(view.told.empty()) << view.told.front();
 
     const testing_support::Outcome cli = testing_support::runProgram(
-        {KELNOR_CALC, "--conditions", utf8Path(conditions), "--book", utf8Path(dir / "cli.docx"),
-         "--project", "某水库", "--stage", "初步设计", "--by", "张三", "--checked-by", "李四",
-         "--date", "2026-05-01"},
-        dir);
+        testing_support::bookCommandLine(KELNOR_CALC, conditions, dir / "cli.docx"), dir);
     ASSERT_EQ(cli.status, 0) << cli.err;
     EXPECT_EQ(slurp(book), slurp(dir / "cli.docx"));
     // The sketch is in it, as in the window's HTML book.

@@ -3,6 +3,8 @@
 // The cells of one design condition's CSV row, made from a base row and the cells a test
 // changes.
 
+#include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,6 +32,33 @@ inline design::Cells conditionCells(CellList base, const CellList& changes, int 
         }
     }
     return {row, std::move(base)};
+}
+
+// The three conditions of docs/book-example.csv: the normal storage, design flood and check
+// flood levels of a grade-2 dam on a 1:3 slope, KΔ 0.80, wind 21 m/s but for the check flood's
+// 14 m/s in abnormal operation; the design flood governs. Without `meanDepths` the mean depth
+// along the fetch is the depth at the dam, the case worked by hand.
+inline std::vector<design::Cells> exampleConditions(bool meanDepths = true) {
+    // Each level's case, level, depth, mean depth and fetch.
+    const std::array<std::array<const char*, 5>, 3> levels = {{
+        {"正常蓄水位", "100.00", "30.0", "24.0", "3.0"},
+        {"设计洪水位", "101.50", "31.5", "25.5", "3.2"},
+        {"校核洪水位", "102.30", "32.3", "26.3", "3.3"},
+    }};
+    const CellList dam = {{"wind", "21.0"}, {"slope", "3"}, {"roughness", "0.80"}, {"grade", "2"}};
+    std::vector<design::Cells> rows;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const auto& l = levels[i];
+        CellList cells = {{"case", l[0]}, {"level", l[1]}, {"depth", l[2]}, {"fetch", l[4]}};
+        if (meanDepths) {
+            cells.emplace_back("mean_depth", l[3]);
+        }
+        if (i == 2) {
+            cells.insert(cells.end(), {{"wind", "14.0"}, {"operation", "abnormal"}});
+        }
+        rows.push_back(conditionCells(dam, cells, static_cast<int>(i) + 1));
+    }
+    return rows;
 }
 
 // A grade-2 condition on a 1:3 slope, KΔ 0.8, with the wave inputs as given (the mean depth

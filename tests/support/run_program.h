@@ -33,6 +33,26 @@ struct Outcome {
     std::string out, err;
 };
 
+// The files in `scratch` that a program's standard streams are redirected to: standard input
+// written from `input` when made, the output and error read back and all three removed by
+// outcome().
+struct StreamFiles {
+    StreamFiles(const std::filesystem::path& scratch, const std::optional<std::string>& input)
+        : in(scratch / "stdin"), out(scratch / "stdout"), err(scratch / "stderr") {
+        std::ofstream(in, std::ios::binary) << input.value_or("");
+    }
+
+    Outcome outcome(int status) const {
+        Outcome o{status, slurp(out), slurp(err)};
+        for (const auto& p : {in, out, err}) {
+            std::filesystem::remove(p);
+        }
+        return o;
+    }
+
+    std::filesystem::path in, out, err;
+};
+
 #ifdef _WIN32
 
 using platform::quoteArgument;
@@ -46,9 +66,7 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
     for (const auto& a : argv) {
         commandLine += (commandLine.empty() ? L"" : L" ") + quoteArgument(platform::widen(a));
     }
-    const std::filesystem::path inPath = scratch / "stdin", outPath = scratch / "stdout",
-                                errPath = scratch / "stderr";
-    std::ofstream(inPath, std::ios::binary) << input.value_or("");
+    const StreamFiles files(scratch, input);
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const auto open = [&](const std::filesystem::path& p, DWORD access, DWORD disposition) {
         return CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
@@ -57,11 +75,11 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = open(inPath, GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = open(outPath, GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = open(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdInput = open(files.in, GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = open(files.out, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = open(files.err, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
-    Outcome o;
+    int status = -1;
     // Under Wine on a busy machine a start now and then fails for no reason of the program's;
     // it is tried again rather than taken for the program's failure.
     bool started = false;
@@ -76,19 +94,14 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
-        o.status = static_cast<int>(code);
+        status = static_cast<int>(code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
     for (const HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
         CloseHandle(h);
     }
-    o.out = slurp(outPath);
-    o.err = slurp(errPath);
-    for (const auto& p : {inPath, outPath, errPath}) {
-        std::filesystem::remove(p);
-    }
-    return o;
+    return files.outcome(status);
 }
 
 #else
@@ -103,31 +116,24 @@ inline Outcome runProgram(const std::vector<std::string>& argv,
         args.push_back(const_cast<char*>(a.c_str()));
     }
     args.push_back(nullptr);
-    const std::string inPath = scratch / "stdin", outPath = scratch / "stdout",
-                      errPath = scratch / "stderr";
-    std::ofstream(inPath, std::ios::binary) << input.value_or("");
+    const StreamFiles files(scratch, input);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 0, files.in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, files.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 2, files.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
-    Outcome o;
+    int status = -1;
     // A program named without a folder is looked for on the PATH, as a shell would.
     if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        int waited = 0;
+        waitpid(pid, &waited, 0);
+        status = WIFEXITED(waited) ? WEXITSTATUS(waited) : -1;
     }
     posix_spawn_file_actions_destroy(&actions);
-    o.out = slurp(outPath);
-    o.err = slurp(errPath);
-    for (const auto& p : {inPath, outPath, errPath}) {
-        std::filesystem::remove(p);
-    }
-    return o;
+    return files.outcome(status);
 }
 
 #endif

@@ -308,21 +308,19 @@ class TavoWindowTest : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("namesBox");
-        QTest::newRow("letters in the fetch")
-            << 2 << "abc"
-            << "类型不匹配：“吹程(km)”中的“abc”不是数字。" << true;
-        QTest::newRow("empty depth") << 0 << ""
-                                     << "类型不匹配：“平均水深(m)”是空的" << true;
-        QTest::newRow("decimal comma in the allowance, read last")
-            << 6 << "0,4"
-            << "“安全加高(米)”中的“0,4”不是数字" << true;
-        QTest::newRow("K△ named without its colon") << 3 << "x"
-                                                    << "“糙率及渗透系数K△”中的“x”" << true;
-        QTest::newRow("wind speed beyond a double")
-            << 1 << "1e400"
-            << "溢出：“设计风速(m/s 10米高)”中的“1e400”超出了数的范围" << true;
-        QTest::newRow("depth of zero") << 0 << "0"
-                                       << "除数为零" << false;
+        const auto row = [](const char* name, int box, const char* text, const char* message,
+                            bool namesBox) {
+            QTest::newRow(name) << box << QString::fromUtf8(text) << QString::fromUtf8(message)
+                                << namesBox;
+        };
+        row("letters in the fetch", 2, "abc", "类型不匹配：“吹程(km)”中的“abc”不是数字。", true);
+        row("empty depth", 0, "", "类型不匹配：“平均水深(m)”是空的", true);
+        row("decimal comma in the allowance, read last", 6, "0,4",
+            "“安全加高(米)”中的“0,4”不是数字", true);
+        row("K△ named without its colon", 3, "x", "“糙率及渗透系数K△”中的“x”", true);
+        row("wind speed beyond a double", 1, "1e400",
+            "溢出：“设计风速(m/s 10米高)”中的“1e400”超出了数的范围", true);
+        row("depth of zero", 0, "0", "除数为零", false);
     }
 
     void failedCalculationKeepsEverything() {
@@ -372,26 +370,17 @@ class TavoWindowTest : public QObject {
     void openCommands_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>(
-            "standing");  // what stands at the file's name: file, none, folder
-        QTest::newRow("view results") << "Command3"
-                                      << "tavoout.txt"
-                                      << "file";
-        QTest::newRow("parameter help") << "Command4"
-                                        << "帮助文件.txt"
-                                        << "file";
-        QTest::newRow("view results before any calculation") << "Command3"
-                                                             << "tavoout.txt"
-                                                             << "none";
-        QTest::newRow("help text missing") << "Command4"
-                                           << "帮助文件.txt"
-                                           << "none";
-        QTest::newRow("report name taken by a folder") << "Command3"
-                                                       << "tavoout.txt"
-                                                       << "folder";
-        QTest::newRow("help name taken by a folder") << "Command4"
-                                                     << "帮助文件.txt"
-                                                     << "folder";
+        QTest::addColumn<QString>("standing");  // at the file's name: file, none or folder
+        const auto row = [](const char* name, const char* button, const char* file,
+                            const char* standing) {
+            QTest::newRow(name) << QString(button) << QString::fromUtf8(file) << QString(standing);
+        };
+        row("view results", "Command3", "tavoout.txt", "file");
+        row("parameter help", "Command4", "帮助文件.txt", "file");
+        row("view results before any calculation", "Command3", "tavoout.txt", "none");
+        row("help text missing", "Command4", "帮助文件.txt", "none");
+        row("report name taken by a folder", "Command3", "tavoout.txt", "folder");
+        row("help name taken by a folder", "Command4", "帮助文件.txt", "folder");
     }
 
     void openCommands() {

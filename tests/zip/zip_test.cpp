@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -174,35 +175,42 @@ TEST(Zip, AnyByteChangedIsReadOrRefusedButNeverCrashes) {
     }
 }
 
+// A change to an archive, given where its one entry's local header, its central directory
+// entry and the end record start.
+using Change =
+    std::function<void(std::string& z, std::size_t local, std::size_t central, std::size_t end)>;
+
 struct Damage {
     const char* what;
-    std::function<void(std::string& z, std::size_t local, std::size_t central, std::size_t end)>
-        apply;
+    Change apply;
     Failure expected;
 };
+
+// The entry's compression method, in its local header and its central directory entry alike.
+Change methodSetTo(unsigned method) {
+    return [method](std::string& z, std::size_t l, std::size_t c, std::size_t) {
+        set16(z, l + 8, method);
+        set16(z, c + 10, method);
+    };
+}
+
+// The end record's two counts of entries, this disk's and the whole's, as one 32-bit field.
+Change entriesToldAs(std::uint32_t counts) {
+    return [counts](std::string& z, std::size_t, std::size_t, std::size_t e) {
+        set32(z, e + 8, counts);
+    };
+}
 
 TEST(Zip, DamagedOrForeignArchivesAreRefusedWithTheirKind) {
     const std::string name = "word/document.xml";
     const Damage table[] = {
         {"encrypted", [](auto& z, auto, auto c, auto) { z[c + 8] |= 1; }, {Kind::Encrypted, name}},
-        {"AES",
-         [](auto& z, auto l, auto c, auto) {
-             set16(z, l + 8, 99);
-             set16(z, c + 10, 99);
-         },
-         {Kind::Encrypted, name}},
-        {"bzip2",
-         [](auto& z, auto l, auto c, auto) {
-             set16(z, l + 8, 12);
-             set16(z, c + 10, 12);
-         },
-         {Kind::Unsupported, name}},
+        {"AES", methodSetTo(99), {Kind::Encrypted, name}},
+        {"bzip2", methodSetTo(12), {Kind::Unsupported, name}},
         {"second disk",
          [](auto& z, auto, auto, auto e) { set16(z, e + 4, 1); },
          {Kind::Unsupported, ""}},
-        {"zip64 count",
-         [](auto& z, auto, auto, auto e) { set32(z, e + 8, 0xFFFFFFFF); },
-         {Kind::Unsupported, ""}},
+        {"zip64 count", entriesToldAs(0xFFFFFFFF), {Kind::Unsupported, ""}},
         {"bad CRC", [](auto& z, auto, auto c, auto) { z[c + 16] ^= 1; }, {Kind::Corrupt, name}},
         {"deflate data",
          [](auto& z, auto l, auto, auto) { z[l + 60] ^= 0x55; },
@@ -217,12 +225,8 @@ TEST(Zip, DamagedOrForeignArchivesAreRefusedWithTheirKind) {
         {"local offset",
          [](auto& z, auto, auto c, auto) { set32(z, c + 42, 4); },
          {Kind::Corrupt, name}},
-        {"two entries told",
-         [](auto& z, auto, auto, auto e) { set32(z, e + 8, 0x20002); },
-         {Kind::Corrupt, ""}},
-        {"no entry told",
-         [](auto& z, auto, auto, auto e) { set32(z, e + 8, 0); },
-         {Kind::Corrupt, ""}},
+        {"two entries told", entriesToldAs(0x20002), {Kind::Corrupt, ""}},
+        {"no entry told", entriesToldAs(0), {Kind::Corrupt, ""}},
         {"directory beyond",
          [](auto& z, auto, auto, auto e) { z[e + 19] = 0x7F; },
          {Kind::Corrupt, ""}},
