@@ -1,6 +1,7 @@
 #include "kelnor/design/check.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kelnor::design {
 
@@ -25,11 +26,9 @@ bool DamCheck::met() const {
 }
 
 CheckOutcome checkDam(const Evaluation& ev, const Dam& dam) {
-    CheckOutcome out;
     const HighestLevels h = highestLevels(ev);
     if (!h.plusY) {
-        out.why = h.why;
-        return out;
+        return {std::nullopt, h.why};
     }
     DamCheck c;
     c.step = dam.step;
@@ -67,8 +66,7 @@ CheckOutcome checkDam(const Evaluation& ev, const Dam& dam) {
         c.crestRaise = raiseFor(shortfall, c.step);
     }
     c.crestWithoutWall = roundUp(*ev.results[*h.plusY].crest, c.step);
-    out.check = c;
-    return out;
+    return {std::move(c), Unsettled::None};
 }
 
 }  // namespace kelnor::design

@@ -202,6 +202,13 @@ TEST(DamRows, AValueThatCannotBeUsedIsNamed) {
                  {{{"settlement", "-0.2"}}, K::Negative, "settlement", ""},
                  {{{"settlement", "0.3%"}}, K::NeedsOther, "settlement", "dam_height"},
                  {{{"wall_top", "104.3"}}, K::NeedsOther, "wall_top", "wall"},
+                 // What stands: a wall top needs the wall, the crest must not stand above it.
+                 {{{"existing_wall_top", "104"}}, K::NeedsOther, "existing_wall_top", "wall"},
+                 {{{"wall", "1.2"}, {"existing_wall_top", "104"}, {"existing_crest", "104.1"}},
+                  K::AboveOther,
+                  "existing_crest",
+                  "existing_wall_top"},
+                 {{{"existing_crest", "1O2.8"}}, K::NotANumber, "existing_crest", ""},
                  {{{"date", "2024-02-30"}}, K::NotADate, "date", ""},
                  {{{"date", "2024/13/1"}}, K::NotADate, "date", ""}};
     for (const auto& c : cases) {
