@@ -82,6 +82,14 @@ TEST_F(Settled, OptionsOverrideTheBlockAndATypedShortfallIsExitOne) {
         {{"--wall", "1.0"}, 0, "", "crest", "103.3,103.3,1,wall top less the wall's 1 m"},
         {{"--settlement", "0.5"}, 0, "", "as_built", "103.6,,,adopted crest + reserve"},
         {{"--step", "0.5"}, 0, "", "crest", "103.5,103.3,1,wall top less the wall's 1.2 m"},
+        // The wall from 104.5 down to 103.5, 1.0 high.
+        {{"--step", "0.5"},
+         0,
+         "",
+         "wall_height",
+         "1,,1,\"adopted wall top - adopted crest, usually 1-1.2 m\""},
+        // As typed, 103.15, and as built 103.15 + 0.204 = 103.354.
+        {{"--crest", "103.15"}, 0, "", "as_built", "103.354,,,adopted crest + reserve"},
     };
     const std::string csv = write("c.csv", kBlock + kBookExample);
     const std::string settled = (dir / "s.csv").string();

@@ -395,6 +395,35 @@ TEST(Book, TheDesignWindFromTheAnnualMaximumIsAStepWithItsFactorsSourceAndStandi
     EXPECT_NE(typed.find("<b>计算风速 W 与多年平均年最大风速之比</b>"), std::string::npos);
 }
 
+TEST(Book, AnEarthquakesFreeboardAddsUpToItsY) {
+    const std::string html = calculationBook(evaluateRows({row(1, {{"case", "地震情况"},
+                                                                   {"level", "100"},
+                                                                   {"depth", "30"},
+                                                                   {"fetch", "3"},
+                                                                   {"operation", "earthquake"},
+                                                                   {"surge", "0.5"},
+                                                                   {"quake_settlement", "0.2"}})}));
+    // Rp + e + A + the extra height + B, B = 0.5 of surge + 0.2 of settlement:
+    // 1.6712 + 0.0081 + 0.50 + 0.00 + 0.70 = 2.8793, printed 2.879.
+    const std::string head = "<td>坝顶超高</td><td class=\"f\">y = Rp + e + A + 附加高度 + B</td>";
+    const auto at = html.find(head);
+    ASSERT_NE(at, std::string::npos);
+    const std::regex cells("^<td class=\"f\">([^<]*)</td><td class=\"num\">([0-9.]+) m</td>");
+    std::smatch m;
+    const std::string rest = html.substr(at + head.size());
+    ASSERT_TRUE(std::regex_search(rest, m, cells)) << rest.substr(0, 200);
+    EXPECT_EQ(m[1], "1.6712 + 0.0081 + 0.50 + 0.00 + 0.70");
+    EXPECT_EQ(m[2], "2.879");
+    double sum = 0;
+    const std::string terms = m[1];
+    for (std::size_t from = 0; from < terms.size();) {
+        const std::size_t plus = terms.find(" + ", from);
+        sum += std::stod(terms.substr(from, plus - from));
+        from = plus == std::string::npos ? terms.size() : plus + 3;
+    }
+    EXPECT_NEAR(sum, std::stod(m[2]), 0.0005);
+}
+
 TEST(Book, TheTitleBlockHasEachNameGivenAndABlankToSignForEachNot) {
     BookOptions o;
     o.title.project = "某水库<扩建>";

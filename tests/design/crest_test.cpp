@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -154,6 +155,76 @@ TEST(SettleCrest, ATypedValueIsKeptAndCheckedAgainstItsRequirement) {
     }
 }
 
+TEST(SettleCrest, OffTheStepWhatFollowsCountsFromTheAdoptedValues) {
+    // The book example requires 104.2228498 (104.22285) of the crest, or of a wall's top.
+    struct Row {
+        const char* what;
+        std::optional<double> wall;
+        double step;
+        std::optional<double> typed;  // the crest typed
+        double reserve;
+        double required, crest, asBuilt;
+        std::optional<double> wallHeight;
+    };
+    const std::vector<Row> rows = {
+        // 104.22285 up to 104.3; as built 104.3 + 0.5 = 104.8.
+        {"rounded up", std::nullopt, 0.1, std::nullopt, 0.5, 104.22285, 104.3, 104.8, {}},
+        // Kept as typed, short of 104.22285; as built 103.15 + 0.5 = 103.65.
+        {"typed", std::nullopt, 0.1, 103.15, 0.5, 104.22285, 103.15, 103.65, {}},
+        // Wall top 104.22285 up to 104.5, less 1.2 = 103.3, up to 103.5; as built
+        // 103.5 + 0.2 = 103.7; the wall 104.5 − 103.5 = 1.0 high.
+        {"a wall, step 0.5", 1.2, 0.5, std::nullopt, 0.2, 103.3, 103.5, 103.7, 1.0},
+        // Wall top 104.3, less 1.2 = 103.1; crest typed 103.15, the wall 104.3 − 103.15 = 1.15.
+        {"a wall, crest typed", 1.2, 0.1, 103.15, 0, 103.1, 103.15, 103.15, 1.15}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Dam dam;
+        dam.wall = row.wall;
+        dam.step = row.step;
+        dam.crest = row.typed;
+        dam.reserve = Reserve{row.reserve, false};
+        const Settled d = *settleCrest(bookExample(), dam).settled;
+        EXPECT_NEAR(d.crest.required, row.required, 1e-5);
+        EXPECT_EQ(d.crest.value, row.crest);
+        EXPECT_EQ(d.crest.typed, row.typed.has_value());
+        EXPECT_DOUBLE_EQ(d.asBuilt, row.asBuilt);
+        EXPECT_EQ(d.wallHeight.has_value(), row.wallHeight.has_value());
+        if (d.wallHeight && row.wallHeight) {
+            EXPECT_DOUBLE_EQ(*d.wallHeight, *row.wallHeight);
+            EXPECT_FALSE(d.wallHeightUnusual);
+        }
+    }
+}
+
+TEST(SettleCrest, OfBoundsEqualToTheMicrometreTheFirstLeads) {
+    // 正常 at 100 + 1.6 sets the wall's top, 101.6, and the normal bound, 100 + 0.5 = 100.5.
+    const struct {
+        const char* what;
+        double wall;
+        double abnormal;  // the abnormal level, its y 0.3 keeping it under 101.6
+        std::size_t leading;
+        CrestRule rule;
+    } rows[] = {// 101.6 − 1.1 = 100.5 = 100 + 0.5.
+                {"wall top less wall and normal", 1.1, 100.0, 0, CrestRule::WallTopLessWall},
+                // 101.6 − 1.2 = 100.4 under 100 + 0.5 = 100.5, the abnormal level.
+                {"normal and abnormal", 1.2, 100.5, 1, CrestRule::AboveNormalLevel},
+                // 101.6 − 1.1 = 100.5 = 100 + 0.5 = 100.5.
+                {"all three", 1.1, 100.5, 0, CrestRule::WallTopLessWall}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Settled d =
+            *settleCrest(evaluation({result("正常", 100, 1.6),
+                                     result("校核", row.abnormal, 0.3, Operation::Abnormal)}),
+                         withWall(row.wall))
+                 .settled;
+        EXPECT_EQ(d.wallTop->value, 101.6);
+        EXPECT_EQ(d.leading, row.leading);
+        EXPECT_EQ(d.bounds[d.leading].rule, row.rule);
+        EXPECT_EQ(d.crest.required, 100.5);
+        EXPECT_EQ(d.crest.value, 100.5);
+    }
+}
+
 TEST(SettleCrest, TheReserveInMetresOrAsAShareOfTheDamsHeight) {
     const struct {
         const char* settlement;
@@ -162,7 +233,9 @@ TEST(SettleCrest, TheReserveInMetresOrAsAShareOfTheDamsHeight) {
     } rows[] = {{"0.3%", "68", 0.204, 103.304},
                 {"0.3 ％", "68", 0.204, 103.304},
                 {"0.5", "", 0.5, 103.6},
-                {"", "68", 0, 103.1}};
+                {"", "68", 0, 103.1},
+                // Nothing left to settle is a reserve of its own, not a fault.
+                {"0", "", 0, 103.1}};
     for (const auto& row : rows) {
         DamTexts texts = emptyDamTexts();
         setDamText(texts, "wall", "1.2");

@@ -537,6 +537,32 @@ TEST(Labels, LongNamesAreShortenedAndTooSmallABoxStillGivesEveryLabel) {
     }
 }
 
+TEST(Labels, WithNoRoomOfItsOwnALabelStaysInsideTheSketch) {
+    // 150 × 90, the least box of the test above in which each label on its own still has
+    // room: not all can be kept apart, and those that cannot are pulled inside, not left
+    // sticking out where they would have been.
+    const double w = 150;
+    const double h = 90;
+    const Evaluation ev = example();
+    Dam dam;
+    dam.wall = 1.2;
+    dam.reserve = Reserve{0.3, false};
+    const std::optional<Settled> settled = settleCrest(ev, dam).settled;
+    ASSERT_TRUE(settled);
+    for (const Drawing& d : {freeboardDrawing(ev), freeboardDrawing(ev, settled)}) {
+        const Scale s = fit(d, w, h);
+        EXPECT_FALSE(s.fits());
+        ASSERT_EQ(s.labels().size(), d.texts.size());
+        const double margin = FitOptions{}.margin;
+        for (const Label& l : s.labels()) {
+            EXPECT_GE(l.box.left, margin - 1e-6) << l.text;
+            EXPECT_GE(l.box.top, margin - 1e-6) << l.text;
+            EXPECT_LE(l.box.left + l.box.width, w - margin + 1e-6) << l.text;
+            EXPECT_LE(l.box.top + l.box.height, h - margin + 1e-6) << l.text;
+        }
+    }
+}
+
 TEST(Svg, IsOneWellFormedElementWithItsTextsEscaped) {
     const Evaluation ev = evaluateRows({exampleRow(
         1, {{"case", "<b>&"}, {"level", "101.5"}, {"depth", "31.5"}, {"fetch", "3.2"}})});

@@ -1,16 +1,19 @@
 // The sheet's evaluation: the summary line of the three usual conditions, a bad cell failing
 // only its own condition with its column named, the fields the grid shows, and numbers rounded
-// as the book rounds them.
+// as the book rounds them; and the dam panel's lines of the settled crest.
 
 #include "kelnor/sheet/evaluation.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kelnor/design/condition.h"
+#include "kelnor/sheet/dam_panel.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/sheet_file.h"
 
@@ -115,6 +118,50 @@ TEST(SheetEvaluation, WarningsStayWithTheirCondition) {
     const auto warnings = ev.outcomes[2].warningsZh();
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "鹤地公式适用于 D < 7.5 km，本工况 D = 9.000 km。");
+}
+
+TEST(DamPanel, TheSettledLinesShowTheRequirementAndMarkWhatFallsShort) {
+    // The book example: the design flood's level + y is 104.22285.
+    struct Line {
+        const char* caption;
+        const char* value;
+        bool failing;
+    };
+    const struct {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> dam;
+        std::vector<Line> lines;
+    } rows[] = {{"no wall: 104.22285 required, 104.3 adopted",
+                 {},
+                 {{"要求坝顶高程（m）", "104.223", false}, {"采用坝顶高程（m）", "104.30", false}}},
+                // The wall top typed short of 104.22285; the crest under it from the required top,
+                // 104.22285 − 1.2 = 103.02285, up to 103.1, and the wall 104.2 − 103.1 = 1.1 high.
+                {"the wall top alone short",
+                 {{"wall", "1.2"}, {"wall_top", "104.2"}},
+                 {{"采用防浪墙顶高程（m）", "104.20", true},
+                  {"要求坝顶高程（m）", "103.023", false},
+                  {"采用坝顶高程（m）", "103.10", false},
+                  {"防浪墙高度（m）", "1.10", false}}},
+                // 104.3 − 1.5 = 102.8, the wall 1.5 high.
+                {"an unusual wall",
+                 {{"wall", "1.5"}},
+                 {{"采用防浪墙顶高程（m）", "104.30", false}, {"防浪墙高度（m）", "1.50", true}}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        design::DamTexts dam = design::emptyDamTexts();
+        for (const auto& [name, text] : row.dam) {
+            design::setDamText(dam, name, text);
+        }
+        const std::vector<SettledLine> lines = settledLines(evaluate(firstStartRows(), dam));
+        for (const Line& want : row.lines) {
+            const auto got = std::find_if(lines.begin(), lines.end(), [&](const SettledLine& l) {
+                return l.caption == want.caption;
+            });
+            ASSERT_NE(got, lines.end()) << want.caption;
+            EXPECT_EQ(got->value, want.value) << want.caption;
+            EXPECT_EQ(got->failing, want.failing) << want.caption;
+        }
+    }
 }
 
 TEST(Fixed, RoundsAsTheBookPrints) {
