@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 using testing_support::Outcome;
 using testing_support::slurp;
 
-const std::string kHeader = "case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n";
+const std::string kHeader =
+    "case,formula,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rm,Rp,A,B,y,crest,governs,warnings\n";
 
 // The three conditions worked by hand in the design tests, columns in an order of their own.
 const std::string kThree =
@@ -260,6 +261,28 @@ TEST_F(Conditions, EachWarningInTheResultsOnBothSidesOfItsLimit) {
     }
 }
 
+TEST_F(Conditions, TheRaysOfAnEquivalentFetchComputeOrAreRefusedInOneLine) {
+    const std::string rays13 = "3;3;3;3;3;3;3;3;3;3;3;3;3";
+    const std::string csv =
+        "case,depth,wind,fetch,fetch_rays,slope,roughness,grade\n"
+        "rays,30,21,," +
+        rays13 +
+        ",3,0.8,2\n"
+        "both,30,21,3,3;3;3;3;3;3;3,3,0.8,2\n"
+        "count,30,21,,3;3;3,3,0.8,2\n"
+        "neither,30,21,,,3,0.8,2\n";
+    const Outcome o = run({"--conditions", "-"}, csv);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(lines(o.out).size(), 2u) << o.out;
+    EXPECT_EQ(o.out.find("rays,putian,"), kHeader.size()) << o.out;
+    EXPECT_EQ(o.err,
+              "kelnor-calc: row 2 (both): fetch \"3\" and fetch_rays \"3;3;3;3;3;3;3\" are both "
+              "given; give the fetch or the rays its equivalent is derived from, not both\n"
+              "kelnor-calc: row 3 (count): fetch_rays \"3;3;3\" gives 3 distances; give 13 (7.5 "
+              "degrees apart) or 7 (15 degrees apart)\n"
+              "kelnor-calc: row 4 (neither): fetch is required, or fetch_rays to derive it\n");
+}
+
 TEST_F(Conditions, EveryConditionThatCannotBeComputedIsOneLineOnStandardError) {
     struct Row {
         const char* cells;  // case,depth,wind,fetch,slope,formula,grade,operation,region,
@@ -277,7 +300,8 @@ TEST_F(Conditions, EveryConditionThatCannotBeComputedIsOneLineOnStandardError) {
         {"h,30,21,3,3,andreyanov,2,,,,",
          "row 8 (h): formula \"andreyanov\" is not putian, hedi or guanting"},
         {"i,30,21,3,3,,6,,,,", "row 9 (i): grade \"6\" is not 1, 2, 3, 4 or 5"},
-        {"j,30,21,3,3,,2,flood,,,", "row 10 (j): operation \"flood\" is not normal, abnormal or earthquake"},
+        {"j,30,21,3,3,,2,flood,,,",
+         "row 10 (j): operation \"flood\" is not normal, abnormal or earthquake"},
         {"k,30,21,3,3,,2,,desert,,", "row 11 (k): region \"desert\" is not mountain or plain"},
         {"l,30,21,3,3,,2,,,60,",
          "row 12 (l): frequency \"60\" is outside the Kp table (0.1 to 50 %)"},

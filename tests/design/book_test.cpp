@@ -310,6 +310,11 @@ TEST(Wording, EveryColumnHasItsChineseNameAndTheBookListsThem) {
     const std::string plain = calculationBook(threeConditions());
     EXPECT_EQ(plain.find(escapeHtml(columnZh("surge"))), std::string::npos);
     EXPECT_EQ(plain.find(escapeHtml(columnZh("fetch_rays"))), std::string::npos);
+    // The rays' step: seven rays of 3 km, 15° apart, give 3 × 0.88284 = 2.649 km.
+    EXPECT_NE(html.find("Fe = Σrᵢ·cos²αᵢ / Σcos αᵢ"), std::string::npos);
+    EXPECT_NE(html.find("<td class=\"num\">2.649 km</td>"), std::string::npos);
+    EXPECT_NE(html.find("−45°：3.000、−30°：3.000"), std::string::npos);
+    EXPECT_EQ(plain.find("Fe = Σrᵢ·cos²αᵢ"), std::string::npos);
     std::set<std::string_view> names;
     for (const std::string_view column : conditionColumns()) {
         const std::string_view zh = columnZh(column);

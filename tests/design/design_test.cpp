@@ -650,5 +650,108 @@ TEST(Failures, EachValueThatCannotBeUsedNamesConditionColumnAndText) {
     EXPECT_EQ(ev.governing, 0u);
 }
 
+// --- The equivalent fetch from radials ----------------------------------------------------------
+
+// n rays of length r each, written as a fetch_rays cell.
+std::string uniformRays(std::size_t n, const std::string& r) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        out += (i ? ";" : "") + r;
+    }
+    return out;
+}
+
+TEST(EquivalentFetch, AUniformShoreAndTheRaysSymmetryAndScale) {
+    // A shore r all round: Fe/r is Σcos²α/Σcos α over the sector, 0.89582 for 13 rays 7.5°
+    // apart and 0.88284 for 7 rays 15° apart (to five digits, from tables of cosines).
+    for (const double r : {1.0, 3.2, 250.0}) {
+        EXPECT_TRUE(showsAs(equivalentFetch(std::vector<double>(13, r)).fe / r, 0.89582, 5)) << r;
+        EXPECT_TRUE(showsAs(equivalentFetch(std::vector<double>(7, r)).fe / r, 0.88284, 5)) << r;
+    }
+    // The same shore seen from the other side of the wind, and the rays twice as long.
+    const std::vector<double> rays = {0,   1.5, 2.2, 3.0, 4.8, 6.1, 5.5,
+                                      4.0, 3.3, 2.9, 2.0, 0.8, 0.2};
+    std::vector<double> reversed(rays.rbegin(), rays.rend());
+    std::vector<double> doubled;
+    for (const double r : rays) {
+        doubled.push_back(2 * r);
+    }
+    const double fe = equivalentFetch(rays).fe;
+    EXPECT_NEAR(equivalentFetch(reversed).fe, fe, 1e-12);
+    EXPECT_NEAR(equivalentFetch(doubled).fe, 2 * fe, 1e-12);
+    // Fe lies between the shortest and the longest ray, and the rays' angles span ±45°.
+    EXPECT_GT(fe, 0.2);
+    EXPECT_LT(fe, 6.1);
+    const FetchRays read = equivalentFetch(rays);
+    EXPECT_EQ(read.angle(0), -45);
+    EXPECT_EQ(read.angle(6), 0);
+    EXPECT_EQ(read.angle(12), 45);
+    EXPECT_EQ(equivalentFetch(std::vector<double>(7, 1)).angle(1), -30);
+}
+
+TEST(EquivalentFetch, TheRaysCellGivesTheFetchAndComputesAsThatFetchTyped) {
+    const Condition rays = condition({{"fetch", ""}, {"fetch_rays", uniformRays(13, "3") + "；"}});
+    ASSERT_TRUE(rays.rays);
+    EXPECT_EQ(rays.rays->km.size(), 13u);
+    EXPECT_TRUE(showsAs(rays.fetchKm, 3 * 0.89582, 4));
+    // Full-width separators and blanks as Excel or a Chinese keyboard leave them.
+    const Condition spaced =
+        condition({{"fetch", ""}, {"fetch_rays", " 3 ；3；3; 3;3 ;3;3 ;3;3;3;3;3;3"}});
+    EXPECT_EQ(spaced.fetchKm, rays.fetchKm);
+    // Every result is that of the fetch typed as it comes out.
+    Condition typed = condition({});
+    typed.fetchKm = rays.fetchKm;
+    const Result a = compute(rays);
+    const Result b = compute(typed);
+    EXPECT_EQ(a.waves.hm, b.waves.hm);
+    EXPECT_EQ(a.y, b.y);
+    EXPECT_FALSE(condition({}).rays);
+}
+
+TEST(EquivalentFetch, ABadRaysCellIsRefusedByName) {
+    using K = ConditionErrorKind;
+    const struct {
+        const char* what;
+        testing_support::CellList changes;
+        ConditionErrorKind kind;
+        const char* column;
+    } rows[] = {
+        {"twelve rays",
+         {{"fetch", ""}, {"fetch_rays", uniformRays(12, "3")}},
+         K::RayCount,
+         "fetch_rays"},
+        {"eight rays",
+         {{"fetch", ""}, {"fetch_rays", uniformRays(8, "3")}},
+         K::RayCount,
+         "fetch_rays"},
+        {"one ray", {{"fetch", ""}, {"fetch_rays", "3"}}, K::RayCount, "fetch_rays"},
+        {"a negative ray",
+         {{"fetch", ""}, {"fetch_rays", uniformRays(12, "3") + ";-1"}},
+         K::Negative,
+         "fetch_rays"},
+        {"an unreadable ray",
+         {{"fetch", ""}, {"fetch_rays", "3;3;3;x;3;3;3"}},
+         K::NotANumber,
+         "fetch_rays"},
+        {"an empty ray",
+         {{"fetch", ""}, {"fetch_rays", "3;3;3;;3;3;3"}},
+         K::NotANumber,
+         "fetch_rays"},
+        {"no shore at all",
+         {{"fetch", ""}, {"fetch_rays", uniformRays(7, "0")}},
+         K::NotPositive,
+         "fetch_rays"},
+        {"both", {{"fetch_rays", uniformRays(7, "3")}}, K::BothGiven, "fetch"},
+        {"neither", {{"fetch", ""}}, K::Missing, "fetch"},
+    };
+    for (const auto& row : rows) {
+        if (const auto e = refusal(row.changes, row.kind, row.column, row.what)) {
+            if (row.kind == K::BothGiven || row.kind == K::Missing) {
+                EXPECT_EQ(e->otherColumn(), "fetch_rays") << row.what;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kelnor::design
