@@ -144,7 +144,7 @@ class NoView final : public sheet::DesignView {
     std::error_code openDocument(const std::filesystem::path&) override { return {}; }
     void setClipboardText(const std::string&) override {}
     std::string clipboardText() override { return {}; }
-    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo&) override {
+    std::optional<std::vector<std::string>> editLines(const sheet::LinesForm&) override {
         return std::nullopt;
     }
     void showStatus(const std::string&) override {}

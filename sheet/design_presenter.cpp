@@ -68,7 +68,7 @@ std::string_view keyText(Key key) {
     static constexpr Word<Key> kTexts[] = {{None, ""},        {CtrlN, "Ctrl+N"}, {CtrlO, "Ctrl+O"},
                                            {CtrlS, "Ctrl+S"}, {CtrlB, "Ctrl+B"}, {CtrlZ, "Ctrl+Z"},
                                            {CtrlY, "Ctrl+Y"}, {CtrlC, "Ctrl+C"}, {CtrlV, "Ctrl+V"},
-                                           {Delete, "Del"},   {F1, "F1"}};
+                                           {Delete, "Del"},   {F1, "F1"},        {F4, "F4"}};
     return wordFor(key, kTexts);
 }
 
@@ -99,7 +99,8 @@ const std::vector<Menu>& designMenus() {
           {RemoveConditions, "删除工况"},
           {DuplicateCondition, "复制工况"},
           {MoveLeft, "左移"},
-          {MoveRight, "右移"}}},
+          {MoveRight, "右移"},
+          {FetchRays, "等效吹程射线(&F)…", Key::F4, true}}},
         {"帮助(&H)", {{Help, "参数说明", Key::F1}}},
     };
     return kMenus;
@@ -232,6 +233,12 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             moveCondition(from, to);
             return Place{to, selection.current->column};
         }
+        case Command::FetchRays:
+            if (current) {
+                editRays(*current);
+                return Place{*current, *columnIndex("fetch_rays")};
+            }
+            break;
         case Command::Help:
             showHelp();
             break;
@@ -478,13 +485,42 @@ Place DesignPresenter::addEarthquake(std::size_t from) {
     return Place{from + 1, surge};
 }
 
+void DesignPresenter::editRays(std::size_t row) {
+    if (row >= sheet_.size()) {
+        return;
+    }
+    const std::size_t rays = *columnIndex("fetch_rays");
+    const std::optional<std::vector<std::string>> texts =
+        view_.editLines(raysForm(sheet_.cell(row, rays)));
+    if (!texts) {
+        return;
+    }
+    const std::string cell = raysCell(*texts);
+    std::vector<std::pair<std::size_t, std::string>> changes{{rays, cell}};
+    // The rays give the fetch: a fetch typed beside them would be refused.
+    if (!cell.empty()) {
+        changes.emplace_back(*columnIndex("fetch"), "");
+    }
+    sheet_.setCells(row, changes);
+    changed();
+}
+
 void DesignPresenter::editBookInfo() {
     guarded([&] {
         BookInfo shown = titleOf(sheet_.dam());
         for (;;) {
-            std::optional<BookInfo> edited = view_.editBookInfo(shown);
-            if (!edited) {
+            LinesForm form{std::string(kBookInfoTitle), {}, {}};
+            for (const BookInfoField& f : bookInfoFields()) {
+                form.lines.push_back(
+                    {std::string(f.captionZh), shown.*f.value, std::string(f.hintZh)});
+            }
+            const std::optional<std::vector<std::string>> texts = view_.editLines(form);
+            if (!texts) {
                 return false;
+            }
+            std::optional<BookInfo> edited = BookInfo{};
+            for (std::size_t i = 0; i < bookInfoFields().size() && i < texts->size(); ++i) {
+                (*edited).*bookInfoFields()[i].value = (*texts)[i];
             }
             // Blanks around a name are none of it (the ideographic space included).
             for (const BookInfoField& f : bookInfoFields()) {

@@ -54,6 +54,11 @@ ConditionCell conditionCell(const Sheet& sheet, const SheetEvaluation& evaluatio
     out.text =
         cell.empty() ? std::string(fields().at(field).placeholderZh) : shownText(field, cell);
     const Outcome* outcome = outcomeOf(evaluation, condition);
+    // An empty fetch the rays give shows their equivalent fetch, greyed as a default is.
+    if (cell.empty() && outcome != nullptr && outcome->result && outcome->result->condition.rays &&
+        fields().at(field).column == "fetch") {
+        out.text = fixed(outcome->result->condition.fetchKm, 3);
+    }
     out.atFault = outcome != nullptr && outcome->failedColumn() == field;
     if (out.atFault) {
         out.tip = outcome->failureZh();

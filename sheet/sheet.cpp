@@ -309,6 +309,25 @@ void Sheet::setBlock(std::size_t row, std::size_t column, const Block& block) {
     record(std::move(edit));
 }
 
+void Sheet::setCells(std::size_t row,
+                     const std::vector<std::pair<std::size_t, std::string>>& texts) {
+    checkRow(row);
+    std::vector<CellsEdit::Change> changes;
+    for (const auto& [column, text] : texts) {
+        checkColumn(column);
+        changes.push_back({row, column, content_.rows[row][column], text});
+    }
+    if (changes.empty()) {
+        return;
+    }
+    auto edit = std::make_unique<CellsEdit>(std::move(changes), 0, false);
+    if (edit->empty()) {
+        return;
+    }
+    typing_ = false;
+    record(std::move(edit));
+}
+
 void Sheet::replaceAll(Rows rows) {
     replaceAll(std::move(rows), content_.dam);
 }

@@ -174,21 +174,31 @@ class DesignWindow::View final : public sheet::DesignView {
         return text;
     }
 
-    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo& shown) override {
+    std::optional<std::vector<std::string>> editLines(const sheet::LinesForm& form) override {
         std::vector<BoxLine> lines;
-        for (const sheet::BookInfoField& f : sheet::bookInfoFields()) {
-            lines.push_back({widen(f.captionZh), widen(shown.*f.value), widen(f.hintZh)});
+        for (const sheet::FormLine& l : form.lines) {
+            lines.push_back({widen(l.caption), widen(l.text), widen(l.hint)});
         }
-        const auto texts = askLines(window_.hwnd_, widen(sheet::kBookInfoTitle), lines,
-                                    window_.font_, window_.dpi_);
+        LinesSaying live;
+        if (form.live) {
+            live = [&form](const std::vector<std::wstring>& texts) {
+                std::vector<std::string> narrowed;
+                for (const std::wstring& t : texts) {
+                    narrowed.push_back(narrow(t));
+                }
+                return widen(form.live(narrowed));
+            };
+        }
+        const auto texts =
+            askLines(window_.hwnd_, widen(form.title), lines, window_.font_, window_.dpi_, live);
         if (!texts) {
             return std::nullopt;
         }
-        sheet::BookInfo edited;
-        for (std::size_t i = 0; i < texts->size(); ++i) {
-            edited.*sheet::bookInfoFields()[i].value = narrow((*texts)[i]);
+        std::vector<std::string> out;
+        for (const std::wstring& t : *texts) {
+            out.push_back(narrow(t));
         }
-        return edited;
+        return out;
     }
 
     void showStatus(const std::string& text) override {

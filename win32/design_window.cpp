@@ -59,10 +59,10 @@ std::optional<ACCEL> acceleratorOf(sheet::Key key, WORD id) {
     };
     constexpr BYTE kCtrl = FCONTROL | FVIRTKEY;
     static constexpr Keys kKeys[] = {
-        {CtrlN, kCtrl, 'N'},   {CtrlO, kCtrl, 'O'}, {CtrlS, kCtrl, 'S'},
-        {CtrlB, kCtrl, 'B'},   {CtrlZ, kCtrl, 'Z'}, {CtrlY, kCtrl, 'Y'},
-        {CtrlC, kCtrl, 'C'},   {CtrlV, kCtrl, 'V'}, {Delete, FVIRTKEY, VK_DELETE},
-        {F1, FVIRTKEY, VK_F1},
+        {CtrlN, kCtrl, 'N'},   {CtrlO, kCtrl, 'O'},   {CtrlS, kCtrl, 'S'},
+        {CtrlB, kCtrl, 'B'},   {CtrlZ, kCtrl, 'Z'},   {CtrlY, kCtrl, 'Y'},
+        {CtrlC, kCtrl, 'C'},   {CtrlV, kCtrl, 'V'},   {Delete, FVIRTKEY, VK_DELETE},
+        {F1, FVIRTKEY, VK_F1}, {F4, FVIRTKEY, VK_F4},
     };
     for (const Keys& k : kKeys) {
         if (k.key == key) {

@@ -11,17 +11,35 @@ namespace {
 constexpr wchar_t kClassName[] = L"KelnorLinesBox";
 // Device pixels at 96 dpi.
 constexpr int kMargin = 12;
-constexpr int kCaptionWidth = 72;
+constexpr int kCaptionWidth = 96;
 constexpr int kLineWidth = 340;
 constexpr int kLineHeight = 24;
 constexpr int kGap = 8;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 26;
+constexpr int kSayingHeight = 40;  // two lines of what the box says under its lines
 
 struct State {
     bool done = false;
     bool accepted = false;
+    std::vector<HWND> edits;
+    HWND saying = nullptr;
+    LinesSaying live;
 };
+
+std::vector<std::wstring> textsOf(const std::vector<HWND>& edits) {
+    std::vector<std::wstring> texts;
+    for (HWND edit : edits) {
+        texts.push_back(textOf(edit));
+    }
+    return texts;
+}
+
+void say(const State& state) {
+    if (state.saying != nullptr && state.live) {
+        SetWindowTextW(state.saying, state.live(textsOf(state.edits)).c_str());
+    }
+}
 
 LRESULT CALLBACK boxProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     auto* state = objectOf<State>(hwnd, message, l);
@@ -30,6 +48,10 @@ LRESULT CALLBACK boxProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
             if (state != nullptr && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
                 state->accepted = LOWORD(w) == IDOK;
                 state->done = true;
+                return 0;
+            }
+            if (state != nullptr && HIWORD(w) == EN_CHANGE) {
+                say(*state);
                 return 0;
             }
             break;
@@ -50,15 +72,16 @@ LRESULT CALLBACK boxProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
 
 std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring& title,
                                                   const std::vector<BoxLine>& lines, HFONT font,
-                                                  UINT dpi) {
+                                                  UINT dpi, const LinesSaying& live) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!registerWindowClass(instance, kClassName, boxProcedure)) {
         return std::nullopt;
     }
     const auto px = [dpi](int at96) { return scaled(at96, dpi); };
     const int count = static_cast<int>(lines.size());
+    const int sayingHeight = live ? kSayingHeight + kGap : 0;
     RECT client{0, 0, px(2 * kMargin + kCaptionWidth + kGap + kLineWidth),
-                px(2 * kMargin + count * (kLineHeight + kGap) + kButtonHeight)};
+                px(2 * kMargin + count * (kLineHeight + kGap) + sayingHeight + kButtonHeight)};
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     AdjustWindowRectExForDpi(&client, style, FALSE, exStyle, dpi);
@@ -67,6 +90,7 @@ std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring
     RECT ownerPlace{};
     GetWindowRect(owner, &ownerPlace);
     State state;
+    state.live = live;
     HWND box = CreateWindowExW(exStyle, kClassName, title.c_str(), style,
                                (ownerPlace.left + ownerPlace.right - width) / 2,
                                (ownerPlace.top + ownerPlace.bottom - height) / 2, width, height,
@@ -83,7 +107,7 @@ std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return control;
     };
-    std::vector<HWND> edits;
+    std::vector<HWND>& edits = state.edits;
     for (int i = 0; i < count; ++i) {
         const BoxLine& line = lines[static_cast<std::size_t>(i)];
         const int top = px(kMargin + i * (kLineHeight + kGap));
@@ -95,7 +119,13 @@ std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring
         SendMessageW(edit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(line.hint.c_str()));
         edits.push_back(edit);
     }
-    const int buttonsTop = px(kMargin + count * (kLineHeight + kGap));
+    if (live) {
+        state.saying = make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, px(kMargin),
+                            px(kMargin + count * (kLineHeight + kGap)),
+                            px(kCaptionWidth + kGap + kLineWidth), px(kSayingHeight), 0);
+        say(state);
+    }
+    const int buttonsTop = px(kMargin + count * (kLineHeight + kGap) + sayingHeight);
     const int right = px(2 * kMargin + kCaptionWidth + kGap + kLineWidth - kMargin);
     make(L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, right - 2 * px(kButtonWidth) - px(kGap),
          buttonsTop, px(kButtonWidth), px(kButtonHeight), IDOK);
@@ -121,10 +151,7 @@ std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring
             DispatchMessageW(&message);
         }
     }
-    std::vector<std::wstring> texts;
-    for (HWND edit : edits) {
-        texts.push_back(textOf(edit));
-    }
+    std::vector<std::wstring> texts = textsOf(edits);
     EnableWindow(owner, TRUE);
     SetActiveWindow(owner);
     DestroyWindow(box);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,10 +19,13 @@ struct BoxLine {
     std::wstring hint;  // shown greyed while the line is empty
 };
 
+// What the box says under its lines of their texts, said again as they change.
+using LinesSaying = std::function<std::wstring(const std::vector<std::wstring>&)>;
+
 // The lines' texts as left by the user, in order; nothing when cancelled. `font` is the
-// owner's, at `dpi`.
+// owner's, at `dpi`; `live`, where given, speaks under the lines.
 std::optional<std::vector<std::wstring>> askLines(HWND owner, const std::wstring& title,
                                                   const std::vector<BoxLine>& lines, HFONT font,
-                                                  UINT dpi);
+                                                  UINT dpi, const LinesSaying& live = {});
 
 }  // namespace kelnor::win32

@@ -64,13 +64,26 @@ class RecordingView : public DesignView {
     }
     void setClipboardText(const std::string& text) override { clipboard = text; }
     std::string clipboardText() override { return clipboard; }
-    std::optional<BookInfo> editBookInfo(const BookInfo& shown) override {
-        infoShown.push_back(shown);
-        std::optional<BookInfo> a = infoAnswers.empty() ? std::nullopt : infoAnswers.front();
-        if (!infoAnswers.empty()) {
-            infoAnswers.pop_front();
+    // The 计算书信息 box answers from infoAnswers, every other box from linesAnswers.
+    std::optional<std::vector<std::string>> editLines(const LinesForm& form) override {
+        forms.push_back(form);
+        if (form.title == kBookInfoTitle) {
+            BookInfo shown;
+            for (std::size_t i = 0; i < bookInfoFields().size(); ++i) {
+                shown.*bookInfoFields()[i].value = form.lines.at(i).text;
+            }
+            infoShown.push_back(shown);
+            const std::optional<BookInfo> a = next(infoAnswers);
+            if (!a) {
+                return std::nullopt;
+            }
+            std::vector<std::string> texts;
+            for (const BookInfoField& f : bookInfoFields()) {
+                texts.push_back((*a).*f.value);
+            }
+            return texts;
         }
-        return a;
+        return next(linesAnswers);
     }
     void showStatus(const std::string& text) override { statuses.push_back(text); }
     void printEnded() override {
@@ -81,6 +94,8 @@ class RecordingView : public DesignView {
     void closeWindow() override { closed = true; }
 
     std::deque<std::optional<BookInfo>> infoAnswers;  // the 计算书信息 box's answers in turn
+    std::deque<std::optional<std::vector<std::string>>> linesAnswers;  // other boxes' answers
+    std::vector<LinesForm> forms;  // every box of lines shown, in turn
     std::vector<BookInfo> infoShown;
     std::vector<std::string> statuses;  // the status line's texts in turn
 
@@ -95,6 +110,17 @@ class RecordingView : public DesignView {
     }
 
   private:
+    // The first of `answers`, taken; nothing when none is left.
+    template <typename T>
+    static std::optional<T> next(std::deque<std::optional<T>>& answers) {
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<T> a = std::move(answers.front());
+        answers.pop_front();
+        return a;
+    }
+
     struct PrintSignal {
         std::mutex mutex;
         std::condition_variable changed;

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct RecordingDesktop {
     std::vector<kelnor::sheet::Question> asked;
     kelnor::sheet::Answer answer = kelnor::sheet::Answer::Cancel;  // every question's
     std::optional<kelnor::sheet::BookInfo> bookInfo;  // what the 计算书信息 box answers
+    std::optional<std::vector<std::string>> lines;    // what any other box of lines answers
+    std::vector<kelnor::sheet::LinesForm> forms;      // every box of lines shown, in turn
 
     void clear() {
         opened.clear();
@@ -38,6 +41,20 @@ struct RecordingDesktop {
                     asked.push_back(question);
                     return answer;
                 },
-                [this](QWidget*, const kelnor::sheet::BookInfo&) { return bookInfo; }};
+                [this](QWidget*, const kelnor::sheet::LinesForm& form)
+                    -> std::optional<std::vector<std::string>> {
+                    forms.push_back(form);
+                    if (form.title != kelnor::sheet::kBookInfoTitle) {
+                        return lines;
+                    }
+                    if (!bookInfo) {
+                        return std::nullopt;
+                    }
+                    std::vector<std::string> texts;
+                    for (const kelnor::sheet::BookInfoField& f : kelnor::sheet::bookInfoFields()) {
+                        texts.push_back((*bookInfo).*f.value);
+                    }
+                    return texts;
+                }};
     }
 };

@@ -78,18 +78,37 @@ sheet::Answer askWithMessageBox(QWidget* window, const QString& title,
     return chosen != answers.end() ? chosen->second : question.onEscape;
 }
 
-// The 计算书信息 box: one line each, the hint greyed while empty, 确定 and 取消.
-std::optional<sheet::BookInfo> editInDialog(QWidget* window, const sheet::BookInfo& shown) {
+// A box of captioned lines: one line each, the hint greyed while empty, what the form says of
+// the texts under them as they change, 确定 and 取消.
+std::optional<std::vector<std::string>> editInDialog(QWidget* window,
+                                                     const sheet::LinesForm& shown) {
     QDialog box(window);
-    box.setWindowTitle(text(sheet::kBookInfoTitle));
+    box.setWindowTitle(text(shown.title));
     auto* form = new QFormLayout(&box);
     std::vector<QLineEdit*> lines;
-    for (const sheet::BookInfoField& f : sheet::bookInfoFields()) {
-        auto* line = new QLineEdit(text(shown.*f.value));
-        line->setPlaceholderText(text(f.hintZh));
+    for (const sheet::FormLine& l : shown.lines) {
+        auto* line = new QLineEdit(text(l.text));
+        line->setPlaceholderText(text(l.hint));
         line->setMinimumWidth(320);
-        form->addRow(text(f.captionZh), line);
+        form->addRow(text(l.caption), line);
         lines.push_back(line);
+    }
+    const auto texts = [&lines] {
+        std::vector<std::string> out;
+        for (const QLineEdit* line : lines) {
+            out.push_back(line->text().toStdString());
+        }
+        return out;
+    };
+    if (shown.live) {
+        auto* saying = new QLabel;
+        saying->setWordWrap(true);
+        const auto say = [&shown, &texts, saying] { saying->setText(text(shown.live(texts()))); };
+        for (QLineEdit* line : lines) {
+            QObject::connect(line, &QLineEdit::textChanged, saying, say);
+        }
+        say();
+        form->addRow(saying);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
@@ -100,11 +119,7 @@ std::optional<sheet::BookInfo> editInDialog(QWidget* window, const sheet::BookIn
     if (box.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    sheet::BookInfo edited;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        edited.*sheet::bookInfoFields()[i].value = lines[i]->text().toStdString();
-    }
-    return edited;
+    return texts();
 }
 
 std::error_code openWithDesktopServices(const fs::path& file) {
@@ -204,8 +219,8 @@ class DesignWindow::View final : public sheet::DesignView {
         return QGuiApplication::clipboard()->text().toStdString();
     }
 
-    std::optional<sheet::BookInfo> editBookInfo(const sheet::BookInfo& shown) override {
-        auto edited = window_.desktop_.editBookInfo(&window_, shown);
+    std::optional<std::vector<std::string>> editLines(const sheet::LinesForm& form) override {
+        auto edited = window_.desktop_.editLines(&window_, form);
         window_.activateWindow();
         return edited;
     }

@@ -40,10 +40,11 @@ struct DesignDesktop {
     std::function<kelnor::sheet::Answer(QWidget* window, const QString& title,
                                         const kelnor::sheet::Question& question)>
         ask;
-    // Shows the 计算书信息 box; what the user left in it, nothing when cancelled.
-    std::function<std::optional<kelnor::sheet::BookInfo>(QWidget* window,
-                                                         const kelnor::sheet::BookInfo& shown)>
-        editBookInfo;
+    // Shows a box of captioned lines (the 计算书信息 box, the rays of a fetch); the texts the
+    // user left in it, nothing when cancelled.
+    std::function<std::optional<std::vector<std::string>>(QWidget* window,
+                                                          const kelnor::sheet::LinesForm& form)>
+        editLines;
 };
 
 // The desktop's viewer, the warning box and the question box (design_view.cpp).

@@ -21,6 +21,7 @@
 #include "kelnor/sheet/book_printing.h"
 #include "kelnor/sheet/clipboard.h"
 #include "kelnor/sheet/evaluation.h"
+#include "kelnor/sheet/rays_form.h"
 #include "kelnor/sheet/sheet.h"
 
 namespace kelnor::sheet {
@@ -86,12 +87,13 @@ enum class Command {
     DuplicateCondition,
     MoveLeft,
     MoveRight,
+    FetchRays,
     Help,
 };
 
 // A command's keys, the same on both systems (the Qt window adds the desktop's own keys for
 // redo where they differ).
-enum class Key { None, CtrlN, CtrlO, CtrlS, CtrlB, CtrlZ, CtrlY, CtrlC, CtrlV, Delete, F1 };
+enum class Key { None, CtrlN, CtrlO, CtrlS, CtrlB, CtrlZ, CtrlY, CtrlC, CtrlV, Delete, F1, F4 };
 
 // How a menu shows `key`: "Ctrl+N", "Del", "F1"; empty for none.
 std::string_view keyText(Key key);
@@ -156,9 +158,11 @@ class DesignView {
     // The clipboard's text; empty when it holds none.
     virtual std::string clipboardText() = 0;
 
-    // Shows the 计算书信息 box filled with `shown` (bookInfoFields() in order, each with its
-    // hint greyed while empty) and returns what the user left in it; nothing when cancelled.
-    virtual std::optional<BookInfo> editBookInfo(const BookInfo& shown) = 0;
+    // Shows a box of `form`'s captioned lines (each with its hint greyed while empty, and
+    // under them what form.live says of their texts, said again as they change) with 确定 and
+    // 取消; returns the lines' texts as the user left them, in order; nothing when cancelled.
+    // The 计算书信息 box and the rays of an equivalent fetch.
+    virtual std::optional<std::vector<std::string>> editLines(const LinesForm& form) = 0;
     // The status line's text: what is being made in the background, how it ended, what was
     // restored at start; empty clears it. While presenter.printing(), the line offers to stop.
     virtual void showStatus(const std::string& text) = 0;
@@ -240,6 +244,9 @@ class DesignPresenter {
     // cancelled, puts it into the sheet as one step of undo, and keeps it in the data folder
     // as the title block of the next new sheet.
     void editBookInfo();
+    // The rays of condition `row`'s equivalent fetch, in their box; given, they replace a
+    // typed fetch in the same step.
+    void editRays(std::size_t row);
     // 计算书模板…: the institute's Word document (or template) whose cover and sign-off pages
     // the Word book follows. Where one is chosen, first asks whether to choose another or use
     // none. A file that cannot be used as a template is told of and the choice stays as it

@@ -86,6 +86,9 @@ class Sheet {
     // Writes `block` with its first cell at (row, column): cells beyond the last column are
     // dropped, and conditions are added at the end where the block reaches past the last one.
     void setBlock(std::size_t row, std::size_t column, const Block& block);
+    // Sets several cells of condition `row` as one step (the rays of a fetch, and the fetch
+    // they replace): by column, the new text.
+    void setCells(std::size_t row, const std::vector<std::pair<std::size_t, std::string>>& texts);
     // Replaces every condition at once (opening a file into the sheet as one undoable step).
     void replaceAll(Rows rows);
     // Replaces every condition and the dam's values at once.
