@@ -184,8 +184,9 @@ void conditions(Document& d, const Evaluation& ev) {
 constexpr double kPictureWidth = 640;
 constexpr double kPictureHeight = 250;
 
-void picture(Document& d, const Evaluation& ev, const Settlement& settlement) {
-    Drawing drawing = freeboardDrawing(ev, settlement.settled);
+void picture(Document& d, const Evaluation& ev, const Settlement& settlement,
+             const std::optional<DamCheck>& check) {
+    Drawing drawing = freeboardDrawing(ev, settlement.settled, check);
     if (drawing.empty()) {
         return;
     }
@@ -243,10 +244,11 @@ void summary(Document& d, const Evaluation& ev, const BookOptions& o,
         }
         g << Paragraph{line + "。", Tone::Marked};
     }
+    std::optional<DamCheck> check;
     if (settlement.settled && o.dam.isCheck()) {
-        const DamCheck check = *checkDam(ev, o.dam).check;
-        g << Paragraph{checkConclusionZh(ev, check),
-                       check.met() ? Tone::Marked : Tone::MarkedFailure};
+        check = checkDam(ev, o.dam).check;
+        g << Paragraph{checkConclusionZh(ev, *check),
+                       check->met() ? Tone::Marked : Tone::MarkedFailure};
     }
     // In a check, the adopted values typed are the proposed raise.
     if (settlement.settled && (!o.dam.isCheck() || o.dam.crest || o.dam.wallTop)) {
@@ -255,7 +257,7 @@ void summary(Document& d, const Evaluation& ev, const BookOptions& o,
     }
     d << std::move(g);
     if (ev.governing && o.picture) {
-        picture(d, ev, settlement);
+        picture(d, ev, settlement, check);
     }
 }
 

@@ -102,7 +102,8 @@ Rgb inkOf(TextRole role) {
     return kInk;
 }
 
-Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& settled) {
+Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& settled,
+                         const std::optional<DamCheck>& check) {
     if (!ev.governing) {
         return {};
     }
@@ -114,10 +115,16 @@ Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& set
     const double crest = g.crest.value_or(still + g.y);
     // Where the crest is settled the embankment stands at its adopted crest, with the wall on
     // it up to its adopted top.
-    const bool adopted = settled && levels;
-    const double bank = adopted ? settled->crest.value : crest;
-    const bool wall = adopted && settled->wallTop;
-    const double wallTop = wall ? settled->wallTop->value : bank;
+    // A dam that stands is drawn as it stands, with no reserve.
+    const bool stands = check && levels;
+    const bool adopted = settled && levels && !stands;
+    const double bank = stands ? check->crest : adopted ? settled->crest.value : crest;
+    const bool wall = stands ? check->wallTop.has_value() : adopted && settled->wallTop;
+    const double wallTop = !wall ? bank : stands ? *check->wallTop : settled->wallTop->value;
+    // How a level of the embankment is written: as surveyed, adopted or required.
+    const auto levelText = [&](double z) {
+        return stands ? "现状 " + fx(z, 2) : adopted ? adoptedZh(z, settled->step) : fx(z, 3);
+    };
     std::vector<Water> waters;
     for (const Result& r : ev.results) {
         if (r.condition.level) {
@@ -163,9 +170,8 @@ Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& set
     const Point crestMark{(wall ? kCrestLength / 2 : kMarkInset) * unit, bank};
     if (levels) {
         d.marks.push_back({crestMark, MarkKind::StillWater});
-        d.texts.push_back({crestMark, HAlign::Left, VAlign::Bottom,
-                           adopted ? adoptedZh(bank, settled->step) : fx(crest, 3),
-                           TextRole::Elevation});
+        d.texts.push_back(
+            {crestMark, HAlign::Left, VAlign::Bottom, levelText(bank), TextRole::Elevation});
     }
     d.texts.push_back(
         {{kCrestLength * unit, bank}, HAlign::Right, VAlign::Bottom, "坝顶", TextRole::Note});
@@ -177,8 +183,8 @@ Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& set
         d.lines.push_back({{t, wallTop}, {t, bank}, LineStyle::Crest});
         const Point wallMark{t, wallTop};
         d.marks.push_back({wallMark, MarkKind::StillWater});
-        d.texts.push_back({wallMark, HAlign::Left, VAlign::Bottom,
-                           "防浪墙顶 " + adoptedZh(wallTop, settled->step), TextRole::Elevation});
+        d.texts.push_back({wallMark, HAlign::Left, VAlign::Bottom, "防浪墙顶 " + levelText(wallTop),
+                           TextRole::Elevation});
     }
     if (adopted && settled->reserve > 0) {
         // The crest as built stands the reserve higher: dashed over the crest.
@@ -255,6 +261,14 @@ Drawing freeboardDrawing(const Evaluation& ev, const std::optional<Settled>& set
                        VAlign::Middle,
                        "y = " + fx(g.y, 3),
                        TextRole::Dimension});
+    if (stands && !check->governingMargin().met) {
+        // What stands falls short: the level it must reach, at the top of the freeboard.
+        d.texts.push_back({{totalX, crest},
+                           HAlign::Left,
+                           VAlign::Bottom,
+                           "要求 " + fx(crest, 3) + "，" + marginZh(check->governingMargin()),
+                           TextRole::Elevation});
+    }
 
     const Point notes{kCrestLength * unit, bottom};
     std::string note;

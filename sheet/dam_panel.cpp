@@ -144,6 +144,10 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
     return out;
 }
 
+std::string_view settledTitle(const SheetEvaluation& evaluation) {
+    return evaluation.check ? "坝顶高程复核" : "坝顶高程的确定";
+}
+
 std::string copySettled(const SheetEvaluation& evaluation) {
     std::string out;
     for (const SettledLine& line : settledLines(evaluation)) {

@@ -696,7 +696,8 @@ void DesignPresenter::endTyping() {
 
 void DesignPresenter::changed() {
     evaluation_ = evaluate(sheet_.rows(), sheet_.dam());
-    picture_ = design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled);
+    picture_ = design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled,
+                                        evaluation_.check);
     view_.showSheet();
     view_.showResults();
     view_.showPicture();

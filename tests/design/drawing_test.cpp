@@ -156,6 +156,28 @@ TEST(Drawing, StacksTheGoverningHeightsFromItsStillWaterToTheCrest) {
     EXPECT_TRUE(hasText(freeboardDrawing(rows[1].ev), "附加高度 = 0.50", TextRole::Dimension));
 }
 
+TEST(Drawing, ADamThatStandsIsDrawnAsItStandsWithTheLevelItFallsShortOf) {
+    const Evaluation ev = example();
+    Dam dam;
+    dam.wall = 1.2;
+    dam.existingWallTop = 104.0;
+    const Drawing shortOf = freeboardDrawing(ev, std::nullopt, checkDam(ev, dam).check);
+    EXPECT_TRUE(hasText(shortOf, "现状 102.80", TextRole::Elevation));
+    EXPECT_TRUE(hasText(shortOf, "防浪墙顶 现状 104.00", TextRole::Elevation));
+    EXPECT_TRUE(hasText(shortOf, "要求 104.223，不足 0.223", TextRole::Elevation));
+    // The wall stands on the crest that stands, up to its top.
+    EXPECT_TRUE(std::any_of(shortOf.lines.begin(), shortOf.lines.end(), [](const Line& l) {
+        return l.style == LineStyle::Crest && l.from.y == 102.8 && l.to.y == 104.0;
+    }));
+    // Raised to 104.3 it meets the code: nothing is said short.
+    dam.existingWallTop = 104.3;
+    const Drawing met = freeboardDrawing(ev, std::nullopt, checkDam(ev, dam).check);
+    EXPECT_TRUE(hasText(met, "防浪墙顶 现状 104.30", TextRole::Elevation));
+    for (const Text& t : met.texts) {
+        EXPECT_EQ(t.text.find("要求"), std::string::npos) << t.text;
+    }
+}
+
 TEST(Drawing, GentleSlopesAreExaggeratedAndSaySo) {
     struct Row {
         const char* slope;

@@ -696,6 +696,7 @@ TEST_F(DesignPresenterTest, ADamThatStandsShowsItsMarginsVerdictAndRaise) {
     EXPECT_EQ(normal.note, "富裕 1.325，满足");
     EXPECT_FALSE(normal.failing);
     EXPECT_EQ(lineOf("现状坝顶高程（m）").value, "102.80");
+    EXPECT_EQ(settledTitle(presenter->evaluation()), "坝顶高程复核");
     EXPECT_EQ(lineOf("复核结论").value, "不满足");
     EXPECT_TRUE(lineOf("复核结论").failing);
     EXPECT_EQ(lineOf("防浪墙需加高（m）").value, "0.30");

@@ -296,8 +296,8 @@ QWidget* DesignWindow::createDamPanel() {
     layout->addLayout(form);
     settled_ = new QTableWidget(0, 3);
     settled_->setObjectName(QStringLiteral("settled"));
-    settled_->setHorizontalHeaderLabels(
-        {QStringLiteral("坝顶高程的确定"), QStringLiteral("数值"), QStringLiteral("说明")});
+    settled_->setHorizontalHeaderLabels({text(sheet::settledTitle(presenter_.evaluation())),
+                                         QStringLiteral("数值"), QStringLiteral("说明")});
     settled_->verticalHeader()->hide();
     compactRows(*settled_);
     settled_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -328,6 +328,7 @@ void DesignWindow::showDamEntries() {
 
 void DesignWindow::showSettled() {
     const std::vector<sheet::SettledLine> lines = sheet::settledLines(presenter_.evaluation());
+    settled_->horizontalHeaderItem(0)->setText(text(sheet::settledTitle(presenter_.evaluation())));
     settled_->setRowCount(static_cast<int>(lines.size()));
     const sheet::Rgb failed = sheet::kFailedTextColour;
     for (std::size_t i = 0; i < lines.size(); ++i) {

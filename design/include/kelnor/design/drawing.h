@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kelnor/design/check.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/design/method.h"
 
@@ -126,8 +127,11 @@ inline constexpr double kMaxSlopeRun = 4;
 // heights are labelled.
 // Where the crest is settled, the embankment is drawn at its adopted crest with its ▽, the wave
 // wall on it up to its adopted top, and the crest as built with the reserve dashed above it.
+// A dam that stands is drawn at its existing crest and wall top, marked 现状; where what stands
+// falls short, the level it must reach is named at the top of the freeboard.
 Drawing freeboardDrawing(const Evaluation& evaluation,
-                         const std::optional<Settled>& settled = std::nullopt);
+                         const std::optional<Settled>& settled = std::nullopt,
+                         const std::optional<DamCheck>& check = std::nullopt);
 
 // How texts and marks are sized on the device.
 struct FitOptions {

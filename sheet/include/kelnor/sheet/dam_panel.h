@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "kelnor/sheet/evaluation.h"
@@ -39,6 +40,9 @@ struct SettledLine {
 };
 
 std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation);
+
+// What the settled lines are headed with: 坝顶高程的确定, or 坝顶高程复核 for a dam that stands.
+std::string_view settledTitle(const SheetEvaluation& evaluation);
 
 // The settled crest as tab-separated lines caption, value, note (with 复制成果).
 std::string copySettled(const SheetEvaluation& evaluation);
