@@ -262,15 +262,13 @@ TEST_F(Conditions, EachWarningInTheResultsOnBothSidesOfItsLimit) {
 }
 
 TEST_F(Conditions, TheRaysOfAnEquivalentFetchComputeOrAreRefusedInOneLine) {
-    const std::string rays13 = "3;3;3;3;3;3;3;3;3;3;3;3;3";
-    const std::string csv =
-        "case,depth,wind,fetch,fetch_rays,slope,roughness,grade\n"
-        "rays,30,21,," +
-        rays13 +
-        ",3,0.8,2\n"
-        "both,30,21,3,3;3;3;3;3;3;3,3,0.8,2\n"
-        "count,30,21,,3;3;3,3,0.8,2\n"
-        "neither,30,21,,,3,0.8,2\n";
+    // Thirteen rays that compute, then a fetch beside rays, three rays, and neither.
+    const std::string csv = R"(case,depth,wind,fetch,fetch_rays,slope,roughness,grade
+rays,30,21,,3;3;3;3;3;3;3;3;3;3;3;3;3,3,0.8,2
+both,30,21,3,3;3;3;3;3;3;3,3,0.8,2
+count,30,21,,3;3;3,3,0.8,2
+neither,30,21,,,3,0.8,2
+)";
     const Outcome o = run({"--conditions", "-"}, csv);
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(lines(o.out).size(), 2u) << o.out;
