@@ -79,6 +79,13 @@ TEST_F(Settled, OptionsOverrideTheBlockAndATypedShortfallIsExitOne) {
          "kelnor-calc: adopted wall top 104.2 is below the required 104.22285\n",
          "wall_top",
          "104.2,104.22285,0,highest still-water level + y"},
+        // The crest under a wall top typed short counts from the required wall top, the safe
+        // side, and says so: 104.22285 - 1.2.
+        {{"--wall-top", "104.2"},
+         1,
+         "kelnor-calc: adopted wall top 104.2 is below the required 104.22285\n",
+         "crest",
+         "103.1,103.02285,1,required wall top less the wall's 1.2 m"},
         {{"--wall", "1.0"}, 0, "", "crest", "103.3,103.3,1,wall top less the wall's 1 m"},
         {{"--settlement", "0.5"}, 0, "", "as_built", "103.6,,,adopted crest + reserve"},
         {{"--step", "0.5"}, 0, "", "crest", "103.5,103.3,1,wall top less the wall's 1.2 m"},
