@@ -187,7 +187,7 @@ void runUpSteps(Steps& s, const Result& r) {
     const std::string Kw = fx(u.Kw, 4);
     const std::string hm = fx(w.hm, 4);
     const std::string gentleLow = plain(Limits::gentleSlopeLow);
-    const std::string steepHigh = plain(Limits::steepSlopeHigh);
+    const std::string steepHigh = plain(steepSlopeHigh(c.code));
     const auto gentle = [&](double m, double value) {
         s.add("平均爬高（" + gentleLow + " ≤ m ≤ " + plain(Limits::gentleSlopeHigh) + "）",
               "Rm = KΔ·Kw·(hm·Lm)" + sup("0.5") + " / (1 + m²)" + sup("0.5"),
@@ -210,7 +210,7 @@ void runUpSteps(Steps& s, const Result& r) {
         case SlopeForm::Transition: {
             steep(*u.r0At125, u.RmSteep);
             gentle(Limits::gentleSlopeLow, u.RmGentle);
-            const std::string span = plain(Limits::gentleSlopeLow - Limits::steepSlopeHigh);
+            const std::string span = plain(Limits::gentleSlopeLow - steepSlopeHigh(c.code));
             s.add("平均爬高（" + steepHigh + " < m < " + gentleLow + "）",
                   "Rm = Rm" + sub(steepHigh) + " + (Rm" + sub(gentleLow) + " − Rm" +
                       sub(steepHigh) + ")·(m − " + steepHigh + ")/" + span,

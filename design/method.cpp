@@ -116,6 +116,10 @@ double solveWavelength(double Tm, double H) {
     return lo > 0 && flo < fhi ? lo : hi;
 }
 
+double steepSlopeHigh(DesignCode code) {
+    return code == DesignCode::Dike ? DikeRules::steepSlopeHigh : Limits::steepSlopeHigh;
+}
+
 Result compute(const Condition& given) {
     Result r;
     r.condition = given;
@@ -151,8 +155,11 @@ Result compute(const Condition& given) {
     }
 
     // Values no reservoir has: most likely a fetch typed in metres or a depth in the wrong
-    // column. The method still computes them.
-    if (c.fetchKm > Limits::fetchKmHigh) {
+    // column. The method still computes them. A dike's long fetch is the code's own case.
+    const bool dike = c.code == DesignCode::Dike;
+    if (dike && c.fetchKm > DikeRules::durationFetchKm) {
+        warnings.push_back({WarningKind::DurationToCheck, c.fetchKm, DikeRules::durationFetchKm});
+    } else if (c.fetchKm > Limits::fetchKmHigh) {
         warnings.push_back({WarningKind::FetchTooLong, c.fetchKm, Limits::fetchKmHigh});
     }
     if (H < Limits::depthLow) {
@@ -185,6 +192,14 @@ Result compute(const Condition& given) {
             break;
     }
     checkFinite(c, {w.gD_W2, w.hm, w.Tm, w.Lm});
+    if (dike) {
+        // The time the wind must blow for the waves to grow: g·t/V = 168·(g·T̄/V)^3.45.
+        r.minDuration = DikeRules::durationFactor *
+                        std::pow(kG * w.Tm / c.wind, DikeRules::durationPower) * c.wind / kG;
+        if (w.hm / w.Lm < DikeRules::steepnessLow) {
+            warnings.push_back({WarningKind::WavesNotSteep, w.hm / w.Lm, DikeRules::steepnessLow});
+        }
+    }
 
     // Wind set-up.
     r.setupCosBeta = std::cos(c.angle * kPi / 180);
@@ -208,6 +223,7 @@ Result compute(const Condition& given) {
     }
     const double m = c.slope;
     const double KD = c.roughness;
+    const double steepHigh = steepSlopeHigh(c.code);
     if (m >= Limits::gentleSlopeLow) {
         u.form = SlopeForm::Gentle;
         u.RmGentle = gentleRunUp(KD, u.Kw, w.hm, w.Lm, m);
@@ -215,19 +231,19 @@ Result compute(const Condition& given) {
         if (m > Limits::gentleSlopeHigh) {
             warnings.push_back({WarningKind::SlopeAboveFive, m, Limits::gentleSlopeHigh});
         }
-    } else if (m <= Limits::steepSlopeHigh) {
+    } else if (m <= steepHigh) {
         u.form = SlopeForm::Steep;
         u.r0Lookup = lookUpR0(m);
         u.RmSteep = steepRunUp(KD, u.Kw, u.r0Lookup->value, w.hm);
         u.Rm = u.RmSteep;
     } else {
-        // Between 1.25 and 1.5: linear in m between the two forms at the ends.
+        // Between the steep form's end and 1.5: linear in m between the two forms there.
         u.form = SlopeForm::Transition;
-        u.r0At125 = lookUpR0(Limits::steepSlopeHigh);
+        u.r0At125 = lookUpR0(steepHigh);
         u.RmSteep = steepRunUp(KD, u.Kw, u.r0At125->value, w.hm);
         u.RmGentle = gentleRunUp(KD, u.Kw, w.hm, w.Lm, Limits::gentleSlopeLow);
-        u.Rm = u.RmSteep + (u.RmGentle - u.RmSteep) * (m - Limits::steepSlopeHigh) /
-                               (Limits::gentleSlopeLow - Limits::steepSlopeHigh);
+        u.Rm = u.RmSteep +
+               (u.RmGentle - u.RmSteep) * (m - steepHigh) / (Limits::gentleSlopeLow - steepHigh);
     }
 
     u.hmOverH = w.hm / H;
@@ -248,8 +264,13 @@ Result compute(const Condition& given) {
     if (c.allowance) {
         r.A = *c.allowance;
     } else {
-        r.allowanceLookup = lookUpAllowance(c.grade, c.operation, c.region);
+        r.allowanceLookup =
+            dike ? lookUpDikeAllowance(c.grade) : lookUpAllowance(c.grade, c.operation, c.region);
         r.A = r.allowanceLookup->value;
+    }
+    if (dike && c.grade == 1 && r.A > DikeRules::allowanceGrade1High) {
+        warnings.push_back(
+            {WarningKind::AllowanceAboveGrade1, r.A, DikeRules::allowanceGrade1High});
     }
     r.B = c.B();
     r.y = u.Rp + r.e + r.A + c.extra + r.B;

@@ -207,6 +207,25 @@ const TableSource kFetchSource = {
     "等效吹程 [C]；Fe = Σrᵢcos²αᵢ / Σcos αᵢ 为常见转引公式 [M]。",
 };
 
+const TableSource kDikeSource = {
+    "dike",
+    "堤防（GB 50286-2013）",
+    "GB 50286-2013 appendix C: waves by the Putian formula with T = 4.438 sqrt(H), the wind's "
+    "minimum duration g t/V = 168 (g T/V)^3.45 checked above 100 km of fetch, the set-up as the "
+    "dam's with d the mean depth of the fetch, the run-up by the gentle form for 1.5 <= m <= 5, "
+    "the steep form with R0 for m <= 1.0, interpolated between, both for H/L >= 0.025, of 2 % "
+    "where the dike must not be overtopped; Y = R + e + A; the grade by the protected area's "
+    "flood standard; a reserve of 3-5 % of the dike's height [C]. The allowance A by grade "
+    "(1.0, 0.8, 0.7, 0.6, 0.5 m) and the earth crest 0.5 m above the design level under a wave "
+    "wall are commonly quoted, not confirmed [M].",
+    "GB 50286-2013 附录 C：波浪要素按莆田公式，T = 4.438√H；吹程大于 100 km 时复核最小风时 "
+    "g·t/V = 168·(g·T/V)^3.45；风壅水面高同坝，d 取风区平均水深；爬高 1.5 ≤ m ≤ 5.0 按缓坡公式，"
+    "m ≤ 1.0 按陡坡 R0，其间内插，均要求 H/L ≥ 0.025；不允许越浪的堤防取累积频率 2%；"
+    "Y = R + e + A；堤防级别按保护对象的防洪标准确定；预留沉降为堤高的 3%～5% [C]。"
+    "安全加高 A 按级别取 1.0、0.8、0.7、0.6、0.5 m，设防浪墙时土堤顶高出设计水位 0.5 m，"
+    "为常见转引值，未能核实 [M]。",
+};
+
 const TableSource kCrestSource = {
     "crest",
     "坝顶高程的确定",
@@ -348,6 +367,22 @@ AllowanceLookup lookUpAllowance(int grade, Operation operation, Region region) {
     // mountains and hills, from a qualification exam's worked solution.
     const bool confirmed = grade >= 4 || (grade == 2 && row < 2);
     return {kAllowance[row][col], confirmed ? C : M};
+}
+
+AllowanceLookup lookUpDikeAllowance(int grade) {
+    static constexpr double kDikeAllowance[] = {1.0, 0.8, 0.7, 0.6, 0.5};
+    return {kDikeAllowance[std::clamp(grade, 1, 5) - 1], M};
+}
+
+std::optional<int> dikeGradeOf(double returnPeriod) {
+    // The lower bound of each grade's band of return periods, grade 1 first.
+    static constexpr double kFrom[] = {100, 50, 30, 20, 10};
+    for (int grade = 1; grade <= 5; ++grade) {
+        if (returnPeriod >= kFrom[grade - 1]) {
+            return grade;
+        }
+    }
+    return std::nullopt;
 }
 
 // The slope surfaces, looked up by the window by name rather than interpolated.

@@ -50,7 +50,10 @@ std::string raysCell(const std::vector<std::string>& texts) {
     std::string out;
     bool any = false;
     for (std::size_t i = 0; i < texts.size(); i += coarse ? 2 : 1) {
-        out += (i == 0 ? "" : ";") + std::string(trimBlanks(texts[i]));
+        if (i != 0) {
+            out += ';';
+        }
+        out += trimBlanks(texts[i]);
         any = any || !isBlank(texts[i]);
     }
     return any ? out : std::string();

@@ -50,7 +50,12 @@ FetchRays equivalentFetch(std::vector<double> km);
 // after the last is allowed.
 std::vector<std::string_view> rayTexts(std::string_view text);
 
+// The design code a condition is computed by: the dam's SL 274 (the default), or the dike code
+// GB 50286 for a section of a dike.
+enum class DesignCode { Dam, Dike };
+
 struct Condition {
+    DesignCode code = DesignCode::Dam;
     int row = 0;                      // the CSV row it came from (1 after the header); 0 when none
     std::string label;                // the `case` cell
     std::optional<double> level;      // still-water level, m
@@ -87,7 +92,12 @@ struct Condition {
     double windFactorUsed() const;
     // W: factor × windMax where the annual maximum is given, else the wind typed.
     double designWind() const;
-    double P() const { return frequency.value_or(grade <= 3 ? 1.0 : 5.0); }
+    // P of the design run-up: as given, else by the dam's grade, or the dike's 2 %.
+    double P() const {
+        return frequency.value_or(code == DesignCode::Dike ? DikeRules::frequency
+                                  : grade <= 3             ? 1.0
+                                                           : 5.0);
+    }
     // The earthquake allowance B; 0 for any other condition.
     double B() const { return surge.value_or(0.0) + quakeSettlement.value_or(0.0); }
 };

@@ -79,6 +79,11 @@ enum class WarningKind {
     RoughnessAboveSmooth,
     // The seismic surge outside 0.5–1.5 m (SurgeRange).
     SurgeOutside,
+    // A dike's: waves less steep than H̄/L̄ = 0.025, where neither run-up form holds; a fetch
+    // above 100 km, where the wind's minimum duration must be checked; A of grade 1 above 1.5 m.
+    WavesNotSteep,
+    DurationToCheck,
+    AllowanceAboveGrade1,
 };
 
 struct Warning {
@@ -136,11 +141,16 @@ struct Result {
     double A = 0;
     std::optional<AllowanceLookup> allowanceLookup;  // absent when A was given
     double B = 0;                                    // the earthquake allowance
-    double y = 0;                                    // Rp + e + A + extra + B
-    std::optional<double> crest;                     // level + y
+    // A dike's: the wind's minimum duration for the waves to grow, s.
+    std::optional<double> minDuration;
+    double y = 0;                 // Rp + e + A + extra + B
+    std::optional<double> crest;  // level + y
     bool governs = false;
     std::vector<Warning> warnings;
 };
+
+// Where the steep-slope form of the run-up ends: 1:1.25 on a dam, 1:1.0 on a dike.
+double steepSlopeHigh(DesignCode code);
 
 // The mean wavelength from the th relation Lm = g·Tm²/(2π)·th(2πH/Lm), solved to full double
 // precision by bisection (the right side minus Lm falls strictly as Lm grows).

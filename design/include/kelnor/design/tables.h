@@ -6,6 +6,7 @@
 // the interpolation an engineer repeats by hand.
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -233,6 +234,33 @@ struct FetchRules {
 };
 
 extern const TableSource kFetchSource;
+
+// --- The dike code, GB 50286-2013 -----------------------------------------------------------
+// A dike is designed section by section with the Putian waves, the dam's set-up and run-up
+// tables and its own rules [C] (appendix C), but for the allowance table [M] and the earth
+// crest under a wave wall [M].
+struct DikeRules {
+    static constexpr double steepSlopeHigh = 1.0;  // the steep-slope form for m ≤ 1.0
+    static constexpr double steepnessLow = 0.025;  // both run-up forms ask H̄/L̄ ≥ 0.025
+    static constexpr double frequency = 2;         // % of the run-up where not overtopped
+    // The wind's minimum duration g·t_min/V = 168·(g·T̄/V)^3.45, to be checked above this fetch.
+    static constexpr double durationFactor = 168;
+    static constexpr double durationPower = 3.45;
+    static constexpr double durationFetchKm = 100;
+    static constexpr double allowanceGrade1High = 1.5;  // A of grade 1 at most this, m
+    // Under a wave wall the earth crest stands this far above the design level [M].
+    static constexpr double wallCrestAbove = 0.5;
+    static constexpr Standing wallStanding = Standing::NotConfirmed;
+};
+
+extern const TableSource kDikeSource;
+
+// The safety allowance A of a dike that must not be overtopped, by its grade 1 to 5 [M].
+AllowanceLookup lookUpDikeAllowance(int grade);
+
+// The dike's grade from the flood standard of the area it protects, a return period in years
+// (≥ 100: 1, 50–100: 2, 30–50: 3, 20–30: 4, 10–20: 5) [C]; none below 10 years.
+std::optional<int> dikeGradeOf(double returnPeriod);
 
 // KΔ above that of a smooth impermeable slope (asphalt concrete, 1.0) is warned of.
 inline constexpr double kRoughnessHighest = 1.0;
