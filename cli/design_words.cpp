@@ -68,6 +68,7 @@ std::string describe(const design::ConditionError& e) {
         {BothGiven, "{col} {q} and {other} {otherQ} are both given; give {which}, not both"},
         {NeedsOther, "{col} {q} needs {other}, the annual maximum it multiplies"},
         {NotForOperation, "{col} {q} belongs to an earthquake condition, not {other} {otherQ}"},
+        {NotForDike, "{col} {q} is not the dike code's: a dike's waves are Putian's"},
         {RayCount,
          "{col} {q} gives {rays} distances; give 13 (7.5 degrees apart) or 7 (15 degrees apart)"}};
     // A missing value another column can stand for names that column too.
@@ -118,6 +119,9 @@ std::string describe(const design::Warning& w) {
         {WindFactorBelowNormal, "wind_factor {v} is below {l}, the least for normal operation"},
         {RoughnessAboveSmooth, "roughness {v} is above {l}, a smooth impermeable slope's"},
         {SurgeOutside, "surge {v} m is outside {surgeLow}-{surgeHigh} m"},
+        {WavesNotSteep, "wave steepness H/L {v} is below {l}, where the run-up forms hold"},
+        {DurationToCheck, "fetch {v} km is above {l} km: check the wind's duration"},
+        {AllowanceAboveGrade1, "allowance A {v} m of a grade 1 dike is above {l} m"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", telling(w.value, w.limit)},
                                                {"surgeLow", shortNumber(design::SurgeRange::low)},

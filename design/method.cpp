@@ -196,6 +196,8 @@ Result compute(const Condition& given) {
         // The time the wind must blow for the waves to grow: g·t/V = 168·(g·T̄/V)^3.45.
         r.minDuration = DikeRules::durationFactor *
                         std::pow(kG * w.Tm / c.wind, DikeRules::durationPower) * c.wind / kG;
+        // Putian's period makes deep-water waves 1/30.75 steep and shallow ones steeper, so
+        // this holds unless the code's bound or the period changes; the code asks it.
         if (w.hm / w.Lm < DikeRules::steepnessLow) {
             warnings.push_back({WarningKind::WavesNotSteep, w.hm / w.Lm, DikeRules::steepnessLow});
         }

@@ -134,6 +134,7 @@ std::string failureZh(const ConditionError& e) {
         {ConditionErrorKind::NeedsOther, "{col} 的 {text} 须与 {other} 同时填写。"},
         {ConditionErrorKind::NotForOperation,
          "{col} 的 {text} 只用于地震情况，本工况 {other} 为 {otherText}。"},
+        {ConditionErrorKind::NotForDike, "{col} 的 {text} 不用于堤防：堤防规范只用莆田公式。"},
         {ConditionErrorKind::RayCount,
          "{col} 的 {text} 有 {rays} 个距离，应为 13 个（间隔 7.5°）或 7 个（间隔 "
          "15°，初步设计）。"},
@@ -192,6 +193,10 @@ std::string warningZh(const Warning& w) {
         {WarningKind::RoughnessAboveSmooth, "KΔ = {vt} 大于光滑不透水护面之值 {l}，请核对。"},
         {WarningKind::SurgeOutside,
          "地震涌浪高度 {vt} m 不在 {surgeLow}～{surgeHigh} m 之间，请核对。"},
+        {WarningKind::WavesNotSteep,
+         "波陡 H/L = {v4} 小于 {l}，爬高公式适用于 H/L ≥ {l}，请核对。"},
+        {WarningKind::DurationToCheck, "吹程 {v1} km 大于 {l} km，应复核风时是否满足最小风时。"},
+        {WarningKind::AllowanceAboveGrade1, "1 级堤防安全加高 {vt} m 大于 {l} m，请核对。"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", fxTelling(w.value, w.limit, 3)},
                                                {"vt", fxTelling(w.value, w.limit, 2)},

@@ -118,6 +118,7 @@ enum class ConditionErrorKind {
     NeedsOther,       // a column that means nothing without another (wind_factor, wind_max)
     NotForOperation,  // a column of the earthquake condition on another operation (surge)
     RayCount,         // fetch_rays gives neither 13 nor 7 distances
+    NotForDike,       // a formula other than Putian named for a dike's section
 };
 
 // A condition that cannot be computed: what went wrong, which condition, which column and the
