@@ -93,6 +93,7 @@ Rgb inkOf(TextRole role) {
         case TextRole::Condition:
             return kWater;
         case TextRole::Note:
+        case TextRole::Chainage:
             return kNote;
         case TextRole::Elevation:
         case TextRole::Dimension:
@@ -411,6 +412,77 @@ Box offsetBox(HAlign h, VAlign v, double width, double em) {
                kGaps[along] * kGapAlong * em + kShares[along] * height, width, height};
 }
 
+namespace {
+
+// Which texts are drawn at `scale`: all but the chainages that would overprint another. Along
+// the dike the first chainage is kept, then each that stands a space clear of the one kept
+// before it and of the last, then the last unless it would overprint the first.
+std::vector<bool> keptAt(const Drawing& d, const std::vector<std::string>& shown,
+                         const Scale& scale) {
+    std::vector<bool> kept(d.texts.size(), true);
+    std::vector<std::size_t> chainages;
+    std::vector<Box> boxes(d.texts.size());
+    for (std::size_t i = 0; i < d.texts.size(); ++i) {
+        const Text& t = d.texts[i];
+        if (t.role == TextRole::Chainage) {
+            const Point p = scale.map(t.at);
+            Box b = offsetBox(t.h, t.v, scale.textWidth(shown[i]), scale.fontSize());
+            b.left += p.x;
+            b.top += p.y;
+            boxes[i] = b;
+            chainages.push_back(i);
+        }
+    }
+    if (chainages.size() < 2) {
+        return kept;
+    }
+    std::stable_sort(chainages.begin(), chainages.end(), [&](std::size_t a, std::size_t b) {
+        return d.texts[a].at.x < d.texts[b].at.x;
+    });
+    // Side by side two texts keep a space apart, or they read as one.
+    const double space = kGapAcross * scale.fontSize();
+    const auto clear = [&](std::size_t a, std::size_t b) {
+        const Box& p = boxes[a];
+        const Box& q = boxes[b];
+        const double across =
+            std::min(p.left + p.width, q.left + q.width) - std::max(p.left, q.left) + space;
+        const double down = std::min(p.top + p.height, q.top + q.height) - std::max(p.top, q.top);
+        return across <= 1e-9 || down <= 1e-9;
+    };
+    const std::size_t first = chainages.front();
+    const std::size_t last = chainages.back();
+    std::size_t before = first;
+    for (std::size_t k = 1; k + 1 < chainages.size(); ++k) {
+        const std::size_t i = chainages[k];
+        kept[i] = clear(before, i) && clear(i, last);
+        if (kept[i]) {
+            before = i;
+        }
+    }
+    kept[last] = clear(first, last);
+    return kept;
+}
+
+// The texts of a drawing placed at `scale`, the chainages without room left out.
+Placing placeKept(const Drawing& d, const std::vector<std::string>& shown, const Scale& scale,
+                  const Box& room) {
+    const std::vector<bool> kept = keptAt(d, shown, scale);
+    if (std::all_of(kept.begin(), kept.end(), [](bool k) { return k; })) {
+        return placeTexts(d, shown, scale, room);
+    }
+    Drawing some{d.lines, d.marks, {}, d.exaggeration};
+    std::vector<std::string> someShown;
+    for (std::size_t i = 0; i < d.texts.size(); ++i) {
+        if (kept[i]) {
+            some.texts.push_back(d.texts[i]);
+            someShown.push_back(shown[i]);
+        }
+    }
+    return placeTexts(some, someShown, scale, room);
+}
+
+}  // namespace
+
 Scale fit(const Drawing& d, double width, double height, const FitOptions& options) {
     const double em = options.fontSize;
     const double k = d.exaggeration;
@@ -467,7 +539,7 @@ Scale fit(const Drawing& d, double width, double height, const FitOptions& optio
     fits = fits && inside(s);
     Scale scale = centred(s);
     const Box room{options.margin, options.margin, roomAcross, roomDown};
-    Placing placing = placeTexts(d, shown, scale, room);
+    Placing placing = placeKept(d, shown, scale, room);
     // Drawn smaller the sketch leaves the texts more room around it; smaller still than where
     // the texts beside their anchors would stick out is no use.
     for (int step = 1; fits && placing.failures > 0 && step <= kShrinkSteps; ++step) {
@@ -476,7 +548,7 @@ Scale fit(const Drawing& d, double width, double height, const FitOptions& optio
             break;
         }
         const Scale trial = centred(smaller);
-        Placing p = placeTexts(d, shown, trial, room);
+        Placing p = placeKept(d, shown, trial, room);
         if (p.failures == 0) {
             scale = trial;
             placing = std::move(p);

@@ -67,6 +67,10 @@ enum class TextRole {
     Dimension,  // "e = 0.010"
     Slope,      // "1:3"
     Note,       // the vertical exaggeration; heights only, when no condition gives a level
+    // A section's chainage under a long section. Where at the fitted scale they would
+    // overprint each other, `fit` keeps the first and the last along the dike and, walking
+    // from the first, each that stands clear of the one kept before it and of the last.
+    Chainage,
 };
 
 struct Text {
@@ -186,7 +190,8 @@ class Scale {
     // false where the texts alone are wider or taller than the box, or find no room clear of
     // each other (the labels are then where they fell, some overlapping).
     bool fits() const { return fits_; }
-    // Every text of the drawing fitted, in the drawing's order, where the painters draw it.
+    // Every text of the drawing fitted, in the drawing's order, where the painters draw it; a
+    // chainage dropped for want of room has none.
     const std::vector<Label>& labels() const { return labels_; }
 
   private:
@@ -201,12 +206,12 @@ class Scale {
 };
 
 // The largest scale at which every line, mark and text lies inside width × height less the
-// margin, the sketch centred; the drawing's exaggeration kept. At that scale the texts are
-// placed: each beside its anchor where that is clear, else moved the least distance to where it
-// overlaps no other text and crosses no line, labels of close levels stacked in the order of
-// their elevations, with a leader back when a label ends up away from its level. Where the
-// texts find no such room the sketch is drawn smaller, down to a limit. The same drawing, box
-// and measure give the same labels in every painter.
+// margin, the sketch centred; the drawing's exaggeration kept. At that scale the chainages that
+// would overprint each other are thinned, and the texts are placed: each beside its anchor where
+// that is clear, else moved the least distance to where it overlaps no other text and crosses no
+// line, labels of close levels stacked in the order of their elevations, with a leader back when a
+// label ends up away from its level. Where the texts find no such room the sketch is drawn smaller,
+// down to a limit. The same drawing, box and measure give the same labels in every painter.
 Scale fit(const Drawing& drawing, double width, double height, const FitOptions& options = {});
 
 // The sketch as one self-contained <svg> element of width × height user units: no script, no
