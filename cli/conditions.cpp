@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "design_words.h"
+#include "dike.h"
 #include "kelnor/csv/table.h"
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/book.h"
 #include "kelnor/design/check.h"
+#include "kelnor/design/dike.h"
 #include "kelnor/design/method.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
@@ -244,10 +246,34 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
     std::vector<std::pair<std::string, std::string>> block;  // the rows above the header
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
-        const auto& known = design::conditionColumns();
+        const auto& known = fileColumns();
         csv::TableReader table(io.input, known, csv::Preamble::NameValueRows);
+        // The design code: the option's, else the block's `code` row, else the dam's.
+        std::optional<design::DesignCode> code = request.code;
         for (const csv::PreambleRow& p : table.preamble()) {
+            if (lowerAscii(trimBlanks(p.name)) == "code" || trimBlanks(p.name) == "规范") {
+                const auto named = design::designCodeOf(p.value);
+                if (!named) {
+                    io.errors << "kelnor-calc: the code \"" << escapeControls(p.value)
+                              << "\" above the header is neither SL 274 nor GB 50286\n";
+                    return 2;
+                }
+                code = request.code ? request.code : named;
+                continue;
+            }
             block.emplace_back(p.name, p.value);
+        }
+        if (code == design::DesignCode::Dike) {
+            return runDike(io, request, table, block);
+        }
+        const auto& own = design::conditionColumns();
+        for (const std::size_t c : table.columns()) {
+            if (std::find(own.begin(), own.end(), known[c]) == own.end()) {
+                io.errors << "kelnor-calc: " << escapeControls(io.inputName) << ": column \""
+                          << known[c] << "\" is a dike section's; give code,GB 50286 above the "
+                          << "header for a dike\n";
+                return 2;
+            }
         }
         csv::TableRow row;
         while (table.next(row)) {

@@ -44,6 +44,9 @@ struct ConditionsRequest {
     std::vector<std::pair<std::string, std::string>> dam;
     std::optional<std::string> settled;  // the settled crest's CSV to write
     std::string today;                   // the book's date where neither gives one
+    // The design code over the file's `code` row (--code): a dam's conditions by SL 274, or a
+    // dike's sections by GB 50286.
+    std::optional<design::DesignCode> code;
 };
 
 int runConditions(ConditionsIo& io, const ConditionsRequest& request = {});

@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
     // Whatever goes wrong ends in one line and exit status 1, never in an abort.
     try {
         if (options.conditions) {
-            const cli::ConditionsRequest request{options.book,    options.bookTemplate,
-                                                 options.title,   options.dam,
-                                                 options.settled, design::today()};
+            const cli::ConditionsRequest request{
+                options.book,    options.bookTemplate, options.title, options.dam,
+                options.settled, design::today(),      options.code};
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
                 return cli::runConditions(io, request);
             });

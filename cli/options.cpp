@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "kelnor/design/dike.h"
+
 #include "kelnor/design/book.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/error_text.h"
@@ -113,7 +115,7 @@ Options parseOptions(int argc, const char* const* argv) {
         const DamOption* dam = damOptionOf(name);
         if (!box && !title && !dam && name != "formula" && name != "output" && name != "batch" &&
             name != "conditions" && name != "book" && name != "date" && name != "settled" &&
-            name != "template") {
+            name != "template" && name != "code") {
             throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
@@ -161,6 +163,12 @@ Options parseOptions(int argc, const char* const* argv) {
             options.conditions = std::string(*value);
         } else if (name == "book") {
             options.book = std::string(*value);
+        } else if (name == "code") {
+            options.code = design::designCodeOf(*value);
+            if (!options.code) {
+                throw UsageError("--code must be sl274 or gb50286, not \"" +
+                                 escapeControls(*value) + "\"");
+            }
         } else if (name == "template") {
             if (value->empty()) {
                 throw UsageError("--template needs a file name");
@@ -169,6 +177,9 @@ Options parseOptions(int argc, const char* const* argv) {
         } else {
             options.batch = std::string(*value);
         }
+    }
+    if (options.code && !options.conditions) {
+        throw UsageError("--code needs --conditions");
     }
     // Only a Word book follows a template: with any other it would be quietly dropped.
     if (options.bookTemplate && !(options.book && docx::isWordName(*options.book))) {
@@ -218,7 +229,7 @@ std::string usage() {
         "                   [--checked-by T] [--reviewed-by T] [--date YYYY-MM-DD]]\n"
         "                   [--wall H] [--settlement R] [--dam-height H]\n"
         "                   [--step S] [--crest Z] [--wall-top Z] [--settled FILE]\n"
-        "                   [--existing-crest Z] [--existing-wall-top Z]\n"
+        "                   [--existing-crest Z] [--existing-wall-top Z] [--code C]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -299,6 +310,8 @@ std::string usage() {
         "                  existing_crest, existing_wall_top, and project, stage, by,\n"
         "                  checked_by, reviewed_by, date for the book)\n"
         "  --settled FILE  write the settled crest as CSV rows item,value,required,met,rule\n"
+        "  --code C        the design code: sl274 (dams, the default) or gb50286 (a dike's\n"
+        "                  sections along its chainage), over the file's code row\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"

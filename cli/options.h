@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
 #include "kelnor/failure.h"
 #include "kelnor/inputs.h"
@@ -37,6 +38,8 @@ struct Options {
     // they override the file's block.
     std::vector<std::pair<std::string, std::string>> dam;
     std::optional<std::string> settled;  // --settled FILE: the settled crest as CSV
+    // --code: the design code the conditions file is computed by, over its `code` row.
+    std::optional<design::DesignCode> code;
     bool help = false;
 };
 

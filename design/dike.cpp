@@ -108,9 +108,11 @@ std::optional<DesignCode> designCodeOf(std::string_view text) {
 
 const std::vector<std::string_view>& sectionColumns() {
     static const std::vector<std::string_view> columns = {
-        "section",     "level",    "ground",     "depth", "mean_depth", "wind",          "wind_max",
-        "wind_factor", "fetch",    "fetch_rays", "angle", "slope",      "roughness",     "kw",
-        "grade",       "standard", "allowance",  "wall",  "settlement", "existing_crest"};
+        "section",  "level",     "ground",      "depth",      "mean_depth",
+        "wind",     "wind_max",  "wind_factor", "fetch",      "fetch_rays",
+        "angle",    "slope",     "roughness",   "kw",         "grade",
+        "standard", "allowance", "wall",        "settlement", "existing_crest",
+        "formula"};
     return columns;
 }
 
