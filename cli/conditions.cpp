@@ -247,7 +247,7 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
         const auto& known = fileColumns();
-        csv::TableReader table(io.input, known, csv::Preamble::NameValueRows);
+        csv::TableReader table(io.input, known, csv::Preamble::NameValueRows, blockNames());
         // The design code: the option's, else the block's `code` row, else the dam's.
         std::optional<design::DesignCode> code = request.code;
         for (const csv::PreambleRow& p : table.preamble()) {

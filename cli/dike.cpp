@@ -124,6 +124,17 @@ const std::vector<std::string_view>& fileColumns() {
     return columns;
 }
 
+const std::vector<std::string_view>& blockNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> out;
+        for (const design::DamField& f : design::damFields()) {
+            out.push_back(f.name);
+        }
+        return out;
+    }();
+    return names;
+}
+
 int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader& table,
             const std::vector<std::pair<std::string, std::string>>& rows) {
     const auto& known = fileColumns();

@@ -46,7 +46,8 @@ bool onlyBlankCells(const CsvRecord& record) {
 
 // Whether the record is a `name,value` row heading the table rather than its header: at most
 // two cells that are not blank, the first naming no column.
-bool isPreambleRow(const CsvRecord& record, std::span<const std::string_view> known) {
+bool isPreambleRow(const CsvRecord& record, std::span<const std::string_view> known,
+                   std::span<const std::string_view> valueNames) {
     if (record.cells.empty() || record.unterminatedQuote || record.tooLong) {
         return false;
     }
@@ -54,14 +55,22 @@ bool isPreambleRow(const CsvRecord& record, std::span<const std::string_view> kn
                      record.cells.end(), [](const std::string& cell) { return isBlank(cell); })) {
         return false;
     }
+    const auto isColumn = [&](std::string_view text) {
+        return std::find(known.begin(), known.end(), trimBlanks(text)) != known.end();
+    };
     const std::string_view name = trimBlanks(record.cells[0]);
-    return std::find(known.begin(), known.end(), name) == known.end();
+    if (!isColumn(name)) {
+        return true;
+    }
+    // A name that is a column too heads a row of its value where what follows is no column.
+    return std::find(valueNames.begin(), valueNames.end(), name) != valueNames.end() &&
+           !(record.cells.size() > 1 && isColumn(record.cells[1]));
 }
 
 }  // namespace
 
 TableReader::TableReader(CsvReader::Source source, std::span<const std::string_view> known,
-                         Preamble preamble)
+                         Preamble preamble, std::span<const std::string_view> valueNames)
     : source_(std::move(source)),
       reader_([this](char* buffer, std::size_t size) { return read(buffer, size); }) {
     // The encoding is decided once, on the first bytes: a file that is UTF-8 there is read as
@@ -107,7 +116,7 @@ TableReader::TableReader(CsvReader::Source source, std::span<const std::string_v
         if (onlyBlankCells(record_)) {
             continue;
         }
-        if (!isPreambleRow(record_, known)) {
+        if (!isPreambleRow(record_, known, valueNames)) {
             break;
         }
         PreambleRow row{line, std::string(trimBlanks(record_.cells[0])),

@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool unknownName = false;
     {
         csv::TableReader table(csv::sourceOf(input), cli::fileColumns(),
-                               csv::Preamble::NameValueRows);
+                               csv::Preamble::NameValueRows, cli::blockNames());
         for (const csv::PreambleRow& p : table.preamble()) {
             const std::string name = lowerAscii(trimBlanks(p.name));
             unknownName = unknownName || (!design::damFieldIndex(p.name) && name != "code" &&

@@ -207,6 +207,24 @@ Headed readHeaded(const std::string& bytes) {
     return h;
 }
 
+TEST(TablePreamble, ANameThatIsAColumnTooHeadsARowOfItsValue) {
+    // A dike's sections have a column `wall`, and the block above them a row of the wall.
+    constexpr std::array<std::string_view, 3> known = {"section", "wall", "level"};
+    constexpr std::array<std::string_view, 1> valueNames = {"wall"};
+    const auto read = [&](const std::string& bytes) {
+        TableReader table(sourceOf(bytes), known, Preamble::NameValueRows, valueNames);
+        return std::pair(table.preamble().size(), table.columns().size());
+    };
+    EXPECT_EQ(read("wall,1.2\nsection,wall,level\nK0+000,1,10\n"),
+              std::pair(std::size_t{1}, std::size_t{3}));
+    EXPECT_EQ(read("wall,\nsection,level\nK0+000,10\n"), std::pair(std::size_t{1}, std::size_t{2}));
+    // Two columns are a header.
+    EXPECT_EQ(read("wall,level\n1,10\n"), std::pair(std::size_t{0}, std::size_t{2}));
+    // A column name the reader was not told may head a value is the header's, whose "10"
+    // is then no column.
+    EXPECT_THROW(read("level,10\nsection,level\nK0+000,10\n"), TableError);
+}
+
 TEST(TablePreamble, NameValueRowsAboveTheHeaderAsExcelSavesThem) {
     const struct {
         const char* what;

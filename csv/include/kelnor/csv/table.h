@@ -98,10 +98,13 @@ class TableReader {
   public:
     // Reads the header at once. `known` lists the columns a header may name. With
     // Preamble::NameValueRows, the records before the header that hold no more than a name and
-    // a value, the name not among `known`, are kept as preamble(); blank records and records
-    // of empty cells between them are skipped. Raises TableError.
+    // a value, the name not among `known`, are kept as preamble(); so are those whose name is
+    // among `valueNames` (names a row of a value shares with a column) and whose second cell is
+    // no column. Blank records and records of empty cells between them are skipped. Raises
+    // TableError.
     TableReader(CsvReader::Source source, std::span<const std::string_view> known,
-                Preamble preamble = Preamble::None);
+                Preamble preamble = Preamble::None,
+                std::span<const std::string_view> valueNames = {});
     // The record reader reads through this object: it stays where it was made.
     TableReader(const TableReader&) = delete;
     TableReader& operator=(const TableReader&) = delete;
