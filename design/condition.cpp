@@ -29,15 +29,7 @@ class Reader : public NamedReader<Reader, ConditionErrorKind> {
     const std::string& label() const { return label_; }
 
     // The cell's text as typed; empty for an absent column.
-    const std::string& typed(std::string_view column) const {
-        static const std::string kNone;
-        for (const auto& [name, text] : cells_.cells) {
-            if (name == column) {
-                return text;
-            }
-        }
-        return kNone;
-    }
+    const std::string& typed(std::string_view column) const { return cellText(cells_, column); }
 
     [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column, std::string_view text,
                            std::string_view otherColumn = {},

@@ -46,14 +46,6 @@ class DamReader : public NamedReader<DamReader, DamErrorKind> {
         throw DamError(kind, std::string(name), damText(texts_, name), std::string(other));
     }
 
-    std::optional<double> positive(std::string_view name) const {
-        const auto v = number(name);
-        if (v && !(*v > 0)) {
-            fail(DamErrorKind::NotPositive, name);
-        }
-        return v;
-    }
-
   private:
     const DamTexts& texts_;
 };
@@ -225,24 +217,9 @@ Dam readDam(const DamTexts& texts) {
         *dam.existingCrest > *dam.existingWallTop + kLevelTolerance) {
         r.fail(DamErrorKind::AboveOther, "existing_crest", "existing_wall_top");
     }
-    if (const auto reserve = r.trimmed("settlement")) {
-        // A share of the dam's height is written with a per-cent sign, ASCII or full-width.
-        std::string_view number = *reserve;
-        bool percent = false;
-        for (const std::string_view sign : {std::string_view("%"), std::string_view("％")}) {
-            if (number.ends_with(sign)) {
-                number = trimBlanks(number.substr(0, number.size() - sign.size()));
-                percent = true;
-            }
-        }
-        const double value = r.read("settlement", number);
-        if (value < 0) {
-            r.fail(DamErrorKind::Negative, "settlement");
-        }
-        if (percent && !dam.damHeight) {
-            r.fail(DamErrorKind::NeedsOther, "settlement", "dam_height");
-        }
-        dam.reserve = Reserve{value, percent};
+    dam.reserve = r.reserve("settlement");
+    if (dam.reserve && dam.reserve->percent && !dam.damHeight) {
+        r.fail(DamErrorKind::NeedsOther, "settlement", "dam_height");
     }
     return dam;
 }

@@ -38,29 +38,13 @@ class SectionReader : public NamedReader<SectionReader, ConditionErrorKind> {
     SectionReader(const Cells& cells, std::string label)
         : cells_(cells), label_(std::move(label)) {}
 
-    const std::string& typed(std::string_view column) const {
-        static const std::string kNone;
-        for (const auto& [name, text] : cells_.cells) {
-            if (name == column) {
-                return text;
-            }
-        }
-        return kNone;
-    }
+    const std::string& typed(std::string_view column) const { return cellText(cells_, column); }
 
     [[noreturn]] void fail(ConditionErrorKind kind, std::string_view column,
                            std::string_view other = {}) const {
         throw ConditionError(kind, cells_.row, label_, std::string(column),
                              std::string(typed(column)), std::string(other),
                              other.empty() ? std::string() : std::string(typed(other)));
-    }
-
-    std::optional<double> positive(std::string_view column) const {
-        const auto v = number(column);
-        if (v && !(*v > 0)) {
-            fail(ConditionErrorKind::NotPositive, column);
-        }
-        return v;
     }
 
   private:
@@ -175,23 +159,9 @@ DikeSection readSection(const Cells& cells) {
     s.ground = r.number("ground");
     s.wall = r.positive("wall");
     s.existingCrest = r.number("existing_crest");
-    if (const auto reserve = r.text("settlement")) {
-        std::string_view number = trimBlanks(*reserve);
-        bool percent = false;
-        for (const std::string_view sign : {std::string_view("%"), std::string_view("％")}) {
-            if (number.ends_with(sign)) {
-                number = trimBlanks(number.substr(0, number.size() - sign.size()));
-                percent = true;
-            }
-        }
-        const double value = r.read("settlement", number);
-        if (value < 0) {
-            r.fail(ConditionErrorKind::Negative, "settlement");
-        }
-        if (percent && !s.ground) {
-            r.fail(ConditionErrorKind::NeedsOther, "settlement", "ground");
-        }
-        s.settlement = Reserve{value, percent};
+    s.settlement = r.reserve("settlement");
+    if (s.settlement && s.settlement->percent && !s.ground) {
+        r.fail(ConditionErrorKind::NeedsOther, "settlement", "ground");
     }
     return s;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "kelnor/design/condition.h"
+#include "kelnor/design/crest.h"
 #include "kelnor/text/number.h"
 #include "kelnor/text/text.h"
 
@@ -42,8 +44,50 @@ class NamedReader {
         }
     }
 
+    // The number above 0 the text reads as; none where it is blank.
+    std::optional<double> positive(std::string_view name) const {
+        const auto v = number(name);
+        if (v && !(*v > 0)) {
+            owner().fail(Kind::NotPositive, name);
+        }
+        return v;
+    }
+
+    // A reserve in metres, or with a per-cent sign (ASCII or full-width) a share of a height;
+    // none where it is blank. One below 0 is refused.
+    std::optional<Reserve> reserve(std::string_view name) const {
+        const std::optional<std::string> typed = text(name);
+        if (!typed) {
+            return std::nullopt;
+        }
+        std::string_view number = trimBlanks(*typed);
+        bool percent = false;
+        for (const std::string_view sign : {std::string_view("%"), std::string_view("％")}) {
+            if (number.ends_with(sign)) {
+                number = trimBlanks(number.substr(0, number.size() - sign.size()));
+                percent = true;
+            }
+        }
+        const double value = read(name, number);
+        if (value < 0) {
+            owner().fail(Kind::Negative, name);
+        }
+        return Reserve{value, percent};
+    }
+
   private:
     const Owner& owner() const { return static_cast<const Owner&>(*this); }
 };
+
+// The text of `column` in a row's cells as typed; empty for an absent column.
+inline const std::string& cellText(const Cells& cells, std::string_view column) {
+    static const std::string kNone;
+    for (const auto& [name, text] : cells.cells) {
+        if (name == column) {
+            return text;
+        }
+    }
+    return kNone;
+}
 
 }  // namespace kelnor::design

@@ -710,12 +710,7 @@ TEST(EquivalentFetch, TheRaysCellGivesTheFetchAndComputesAsThatFetchTyped) {
 
 TEST(EquivalentFetch, ABadRaysCellIsRefusedByName) {
     using K = ConditionErrorKind;
-    const struct {
-        const char* what;
-        testing_support::CellList changes;
-        ConditionErrorKind kind;
-        const char* column;
-    } rows[] = {
+    const testing_support::Refusal rows[] = {
         {"twelve rays",
          {{"fetch", ""}, {"fetch_rays", uniformRays(12, "3")}},
          K::RayCount,

@@ -117,12 +117,7 @@ TEST(Dike, TheGradeFromTheProtectedAreasFloodStandard) {
 
 TEST(Dike, ASectionThatCannotBeReadIsRefusedByName) {
     using K = ConditionErrorKind;
-    const struct {
-        const char* what;
-        testing_support::CellList changes;
-        ConditionErrorKind kind;
-        const char* column;
-    } rows[] = {
+    const testing_support::Refusal rows[] = {
         {"no level", {{"level", ""}}, K::Missing, "level"},
         {"grade and standard", {{"standard", "50"}}, K::BothGiven, "grade"},
         {"a standard below 10 years",

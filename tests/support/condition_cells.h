@@ -16,6 +16,15 @@ namespace kelnor::testing_support {
 
 using CellList = std::vector<std::pair<std::string, std::string>>;
 
+// A row of a table of refused cells: what it tries, the cells changed, and the kind of error
+// and the column it names.
+struct Refusal {
+    const char* what;
+    CellList changes;
+    design::ConditionErrorKind kind;
+    const char* column;
+};
+
 // `base` with each of `changes` replacing the cell of its column, or added after them where
 // the base has none; row number `row`.
 inline design::Cells conditionCells(CellList base, const CellList& changes, int row = 1) {
