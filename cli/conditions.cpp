@@ -266,6 +266,11 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         if (code == design::DesignCode::Dike) {
             return runDike(io, request, table, block);
         }
+        if (request.longSection) {
+            io.errors << "kelnor-calc: --long-section is a dike's; give code,GB 50286 above the "
+                         "header\n";
+            return 2;
+        }
         const auto& own = design::conditionColumns();
         for (const std::size_t c : table.columns()) {
             if (std::find(own.begin(), own.end(), known[c]) == own.end()) {

@@ -47,6 +47,8 @@ struct ConditionsRequest {
     // The design code over the file's `code` row (--code): a dam's conditions by SL 274, or a
     // dike's sections by GB 50286.
     std::optional<design::DesignCode> code;
+    // A dike's long section to write as SVG.
+    std::optional<std::string> longSection;
 };
 
 int runConditions(ConditionsIo& io, const ConditionsRequest& request = {});

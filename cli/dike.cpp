@@ -6,6 +6,10 @@
 #include "design_words.h"
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/dike.h"
+#include "kelnor/design/drawing.h"
+#include "kelnor/design/long_section.h"
+#include "kelnor/platform/error_text.h"
+#include "kelnor/platform/file_replacement.h"
 #include "kelnor/text/number.h"
 #include "kelnor/text/text.h"
 #include "tables.h"
@@ -76,6 +80,10 @@ std::optional<std::string> readBlock(const std::vector<std::pair<std::string, st
     }
     return std::nullopt;
 }
+
+// The long section's size in SVG user units: a landscape page's width.
+constexpr double kLongSectionWidth = 960;
+constexpr double kLongSectionHeight = 360;
 
 void appendNumber(std::string& line, std::optional<double> x) {
     line += ',';
@@ -164,8 +172,17 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         "margin,warnings\n");
     int status = 0;
     std::vector<design::SectionResult> held;
+    // The long section's levels, a few numbers a section, where one is asked for.
+    std::vector<design::SectionLevels> levels;
+    bool allChained = true;
     const auto finish = [&](const design::SectionResult& s) {
         io.output(sectionLine(s));
+        if (request.longSection) {
+            allChained = allChained && s.section.chainage.has_value();
+            levels.push_back({s.section.chainage.value_or(0), s.section.water.label,
+                              *s.section.water.level, s.required, s.adopted,
+                              s.section.existingCrest, s.section.ground});
+        }
         if (s.margin && !s.margin->met) {
             io.errors << "kelnor-calc: section " << escapeControls(s.section.water.label)
                       << ": the crest " << settledNumber(s.margin->existing) << " is "
@@ -213,6 +230,21 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
     design::smoothReach(held);
     for (const design::SectionResult& s : held) {
         finish(s);
+    }
+    if (request.longSection) {
+        // Sections named otherwise than by chainage stand 100 m apart in the file's order.
+        for (std::size_t i = 0; i < levels.size() && !allChained; ++i) {
+            levels[i].chainage = 100.0 * static_cast<double>(i);
+        }
+        try {
+            platform::replaceFile(pathFromUtf8(*request.longSection),
+                                  design::drawingSvg(design::longSectionDrawing(levels),
+                                                     kLongSectionWidth, kLongSectionHeight, true));
+        } catch (const platform::WriteFailure& f) {
+            io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
+                      << platform::reasonText(f.reason()) << '\n';
+            status = 1;
+        }
     }
     return status;
 }

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         if (options.conditions) {
             const cli::ConditionsRequest request{
                 options.book,    options.bookTemplate, options.title, options.dam,
-                options.settled, design::today(),      options.code};
+                options.settled, design::today(),      options.code,  options.longSection};
             return cli::runOnInput(*options.conditions, [&](cli::TableIo& io) {
                 return cli::runConditions(io, request);
             });

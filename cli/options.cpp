@@ -115,7 +115,7 @@ Options parseOptions(int argc, const char* const* argv) {
         const DamOption* dam = damOptionOf(name);
         if (!box && !title && !dam && name != "formula" && name != "output" && name != "batch" &&
             name != "conditions" && name != "book" && name != "date" && name != "settled" &&
-            name != "template" && name != "code") {
+            name != "template" && name != "code" && name != "long-section") {
             throw UsageError("unknown option --" + escapeControls(name));
         }
         if (!value) {
@@ -163,6 +163,11 @@ Options parseOptions(int argc, const char* const* argv) {
             options.conditions = std::string(*value);
         } else if (name == "book") {
             options.book = std::string(*value);
+        } else if (name == "long-section") {
+            if (value->empty() || *value == "-") {
+                throw UsageError("--long-section needs a file name");
+            }
+            options.longSection = std::string(*value);
         } else if (name == "code") {
             options.code = design::designCodeOf(*value);
             if (!options.code) {
@@ -180,6 +185,9 @@ Options parseOptions(int argc, const char* const* argv) {
     }
     if (options.code && !options.conditions) {
         throw UsageError("--code needs --conditions");
+    }
+    if (options.longSection && !options.conditions) {
+        throw UsageError("--long-section needs --conditions");
     }
     // Only a Word book follows a template: with any other it would be quietly dropped.
     if (options.bookTemplate && !(options.book && docx::isWordName(*options.book))) {
@@ -230,6 +238,7 @@ std::string usage() {
         "                   [--wall H] [--settlement R] [--dam-height H]\n"
         "                   [--step S] [--crest Z] [--wall-top Z] [--settled FILE]\n"
         "                   [--existing-crest Z] [--existing-wall-top Z] [--code C]\n"
+        "                   [--long-section FILE.svg]\n"
         "\n"
         "Computes the wind waves, wind set-up, wave run-up and crest freeboard of an earth-rock\n"
         "dam and writes the results report (code page 936, CR LF).\n"
@@ -312,6 +321,9 @@ std::string usage() {
         "  --settled FILE  write the settled crest as CSV rows item,value,required,met,rule\n"
         "  --code C        the design code: sl274 (dams, the default) or gb50286 (a dike's\n"
         "                  sections along its chainage), over the file's code row\n"
+        "  --long-section FILE.svg\n"
+        "                  a dike's long section: the design level, the required, adopted\n"
+        "                  and existing crests and the ground along the chainage\n"
         "  --help          show this text\n"
         "\n"
         "Values are read with \".\" as the decimal point. Options take --name=value or\n"

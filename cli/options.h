@@ -40,6 +40,8 @@ struct Options {
     std::optional<std::string> settled;  // --settled FILE: the settled crest as CSV
     // --code: the design code the conditions file is computed by, over its `code` row.
     std::optional<design::DesignCode> code;
+    // --long-section FILE: a dike's long section as SVG.
+    std::optional<std::string> longSection;
     bool help = false;
 };
 

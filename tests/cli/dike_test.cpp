@@ -83,6 +83,21 @@ TEST_F(Dike, TheCodeByOptionAndTheReachSmoothedWhereAsked) {
               (std::vector<std::string>{"10.8,11.032", "10.7,10.928", "10.7,10.7"}));
 }
 
+TEST_F(Dike, TheLongSectionIsWrittenAsSvg) {
+    const std::string svg = (dir / "long.svg").string();
+    const Outcome o =
+        run({"--conditions", write("d.csv", "code,GB 50286\n" + kSections), "--long-section", svg});
+    EXPECT_EQ(o.status, 1) << o.err;  // two sections stand short
+    const std::string drawn = testing_support::slurp(svg);
+    EXPECT_EQ(drawn.rfind("<svg", 0), 0u) << drawn.substr(0, 80);
+    for (const char* text :
+         {"设计水位", "要求堤顶", "采用堤顶", "现状堤顶", "地面", "K0+500", "不足 0.11"}) {
+        EXPECT_NE(drawn.find(text), std::string::npos) << text;
+    }
+    // A dam's conditions have no long section.
+    EXPECT_EQ(run({"--conditions", KELNOR_BOOK_EXAMPLE, "--long-section", svg}).status, 2);
+}
+
 TEST_F(Dike, WhatADikesFileMayNotHold) {
     const struct {
         std::string file;
