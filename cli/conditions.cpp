@@ -187,14 +187,9 @@ std::string settledCsv(const design::Evaluation& ev, const std::optional<design:
 // The Word book, in the template where one is given: its placeholders that no value fills are
 // named on standard error. Returns 1 where the template cannot be used, having written
 // nothing; raises platform::WriteFailure.
-int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const design::Evaluation& ev,
-                  const design::BookOptions& options) {
-    // The Word book carries the freeboard sketch, as the window's books do: a Word book is
-    // filed whole, where the HTML page of the command line is a working copy.
-    design::BookOptions pictured = options;
-    pictured.picture = true;
-    const design::doc::Document document = design::bookDocument(ev, pictured);
-    const docx::Properties properties = docx::propertiesOf(document, options.title);
+int writeWordBook(ConditionsIo& io, const ConditionsRequest& request,
+                  const design::doc::Document& document, const TitleBlock& title) {
+    const docx::Properties properties = docx::propertiesOf(document, title);
     if (!request.bookTemplate) {
         platform::replaceFile(pathFromUtf8(*request.book), docx::wordBook(document, properties));
         return 0;
@@ -204,7 +199,7 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request, const desi
     try {
         filled = docx::wordBookInTemplate(
             platform::readWholeFile(pathFromUtf8(name), docx::kTemplateLimit), name, document,
-            properties, docx::templateFields(options.title));
+            properties, docx::templateFields(title));
     } catch (const docx::TemplateError& e) {
         io.errors << "kelnor-calc: cannot use template " << escapeControls(name) << ": "
                   << describe(e) << '\n';
@@ -235,6 +230,29 @@ int reportCheck(ConditionsIo& io, const design::Evaluation& ev, const design::Da
 }
 
 }  // namespace
+
+int writeBook(ConditionsIo& io, const ConditionsRequest& request,
+              const design::doc::Document& document, const TitleBlock& title) {
+    const std::string& book = *request.book;
+    try {
+        if (docx::isWordName(book)) {
+            return writeWordBook(io, request, document, title);
+        }
+        if (isPdfName(book)) {
+            platform::printToPdf(design::bookHtml(document), pathFromUtf8(book));
+        } else {
+            platform::replaceFile(pathFromUtf8(book), design::bookHtml(document));
+        }
+    } catch (const platform::WriteFailure& f) {
+        io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
+                  << platform::reasonText(f.reason()) << '\n';
+        return 1;
+    } catch (const platform::PrintFailure& f) {
+        io.errors << "kelnor-calc: " << describe(f, book) << '\n';
+        return 1;
+    }
+    return 0;
+}
 
 bool isPdfName(std::string_view path) {
     return endsWithNoCase(path, ".pdf");
@@ -362,22 +380,12 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         }
     }
     if (book) {
-        try {
-            if (docx::isWordName(*book)) {
-                status = std::max(status, writeWordBook(io, request, ev, options));
-            } else if (isPdfName(*book)) {
-                platform::printToPdf(design::calculationBook(ev, options), pathFromUtf8(*book));
-            } else {
-                platform::replaceFile(pathFromUtf8(*book), design::calculationBook(ev, options));
-            }
-        } catch (const platform::WriteFailure& f) {
-            io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
-                      << platform::reasonText(f.reason()) << '\n';
-            status = 1;
-        } catch (const platform::PrintFailure& f) {
-            io.errors << "kelnor-calc: " << describe(f, *book) << '\n';
-            status = 1;
-        }
+        // The Word book carries the freeboard sketch, as the window's books do: a Word book is
+        // filed whole, where the HTML page of the command line is a working copy.
+        design::BookOptions pictured = options;
+        pictured.picture = docx::isWordName(*book);
+        status = std::max(
+            status, writeBook(io, request, design::bookDocument(ev, pictured), options.title));
     }
     return status;
 }

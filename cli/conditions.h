@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelnor/design/document.h"
 #include "options.h"
 #include "tables.h"
 
@@ -52,6 +53,12 @@ struct ConditionsRequest {
 };
 
 int runConditions(ConditionsIo& io, const ConditionsRequest& request = {});
+
+// Writes `document` as the book `request.book` names: a Word document (in the template where
+// one is given), a PDF printed by a browser, or an HTML page, replaced whole. Returns 0, or 1
+// when it could not be written, told on `io.errors`.
+int writeBook(ConditionsIo& io, const ConditionsRequest& request,
+              const design::doc::Document& document, const TitleBlock& title);
 
 // Whether the book named `path` is to be a PDF: its name ends in ".pdf", in any case.
 bool isPdfName(std::string_view path);

@@ -6,6 +6,7 @@
 #include "design_words.h"
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/dike.h"
+#include "kelnor/design/dike_book.h"
 #include "kelnor/design/drawing.h"
 #include "kelnor/design/long_section.h"
 #include "kelnor/platform/error_text.h"
@@ -25,6 +26,7 @@ using csv::appendShortest;
 struct DikeBlock {
     double step = design::kDefaultStep;
     bool smooth = false;
+    design::TitleBlock title;
 };
 
 // Yes or no as a block row writes it; none for anything else.
@@ -71,8 +73,20 @@ std::optional<std::string> readBlock(const std::vector<std::pair<std::string, st
                        "(GB 50286), a study of its own: only a dike that must not be "
                        "overtopped is computed";
             }
-        } else if (!design::damFieldIndex(key) ||
-                   !design::damFields()[*design::damFieldIndex(key)].titleBlock) {
+        } else if (const auto field = design::damFieldIndex(name);
+                   field && design::damFields()[*field].titleBlock) {
+            design::DamTexts texts = design::emptyDamTexts();
+            texts[*field] = std::string(trimBlanks(value));
+            const design::TitleBlock one = design::titleOf(texts);
+            for (std::string design::TitleBlock::*member :
+                 {&design::TitleBlock::project, &design::TitleBlock::stage, &design::TitleBlock::by,
+                  &design::TitleBlock::checkedBy, &design::TitleBlock::reviewedBy,
+                  &design::TitleBlock::date}) {
+                if (!(one.*member).empty()) {
+                    block.title.*member = one.*member;
+                }
+            }
+        } else {
             return "the row \"" + name +
                    "\" above the header is none of a dike's (step, smooth, "
                    "overtopping, and the title block)";
@@ -154,12 +168,9 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
             return 2;
         }
     }
-    if (request.book || request.settled || !request.dam.empty()) {
+    if (request.settled || !request.dam.empty()) {
         io.errors << "kelnor-calc: a dike's sections take no "
-                  << (request.book      ? "--book"
-                      : request.settled ? "--settled"
-                                        : "dam's values")
-                  << " yet\n";
+                  << (request.settled ? "--settled" : "dam's values") << "\n";
         return 2;
     }
     DikeBlock block;
@@ -167,11 +178,27 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         io.errors << "kelnor-calc: " << escapeControls(*why) << '\n';
         return 1;
     }
+    // The title block: an option given over the file's row, the date today where none is.
+    for (std::string design::TitleBlock::*member :
+         {&design::TitleBlock::project, &design::TitleBlock::stage, &design::TitleBlock::by,
+          &design::TitleBlock::checkedBy, &design::TitleBlock::reviewedBy,
+          &design::TitleBlock::date}) {
+        if (!(request.title.*member).empty()) {
+            block.title.*member = request.title.*member;
+        }
+    }
+    if (block.title.date.empty()) {
+        block.title.date = request.today;
+    }
     io.output(
         "section,chainage,level,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rp,A,Y,crest,adopted,as_built,"
         "margin,warnings\n");
     int status = 0;
+    // Every section is held where the reach is smoothed or a book is written; otherwise each
+    // goes as it is read.
+    const bool holdAll = block.smooth || request.book.has_value();
     std::vector<design::SectionResult> held;
+    std::vector<design::ConditionError> failures;
     // The long section's levels, a few numbers a section, where one is asked for.
     std::vector<design::SectionLevels> levels;
     bool allChained = true;
@@ -217,7 +244,7 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         try {
             design::SectionResult s =
                 design::computeSection(design::readSection(cells), block.step);
-            if (block.smooth) {
+            if (holdAll) {
                 held.push_back(std::move(s));
             } else {
                 finish(s);
@@ -225,11 +252,21 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         } catch (const design::ConditionError& e) {
             io.errors << "kelnor-calc: " << escapeControls(describe(e)) << '\n';
             status = 1;
+            if (request.book) {
+                failures.push_back(e);
+            }
         }
     }
-    design::smoothReach(held);
+    if (block.smooth) {
+        design::smoothReach(held);
+    }
     for (const design::SectionResult& s : held) {
         finish(s);
+    }
+    if (request.book) {
+        status = std::max(
+            status, writeBook(io, request, design::dikeBookDocument(held, failures, block.title),
+                              block.title));
     }
     if (request.longSection) {
         // Sections named otherwise than by chainage stand 100 m apart in the file's order.

@@ -272,22 +272,7 @@ void conditionSection(Document& d, const Result& r, int n) {
         intro += marked("本工况为控制工况。");
     }
     g << Paragraph{std::move(intro)};
-    Table t{TableKind::Steps,
-            {1.3, 3.0, 3.0, 1.3, 2.6},
-            {headerRow({"步骤", "公式", "代入数值", "结果", "查表、内插及说明"})}};
-    std::vector<Step> steps = conditionSteps(r);
-    t.rows.reserve(steps.size() + 1);
-    for (Step& s : steps) {
-        // Moved in cell by cell: a brace list would copy each.
-        Row& row = t.rows.emplace_back();
-        row.cells.reserve(5);
-        row.cells.push_back({std::move(s.name)});
-        row.cells.push_back({std::move(s.formula), CellLook::Formula});
-        row.cells.push_back({std::move(s.values), CellLook::Formula});
-        row.cells.push_back(num(std::move(s.result)));
-        row.cells.push_back({std::move(s.basis), CellLook::Note});
-    }
-    g << std::move(t);
+    g << stepsTable(r);
     if (!r.warnings.empty()) {
         g << List{Tone::Warning, "警告：", worded(r.warnings, warningZh)};
     }
@@ -447,25 +432,44 @@ void sources(Group& g) {
     g << heading(Section::Sources) << std::move(list);
 }
 
+}  // namespace
+
 // The title block a design institute files the book with: the project and the design stage,
 // the date, and who computed, checked and reviewed it. A name not given is an empty cell,
 // tall enough to sign in.
-Table titleBlock(const BookOptions& o) {
+Table book_parts::titleBlock(const TitleBlock& title) {
     Table t{TableKind::TitleBlock, {1.2, 2.1, 1.2, 2.1, 1.2, 2.1}, {}, 0};
-    t.rows.push_back({{header("工程名称"), {o.title.project, CellLook::Text, 5}}});
+    t.rows.push_back({{header("工程名称"), {title.project, CellLook::Text, 5}}});
     t.rows.push_back(
-        {{header("设计阶段"), {o.title.stage, CellLook::Text, 3}, header("日期"), {o.title.date}}});
+        {{header("设计阶段"), {title.stage, CellLook::Text, 3}, header("日期"), {title.date}}});
     t.rows.push_back({{header("计算"),
-                       {o.title.by},
+                       {title.by},
                        header("校核"),
-                       {o.title.checkedBy},
+                       {title.checkedBy},
                        header("审查"),
-                       {o.title.reviewedBy}},
+                       {title.reviewedBy}},
                       RowLook::Signing});
     return t;
 }
 
-}  // namespace
+Table book_parts::stepsTable(const Result& r) {
+    Table t{TableKind::Steps,
+            {1.3, 3.0, 3.0, 1.3, 2.6},
+            {headerRow({"步骤", "公式", "代入数值", "结果", "查表、内插及说明"})}};
+    std::vector<Step> steps = conditionSteps(r);
+    t.rows.reserve(steps.size() + 1);
+    for (Step& s : steps) {
+        // Moved in cell by cell: a brace list would copy each.
+        Row& row = t.rows.emplace_back();
+        row.cells.reserve(5);
+        row.cells.push_back({std::move(s.name)});
+        row.cells.push_back({std::move(s.formula), CellLook::Formula});
+        row.cells.push_back({std::move(s.values), CellLook::Formula});
+        row.cells.push_back(num(std::move(s.result)));
+        row.cells.push_back({std::move(s.basis), CellLook::Note});
+    }
+    return t;
+}
 
 Table book_parts::levelsTable(const Evaluation& ev, std::size_t highest) {
     Table levels{TableKind::Plain,
@@ -497,7 +501,7 @@ doc::Document bookDocument(const Evaluation& ev, const BookOptions& options) {
       << Paragraph{"依据 SL 274《碾压式土石坝设计规范》附录 A · 共 " +
                        std::to_string(ev.results.size() + ev.failures.size()) + " 个工况",
                    Tone::Subtitle}
-      << titleBlock(options);
+      << titleBlock(options.title);
     method(d);
     conditions(d, ev);
     const Settlement settlement = options.damError ? Settlement{} : settleCrest(ev, options.dam);
@@ -530,6 +534,10 @@ BookOptions bookOptions(const DamTexts& texts, const std::string& today, bool pi
 
 std::string calculationBook(const Evaluation& ev, const BookOptions& options) {
     return htmlBook(bookDocument(ev, options));
+}
+
+std::string bookHtml(const doc::Document& document) {
+    return htmlBook(document);
 }
 
 bool isBookDate(std::string_view text) {

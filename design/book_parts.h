@@ -32,6 +32,13 @@ inline doc::Row headerRow(std::initializer_list<std::string_view> titles) {
     return row;
 }
 
+// The title block a design institute files a book with: the project, the design stage, the
+// date, and who computed, checked and reviewed it; a name not given an empty cell to sign in.
+doc::Table titleBlock(const TitleBlock& title);
+
+// A condition's steps: the formula, the values put in, the result and the table rows read.
+doc::Table stepsTable(const Result& r);
+
 // The table of the conditions' levels + y, the governing one marked.
 doc::Table levelsTable(const Evaluation& ev, std::size_t highest);
 

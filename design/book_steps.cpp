@@ -230,7 +230,11 @@ void runUpSteps(Steps& s, const Result& r) {
           fx(u.kbeta.value, 4) + " × " + fx(u.kp.value, 4) + " × " + fx(u.Rm, 4),
           fx(u.Rp, 4) + " m");
     std::string aBasis = "输入值";
-    if (r.allowanceLookup) {
+    const bool dike = c.code == DesignCode::Dike;
+    if (r.allowanceLookup && dike) {
+        aBasis = "堤防安全加高表：" + std::to_string(c.grade) + " 级堤防、不允许越浪 " +
+                 std::string(standingMark(r.allowanceLookup->standing));
+    } else if (r.allowanceLookup) {
         aBasis = "安全加高表：" + gradeZh(c.grade) + "、" +
                  (c.operation == Operation::Earthquake ? "非常运用（地震情况）"
                                                        : std::string(operationZh(c.operation))) +
@@ -248,6 +252,13 @@ void runUpSteps(Steps& s, const Result& r) {
                   "；地震附加沉陷由设计人员确定 " +
                   std::string(standingMark(Standing::NotConfirmed)) +
                   "；地震情况按非常运用计算风浪与安全加高");
+    }
+    if (dike) {
+        s.add("堤顶超高", "Y = Rp + e + A", fx(u.Rp, 4) + " + " + fx(r.e, 4) + " + " + fx(r.A, 2),
+              fx(r.y, 3) + " m");
+        s.add("堤顶高程", "Z = 设计水位 + Y", fx(*c.level, 3) + " + " + fx(r.y, 3),
+              fx(*r.crest, 3) + " m");
+        return;
     }
     s.add("坝顶超高", quake ? "y = Rp + e + A + 附加高度 + B" : "y = Rp + e + A + 附加高度",
           fx(u.Rp, 4) + " + " + fx(r.e, 4) + " + " + fx(r.A, 2) + " + " + fx(c.extra, 2) +
@@ -322,6 +333,16 @@ std::vector<Step> conditionSteps(const Result& r) {
           fx(r.waves.gD_W2, 3), "D 以 m 计");
     if (r.condition.formula == WaveFormula::Putian) {
         putianSteps(s, r, W);
+        if (r.minDuration) {
+            s.add("最小风时", "g·t/V = " + coefficient(DikeRules::durationFactor) + "·(g·T/V)" +
+                                  sup(coefficient(DikeRules::durationPower)),
+                  coefficient(DikeRules::durationFactor) + " × (" + g + " × " +
+                      fx(r.waves.Tm, 4) + " / " + W + ")" +
+                      sup(coefficient(DikeRules::durationPower)) + " × " + W + " / " + g,
+                  fx(*r.minDuration, 2) + " s",
+                  "吹程大于 " + plain(DikeRules::durationFetchKm) + " km 时应复核风时 " +
+                      std::string(standingMark(Standing::Confirmed)));
+        }
     } else {
         hediOrGuantingSteps(s, r, W);
     }

@@ -98,6 +98,26 @@ TEST_F(Dike, TheLongSectionIsWrittenAsSvg) {
     EXPECT_EQ(run({"--conditions", KELNOR_BOOK_EXAMPLE, "--long-section", svg}).status, 2);
 }
 
+TEST_F(Dike, TheBookGivesEverySectionAndWorksTheHighestInFull) {
+    const std::string html = (dir / "dike.html").string();
+    const Outcome o =
+        run({"--conditions", write("d.csv", "code,GB 50286\nproject,某堤防\n" + kSections),
+             "--book", html, "--by", "张三"});
+    EXPECT_EQ(o.status, 1) << o.err;
+    const std::string page = testing_support::slurp(html);
+    for (const char* text :
+         {"某堤防堤顶高程计算书", "张三", "K1+000", "不足 0.108", "纵断面", "典型断面计算：K0+000",
+          "最小风时", "19.05 s", "Y = Rp + e + A", "GB 50286-2013 附录 C"}) {
+        EXPECT_NE(page.find(text), std::string::npos) << text;
+    }
+    // The same book in Word.
+    const std::string docx = (dir / "dike.docx").string();
+    EXPECT_EQ(
+        run({"--conditions", write("d.csv", "code,GB 50286\n" + kSections), "--book", docx}).status,
+        1);
+    EXPECT_EQ(testing_support::slurp(docx).rfind("PK", 0), 0u);
+}
+
 TEST_F(Dike, WhatADikesFileMayNotHold) {
     const struct {
         std::string file;
@@ -110,7 +130,7 @@ TEST_F(Dike, WhatADikesFileMayNotHold) {
         {"code,GB 50201\n" + kSections, {}, 2, "neither SL 274 nor GB 50286"},
         {"code,GB 50286\ncase,depth\na,3\n", {}, 2, "column \"case\" is a dam's"},
         {kSections, {}, 2, "column \"section\" is a dike section's"},
-        {"code,GB 50286\n" + kSections, {"--book", "b.html"}, 2, "take no --book"},
+        {"code,GB 50286\n" + kSections, {"--settled", "s.csv"}, 2, "take no --settled"},
         {"code,GB 50286\nsection,level,depth,wind,fetch,slope,roughness,grade,formula\n"
          "K0+000,10,4,19.1,0.01,0.1,0.9,3,hedi\n",
          {},

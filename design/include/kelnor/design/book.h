@@ -45,6 +45,9 @@ std::string calculationBook(const Evaluation& evaluation, const BookOptions& opt
 // kelnor/design/wordml.h to Word.
 doc::Document bookDocument(const Evaluation& evaluation, const BookOptions& options = {});
 
+// A book as the one self-contained HTML page calculationBook writes.
+std::string bookHtml(const doc::Document& document);
+
 // Whether `text` is a date written YYYY-MM-DD that the calendar has: the date a book carries.
 bool isBookDate(std::string_view text);
 
