@@ -44,7 +44,7 @@ constexpr std::array<ColumnName, 22> kColumnNames = {{
     {"extra", "附加高度（m）"},
     {"surge", "地震涌浪高度（m）"},
     {"quake_settlement", "地震附加沉陷（m）"},
-    {"fetch_rays", "等效吹程射线长度 rᵢ（km）"},
+    {"fetch_rays", "等效吹程射线长度（km）"},
 }};
 
 // Said of every check that is this program's own and not the code's.
