@@ -57,15 +57,7 @@ std::string resultLine(const design::Result& r) {
 
 // The title block: an option given overrides the file's row.
 void overrideTitle(design::DamTexts& texts, const TitleBlock& given) {
-    TitleBlock title = design::titleOf(texts);
-    for (std::string TitleBlock::*field :
-         {&TitleBlock::project, &TitleBlock::stage, &TitleBlock::by, &TitleBlock::checkedBy,
-          &TitleBlock::reviewedBy, &TitleBlock::date}) {
-        if (!(given.*field).empty()) {
-            title.*field = given.*field;
-        }
-    }
-    design::putTitle(texts, title);
+    design::putTitle(texts, design::overTitle(design::titleOf(texts), given));
 }
 
 // A row of the settled crest or of a check. Every value is given to the micrometre, the
@@ -162,21 +154,21 @@ void appendCheck(std::string& out, const design::Evaluation& ev, const design::D
 // The settled crest, or the check of what stands with the typed values as the proposed raise,
 // as rows item,value,required,met,rule; where neither can be made, one row saying why.
 std::string settledCsv(const design::Evaluation& ev, const std::optional<design::DamError>& error,
-                       const design::Dam& dam) {
+                       const design::Dam& dam, const design::Settlement& s,
+                       const std::optional<design::DamCheck>& check) {
     std::string out = "item,value,required,met,rule\n";
     if (error) {
         appendSettledRow(out, "status", std::nullopt, std::nullopt, false,
                          "not settled: " + describe(*error));
         return out;
     }
-    const design::Settlement s = design::settleCrest(ev, dam);
     if (!s.settled) {
         appendSettledRow(out, "status", std::nullopt, std::nullopt, false, describe(s.why));
         return out;
     }
-    if (dam.isCheck()) {
-        appendCheck(out, ev, *design::checkDam(ev, dam).check, dam);
-        if (!dam.crest && !dam.wallTop) {
+    if (check) {
+        appendCheck(out, ev, *check, dam);
+        if (!dam.settles()) {
             return out;
         }
     }
@@ -216,17 +208,6 @@ int writeWordBook(ConditionsIo& io, const ConditionsRequest& request,
     }
     platform::replaceFile(pathFromUtf8(*request.book), filled.bytes);
     return 0;
-}
-
-// What stands, where it does not meet the code, in one line on standard error. Returns the
-// exit status it calls for.
-int reportCheck(ConditionsIo& io, const design::Evaluation& ev, const design::Dam& dam) {
-    const design::CheckOutcome outcome = design::checkDam(ev, dam);
-    if (!outcome.check || outcome.check->met()) {
-        return 0;
-    }
-    io.errors << "kelnor-calc: " << checkShortfall(ev, *outcome.check) << '\n';
-    return 1;
 }
 
 }  // namespace
@@ -353,15 +334,20 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         io.errors << "kelnor-calc: " << escapeControls(describe(*damError)) << '\n';
         status = 1;
     }
+    design::Settlement settlement;
+    std::optional<design::DamCheck> check;
     if (!damError) {
+        settlement = design::settleCrest(ev, dam);
         if (dam.isCheck()) {
-            status = std::max(status, reportCheck(io, ev, dam));
+            check = design::checkDam(ev, dam).check;
+        }
+        if (check && !check->met()) {
+            io.errors << "kelnor-calc: " << checkShortfall(ev, *check) << '\n';
+            status = 1;
         }
         // In a check, the adopted values typed are the proposed raise and checked as in a
         // design; without them only what stands is spoken of.
-        const design::Settlement settlement = design::settleCrest(ev, dam);
-        if (settlement.settled && (!dam.isCheck() || dam.crest || dam.wallTop) &&
-            !settlement.settled->met()) {
+        if (settlement.settled && dam.settles() && !settlement.settled->met()) {
             for (const std::string& m : shortfalls(*settlement.settled)) {
                 io.errors << "kelnor-calc: " << m << '\n';
             }
@@ -372,7 +358,8 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         // Written whatever befell the dam's values, so no file of an earlier run stays behind
         // still showing a crest.
         try {
-            platform::replaceFile(pathFromUtf8(*request.settled), settledCsv(ev, damError, dam));
+            platform::replaceFile(pathFromUtf8(*request.settled),
+                                  settledCsv(ev, damError, dam, settlement, check));
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
                       << platform::reasonText(f.reason()) << '\n';

@@ -66,9 +66,9 @@ std::optional<std::string> readBlock(const std::vector<std::pair<std::string, st
             }
             block.smooth = *smooth;
         } else if (key == "overtopping") {
+            // Only "not allowed" (or no) is computed; anything else may be overtopped.
             const std::string said = lowerAscii(trimBlanks(value));
-            const bool allowed = said == "allowed" || said == "允许" || yesOrNo(said) == true;
-            if (allowed || !(said == "not allowed" || said == "不允许" || yesOrNo(said) == false)) {
+            if (said != "not allowed" && said != "不允许" && yesOrNo(said) != false) {
                 return "a dike that may be overtopped is protected by the overtopping volume "
                        "(GB 50286), a study of its own: only a dike that must not be "
                        "overtopped is computed";
@@ -77,15 +77,7 @@ std::optional<std::string> readBlock(const std::vector<std::pair<std::string, st
                    field && design::damFields()[*field].titleBlock) {
             design::DamTexts texts = design::emptyDamTexts();
             texts[*field] = std::string(trimBlanks(value));
-            const design::TitleBlock one = design::titleOf(texts);
-            for (std::string design::TitleBlock::*member :
-                 {&design::TitleBlock::project, &design::TitleBlock::stage, &design::TitleBlock::by,
-                  &design::TitleBlock::checkedBy, &design::TitleBlock::reviewedBy,
-                  &design::TitleBlock::date}) {
-                if (!(one.*member).empty()) {
-                    block.title.*member = one.*member;
-                }
-            }
+            block.title = design::overTitle(block.title, design::titleOf(texts));
         } else {
             return "the row \"" + name +
                    "\" above the header is none of a dike's (step, smooth, "
@@ -179,14 +171,7 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         return 1;
     }
     // The title block: an option given over the file's row, the date today where none is.
-    for (std::string design::TitleBlock::*member :
-         {&design::TitleBlock::project, &design::TitleBlock::stage, &design::TitleBlock::by,
-          &design::TitleBlock::checkedBy, &design::TitleBlock::reviewedBy,
-          &design::TitleBlock::date}) {
-        if (!(request.title.*member).empty()) {
-            block.title.*member = request.title.*member;
-        }
-    }
+    block.title = design::overTitle(block.title, request.title);
     if (block.title.date.empty()) {
         block.title.date = request.today;
     }
@@ -194,22 +179,13 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         "section,chainage,level,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rp,A,Y,crest,adopted,as_built,"
         "margin,warnings\n");
     int status = 0;
-    // Every section is held where the reach is smoothed or a book is written; otherwise each
-    // goes as it is read.
-    const bool holdAll = block.smooth || request.book.has_value();
+    // Every section is held where the reach is smoothed, a book or the long section is
+    // written; otherwise each goes as it is read.
+    const bool holdAll = block.smooth || request.book || request.longSection;
     std::vector<design::SectionResult> held;
     std::vector<design::ConditionError> failures;
-    // The long section's levels, a few numbers a section, where one is asked for.
-    std::vector<design::SectionLevels> levels;
-    bool allChained = true;
     const auto finish = [&](const design::SectionResult& s) {
         io.output(sectionLine(s));
-        if (request.longSection) {
-            allChained = allChained && s.section.chainage.has_value();
-            levels.push_back({s.section.chainage.value_or(0), s.section.water.label,
-                              *s.section.water.level, s.required, s.adopted,
-                              s.section.existingCrest, s.section.ground});
-        }
         if (s.margin && !s.margin->met) {
             io.errors << "kelnor-calc: section " << escapeControls(s.section.water.label)
                       << ": the crest " << settledNumber(s.margin->existing) << " is "
@@ -269,14 +245,11 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
                               block.title));
     }
     if (request.longSection) {
-        // Sections named otherwise than by chainage stand 100 m apart in the file's order.
-        for (std::size_t i = 0; i < levels.size() && !allChained; ++i) {
-            levels[i].chainage = 100.0 * static_cast<double>(i);
-        }
         try {
-            platform::replaceFile(pathFromUtf8(*request.longSection),
-                                  design::drawingSvg(design::longSectionDrawing(levels),
-                                                     kLongSectionWidth, kLongSectionHeight, true));
+            platform::replaceFile(
+                pathFromUtf8(*request.longSection),
+                design::drawingSvg(design::longSectionDrawing(design::longSectionOf(held)),
+                                   kLongSectionWidth, kLongSectionHeight, true));
         } catch (const platform::WriteFailure& f) {
             io.errors << "kelnor-calc: cannot write " << escapeControls(f.path()) << ": "
                       << platform::reasonText(f.reason()) << '\n';

@@ -195,8 +195,8 @@ void picture(Document& d, const Evaluation& ev, const Settlement& settlement,
                     " 的坝顶超高示意，高程与尺寸以 m 计。"};
 }
 
-void summary(Document& d, const Evaluation& ev, const BookOptions& o,
-             const Settlement& settlement) {
+void summary(Document& d, const Evaluation& ev, const BookOptions& o, const Settlement& settlement,
+             const std::optional<DamCheck>& check) {
     // The whole summary on one page: the governing line and the adopted values never fall
     // alone onto the next, which starts the calculations.
     Group g{GroupKind::Keep, {}};
@@ -244,14 +244,12 @@ void summary(Document& d, const Evaluation& ev, const BookOptions& o,
         }
         g << Paragraph{line + "。", Tone::Marked};
     }
-    std::optional<DamCheck> check;
-    if (settlement.settled && o.dam.isCheck()) {
-        check = checkDam(ev, o.dam).check;
+    if (check) {
         g << Paragraph{checkConclusionZh(ev, *check),
                        check->met() ? Tone::Marked : Tone::MarkedFailure};
     }
     // In a check, the adopted values typed are the proposed raise.
-    if (settlement.settled && (!o.dam.isCheck() || o.dam.crest || o.dam.wallTop)) {
+    if (settlement.settled && o.dam.settles()) {
         g << Paragraph{settledZh(*settlement.settled, o.dam),
                        settlement.settled->met() ? Tone::Marked : Tone::MarkedFailure};
     }
@@ -348,7 +346,7 @@ Table boundsTable(const Evaluation& ev, const Settled& s, const Dam& dam) {
 // The closing step: the highest level + y over the conditions, the wave wall's rules with
 // their bounds, the rounding, the reserve and the crest as built.
 void crestSection(Document& d, const Evaluation& ev, const BookOptions& o,
-                  const Settlement& settlement) {
+                  const Settlement& settlement, const std::optional<DamCheck>& check) {
     Group g{GroupKind::Keep, {}};
     g << heading(Section::Crest, !o.damError && o.dam.isCheck());
     if (o.damError) {
@@ -362,7 +360,7 @@ void crestSection(Document& d, const Evaluation& ev, const BookOptions& o,
         return;
     }
     if (o.dam.isCheck()) {
-        checkSection(g, ev, o, settlement);
+        checkSection(g, ev, o, settlement, *check);
         d << std::move(g);
         return;
     }
@@ -505,9 +503,13 @@ doc::Document bookDocument(const Evaluation& ev, const BookOptions& options) {
     method(d);
     conditions(d, ev);
     const Settlement settlement = options.damError ? Settlement{} : settleCrest(ev, options.dam);
-    summary(d, ev, options, settlement);
+    // What stands, checked once for the summary, the sketch and the closing section.
+    const std::optional<DamCheck> check = settlement.settled && options.dam.isCheck()
+                                              ? checkDam(ev, options.dam).check
+                                              : std::nullopt;
+    summary(d, ev, options, settlement, check);
     calculations(d, ev);
-    crestSection(d, ev, options, settlement);
+    crestSection(d, ev, options, settlement, check);
     // The warnings and the sources close the book in one section.
     Group closing;
     warnings(closing, ev);

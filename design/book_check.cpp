@@ -70,9 +70,8 @@ Table rulesTable(const Evaluation& ev, const DamCheck& c) {
 }  // namespace
 
 void checkSection(Group& g, const Evaluation& ev, const BookOptions& o,
-                  const Settlement& settlement) {
+                  const Settlement& settlement, const DamCheck& c) {
     const Dam& dam = o.dam;
-    const DamCheck c = *checkDam(ev, dam).check;
     const std::string confirmed(standingMark(Standing::Confirmed));
     std::string stands = "已建坝复核：现状坝顶高程 " + fx(c.crest, 2) + " m（" +
                          surveyedZh(c.crestFrom, "现状防浪墙顶高程", dam) + "）";
@@ -100,7 +99,7 @@ void checkSection(Group& g, const Evaluation& ev, const BookOptions& o,
                  adoptedZh(c.crestWithoutWall, c.step) + " m。";
     }
     g << Paragraph{raise};
-    if (settlement.settled && (dam.crest || dam.wallTop)) {
+    if (settlement.settled && dam.settles()) {
         g << Paragraph{"加高方案（设计人员给定之采用值）：" + settledZh(*settlement.settled, dam),
                        settlement.settled->met() ? Tone::Marked : Tone::MarkedFailure};
     }

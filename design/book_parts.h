@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "kelnor/design/book.h"
+#include "kelnor/design/check.h"
 #include "kelnor/design/document.h"
 
 namespace kelnor::design::book_parts {
@@ -46,6 +47,6 @@ doc::Table levelsTable(const Evaluation& ev, std::size_t highest);
 // condition's level + y against them with its margin, the crest's rules under a wall, the
 // conclusion with the raise needed, and the typed adopted values as the proposed raise.
 void checkSection(doc::Group& g, const Evaluation& ev, const BookOptions& o,
-                  const Settlement& settlement);
+                  const Settlement& settlement, const DamCheck& check);
 
 }  // namespace kelnor::design::book_parts

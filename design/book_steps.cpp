@@ -334,11 +334,12 @@ std::vector<Step> conditionSteps(const Result& r) {
     if (r.condition.formula == WaveFormula::Putian) {
         putianSteps(s, r, W);
         if (r.minDuration) {
-            s.add("最小风时", "g·t/V = " + coefficient(DikeRules::durationFactor) + "·(g·T/V)" +
-                                  sup(coefficient(DikeRules::durationPower)),
-                  coefficient(DikeRules::durationFactor) + " × (" + g + " × " +
-                      fx(r.waves.Tm, 4) + " / " + W + ")" +
-                      sup(coefficient(DikeRules::durationPower)) + " × " + W + " / " + g,
+            s.add("最小风时",
+                  "g·t/V = " + coefficient(DikeRules::durationFactor) + "·(g·T/V)" +
+                      sup(coefficient(DikeRules::durationPower)),
+                  coefficient(DikeRules::durationFactor) + " × (" + g + " × " + fx(r.waves.Tm, 4) +
+                      " / " + W + ")" + sup(coefficient(DikeRules::durationPower)) + " × " + W +
+                      " / " + g,
                   fx(*r.minDuration, 2) + " s",
                   "吹程大于 " + plain(DikeRules::durationFetchKm) + " km 时应复核风时 " +
                       std::string(standingMark(Standing::Confirmed)));

@@ -180,6 +180,15 @@ void putTitle(DamTexts& texts, const TitleBlock& title) {
     }
 }
 
+TitleBlock overTitle(TitleBlock base, const TitleBlock& given) {
+    for (const auto& [name, value] : kTitleFields) {
+        if (!(given.*value).empty()) {
+            base.*value = given.*value;
+        }
+    }
+    return base;
+}
+
 double Dam::reserveMetres() const {
     if (!reserve) {
         return 0;

@@ -70,6 +70,17 @@ std::optional<std::string> gradeText(const SectionReader& r, DikeSection& s) {
     return std::to_string(*derived);
 }
 
+// The section's crest adopted at `crest`, with its reserve (a share of the dike's height over
+// its ground, or metres) and the crest as built.
+void adoptAt(SectionResult& s, double crest) {
+    s.adopted = crest;
+    const std::optional<Reserve>& reserve = s.section.settlement;
+    s.reserve = !reserve           ? 0.0
+                : reserve->percent ? reserve->value * (crest - *s.section.ground) / 100
+                                   : reserve->value;
+    s.asBuilt = toMicrometre(s.adopted + s.reserve);
+}
+
 }  // namespace
 
 std::optional<DesignCode> designCodeOf(std::string_view text) {
@@ -180,14 +191,7 @@ SectionResult computeSection(const DikeSection& section, double step) {
     } else {
         out.required = top;
     }
-    out.adopted = roundUp(out.required, step);
-    if (section.settlement) {
-        // A share of the dike's height above its ground.
-        out.reserve = section.settlement->percent
-                          ? section.settlement->value * (out.adopted - *section.ground) / 100
-                          : section.settlement->value;
-    }
-    out.asBuilt = toMicrometre(out.adopted + out.reserve);
+    adoptAt(out, roundUp(out.required, step));
     if (section.existingCrest) {
         const double margin = toMicrometre(*section.existingCrest - out.required);
         out.margin =
@@ -219,13 +223,26 @@ void smoothReach(std::vector<SectionResult>& sections) {
         SectionResult& s = sections[i];
         highest = std::max(highest, s.adopted);
         if (s.adopted < highest) {
-            s.adopted = highest;
-            if (s.section.settlement && s.section.settlement->percent) {
-                s.reserve = s.section.settlement->value * (s.adopted - *s.section.ground) / 100;
-            }
-            s.asBuilt = toMicrometre(s.adopted + s.reserve);
+            adoptAt(s, highest);
         }
     }
+}
+
+}  // namespace kelnor::design
+
+namespace kelnor::design {
+
+std::vector<SectionLevels> longSectionOf(const std::vector<SectionResult>& sections) {
+    const bool chained = std::all_of(sections.begin(), sections.end(),
+                                     [](const auto& s) { return s.section.chainage.has_value(); });
+    std::vector<SectionLevels> levels;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        const SectionResult& s = sections[i];
+        levels.push_back({chained ? *s.section.chainage : 100.0 * static_cast<double>(i),
+                          s.section.water.label, *s.section.water.level, s.required, s.adopted,
+                          s.section.existingCrest, s.section.ground});
+    }
+    return levels;
 }
 
 }  // namespace kelnor::design

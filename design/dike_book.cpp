@@ -79,18 +79,8 @@ doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
         d << std::move(list);
     }
     if (!sections.empty()) {
-        std::vector<SectionLevels> levels;
-        const bool chained = std::all_of(sections.begin(), sections.end(), [](const auto& s) {
-            return s.section.chainage.has_value();
-        });
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            const SectionResult& s = sections[i];
-            levels.push_back({chained ? *s.section.chainage : 100.0 * static_cast<double>(i),
-                              s.section.water.label, *s.section.water.level, s.required, s.adopted,
-                              s.section.existingCrest, s.section.ground});
-        }
         d << section(3, "纵断面")
-          << Figure{longSectionDrawing(levels), 640, 250,
+          << Figure{longSectionDrawing(longSectionOf(sections)), 640, 250,
                     "设计水位、要求与采用堤顶及现状堤顶沿桩号的变化，高程以 m 计。"};
         const SectionResult& w = sections[worked];
         d << section(4, "典型断面计算：" + w.section.water.label)

@@ -110,7 +110,7 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
     const design::Dam& dam = evaluation.dam;
     if (evaluation.check) {
         checkLines(out, *evaluation.computed, *evaluation.check);
-        if (!dam.crest && !dam.wallTop) {
+        if (!dam.settles()) {
             return out;
         }
     }

@@ -42,7 +42,7 @@ std::string SheetEvaluation::summaryZh() const {
     if (check) {
         out += "；" + design::checkConclusionZh(*computed, *check);
     }
-    if (settlement.settled && (!dam.isCheck() || dam.crest || dam.wallTop)) {
+    if (settlement.settled && dam.settles()) {
         out += "；" + std::string(dam.isCheck() ? "加高方案：" : "") +
                design::settledZh(*settlement.settled, dam);
     }

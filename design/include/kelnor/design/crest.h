@@ -102,6 +102,8 @@ struct TitleBlock {
 // The title block among the dam's texts, as typed, and put into them.
 TitleBlock titleOf(const DamTexts& texts);
 void putTitle(DamTexts& texts, const TitleBlock& title);
+// `base` with each field `given` has put over it.
+TitleBlock overTitle(TitleBlock base, const TitleBlock& given);
 
 struct Dam {
     std::optional<double> wall;       // the wave wall's top above the crest, m; none: no wall
@@ -120,6 +122,9 @@ struct Dam {
     double reserveMetres() const;
     // Whether the dam stands and is checked rather than designed.
     bool isCheck() const { return existingCrest || existingWallTop; }
+    // Whether a crest is settled: in a design, or in a check where adopted values typed
+    // propose a raise.
+    bool settles() const { return !isCheck() || crest || wallTop; }
 };
 
 // Reads the dam's values. Numbers read as a cell does; an empty text takes its default. Raises

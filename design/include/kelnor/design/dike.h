@@ -13,6 +13,7 @@
 #include "kelnor/design/check.h"
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
+#include "kelnor/design/long_section.h"
 #include "kelnor/design/method.h"
 
 namespace kelnor::design {
@@ -66,5 +67,9 @@ SectionResult computeSection(const DikeSection& section, double step);
 // requirement stands above its last, rising otherwise; never below any section's requirement,
 // each raised as little as it takes. The crest as built follows.
 void smoothReach(std::vector<SectionResult>& sections);
+
+// The levels the long section draws of `sections`: each at its chainage, or where a section
+// has none, each 100 m after the one before in the file's order.
+std::vector<SectionLevels> longSectionOf(const std::vector<SectionResult>& sections);
 
 }  // namespace kelnor::design
