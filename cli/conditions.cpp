@@ -250,7 +250,7 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
         // The design code: the option's, else the block's `code` row, else the dam's.
         std::optional<design::DesignCode> code = request.code;
         for (const csv::PreambleRow& p : table.preamble()) {
-            if (lowerAscii(trimBlanks(p.name)) == "code" || trimBlanks(p.name) == "规范") {
+            if (design::isCodeRow(p.name)) {
                 const auto named = design::designCodeOf(p.value);
                 if (!named) {
                     io.errors << "kelnor-calc: the code \"" << escapeControls(p.value)

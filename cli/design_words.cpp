@@ -122,6 +122,9 @@ std::string describe(const design::Warning& w) {
         {WavesNotSteep, "wave steepness H/L {v} is below {l}, where the run-up forms hold"},
         {DurationToCheck, "fetch {v} km is above {l} km: check the wind's duration"},
         {AllowanceAboveGrade1, "allowance A {v} m of a grade 1 dike is above {l} m"},
+        {ChainageBackwards,
+         "chainage {v} m runs back behind {l} m of the section before: the order is kept"},
+        {ChainageUnread, "the name looks like a chainage but does not read as one (K1+250)"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", telling(w.value, w.limit)},
                                                {"surgeLow", shortNumber(design::SurgeRange::low)},
@@ -147,7 +150,13 @@ std::string describe(const design::DamError& e) {
         {Negative, "the dam's value {name} {q} must not be below 0"},
         {NeedsOther, "the dam's value {name} {q} needs {other}"},
         {NotADate, "the dam's value {name} {q} is not a date written YYYY-MM-DD"},
-        {AboveOther, "the dam's value {name} {q} is above {other}"}};
+        {AboveOther, "the dam's value {name} {q} is above {other}"},
+        {UnknownCode, "the code {q} above the header is neither SL 274 nor GB 50286"},
+        {OtherCode, "the row {qn} above the header is not one of this code's values"},
+        {NotYesOrNo, "the dike's {name} {q} is not yes or no"},
+        {Overtopped,
+         "a dike that may be overtopped is protected by the overtopping volume (GB 50286), a "
+         "study of its own: only a dike that must not be overtopped is computed"}};
     std::string names;
     for (const auto& f : design::damFields()) {
         names += names.empty() ? "" : ", ";

@@ -22,71 +22,6 @@ namespace {
 using csv::appendCsvCell;
 using csv::appendShortest;
 
-// The block's rows a dike file takes; the title block's are kept for its book.
-struct DikeBlock {
-    double step = design::kDefaultStep;
-    bool smooth = false;
-    design::TitleBlock title;
-};
-
-// Yes or no as a block row writes it; none for anything else.
-std::optional<bool> yesOrNo(std::string_view text) {
-    const std::string key = lowerAscii(trimBlanks(text));
-    for (const std::string_view yes : {"yes", "1", "true", "是"}) {
-        if (key == yes) {
-            return true;
-        }
-    }
-    for (const std::string_view no : {"", "no", "0", "false", "否"}) {
-        if (key == no) {
-            return false;
-        }
-    }
-    return std::nullopt;
-}
-
-// The block read, or the line that says why it cannot be.
-std::optional<std::string> readBlock(const std::vector<std::pair<std::string, std::string>>& rows,
-                                     DikeBlock& block) {
-    for (const auto& [name, value] : rows) {
-        const std::string key = lowerAscii(trimBlanks(name));
-        if (key == "step") {
-            try {
-                block.step = parseNumber(value);
-            } catch (const NumberError&) {
-                block.step = 0;
-            }
-            if (!(block.step > 0)) {
-                return "the dike's step \"" + value + "\" must be a number above 0";
-            }
-        } else if (key == "smooth") {
-            const auto smooth = yesOrNo(value);
-            if (!smooth) {
-                return "the dike's smooth \"" + value + "\" is not yes or no";
-            }
-            block.smooth = *smooth;
-        } else if (key == "overtopping") {
-            // Only "not allowed" (or no) is computed; anything else may be overtopped.
-            const std::string said = lowerAscii(trimBlanks(value));
-            if (said != "not allowed" && said != "不允许" && yesOrNo(said) != false) {
-                return "a dike that may be overtopped is protected by the overtopping volume "
-                       "(GB 50286), a study of its own: only a dike that must not be "
-                       "overtopped is computed";
-            }
-        } else if (const auto field = design::damFieldIndex(name);
-                   field && design::damFields()[*field].titleBlock) {
-            design::DamTexts texts = design::emptyDamTexts();
-            texts[*field] = std::string(trimBlanks(value));
-            block.title = design::overTitle(block.title, design::titleOf(texts));
-        } else {
-            return "the row \"" + name +
-                   "\" above the header is none of a dike's (step, smooth, "
-                   "overtopping, and the title block)";
-        }
-    }
-    return std::nullopt;
-}
-
 // The long section's size in SVG user units: a landscape page's width.
 constexpr double kLongSectionWidth = 960;
 constexpr double kLongSectionHeight = 360;
@@ -126,16 +61,7 @@ std::string sectionLine(const design::SectionResult& s) {
 }  // namespace
 
 const std::vector<std::string_view>& fileColumns() {
-    static const std::vector<std::string_view> columns = [] {
-        std::vector<std::string_view> out = design::conditionColumns();
-        for (const std::string_view c : design::sectionColumns()) {
-            if (std::find(out.begin(), out.end(), c) == out.end()) {
-                out.push_back(c);
-            }
-        }
-        return out;
-    }();
-    return columns;
+    return design::fileColumns();
 }
 
 const std::vector<std::string_view>& blockNames() {
@@ -165,9 +91,11 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
                   << (request.settled ? "--settled" : "dam's values") << "\n";
         return 2;
     }
-    DikeBlock block;
-    if (const auto why = readBlock(rows, block)) {
-        io.errors << "kelnor-calc: " << escapeControls(*why) << '\n';
+    design::DikeBlock block;
+    try {
+        block = design::readDikeBlock(design::damTextsFromRows(rows));
+    } catch (const design::DamError& e) {
+        io.errors << "kelnor-calc: " << escapeControls(describe(e)) << '\n';
         return 1;
     }
     // The title block: an option given over the file's row, the date today where none is.
@@ -195,6 +123,7 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         }
     };
     csv::TableRow row;
+    std::optional<double> previous;  // the chainage of the section before
     // The sections stream: one that does not read past those written ends the run there,
     // named, with what was written standing.
     const auto next = [&] {
@@ -220,6 +149,7 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
         try {
             design::SectionResult s =
                 design::computeSection(design::readSection(cells), block.step);
+            previous = design::checkChainage(s, previous);
             if (holdAll) {
                 held.push_back(std::move(s));
             } else {

@@ -97,20 +97,22 @@ Adopted adopt(double required, std::optional<double> typed, double step) {
 
 const std::vector<DamField>& damFields() {
     static const std::vector<DamField> fields = {
-        {"project", "工程名称", "", "", true},
-        {"stage", "设计阶段", "", "", true},
-        {"by", "计算", "", "", true},
-        {"checked_by", "校核", "", "", true},
-        {"reviewed_by", "审查", "", "", true},
-        {"date", "日期", "", "留空为当天", true},
+        {"project", "工程名称", "", "", true, DamUse::Both},
+        {"stage", "设计阶段", "", "", true, DamUse::Both},
+        {"by", "计算", "", "", true, DamUse::Both},
+        {"checked_by", "校核", "", "", true, DamUse::Both},
+        {"reviewed_by", "审查", "", "", true, DamUse::Both},
+        {"date", "日期", "", "留空为当天", true, DamUse::Both},
         {"wall", "防浪墙高度", "m", "无防浪墙", false},
         {"settlement", "预留沉降", "m 或 %", "不预留", false},
         {"dam_height", "坝高", "m", "", false},
-        {"step", "取整步长", "m", "0.1", false},
+        {"step", "取整步长", "m", "0.1", false, DamUse::Both},
         {"crest", "采用坝顶高程", "m", "按要求值向上取整", false},
         {"wall_top", "采用防浪墙顶高程", "m", "按要求值向上取整", false},
         {"existing_crest", "现状坝顶高程", "m", "复核已建坝时填写", false},
         {"existing_wall_top", "现状防浪墙顶高程", "m", "复核已建坝时填写", false},
+        {"smooth", "沿程平顺堤顶", "", "否（逐断面取整）", false, DamUse::Dike},
+        {"overtopping", "越浪", "", "不允许越浪", false, DamUse::Dike},
     };
     return fields;
 }
@@ -196,19 +198,74 @@ double Dam::reserveMetres() const {
     return reserve->percent ? reserve->value * damHeight.value_or(0) / 100 : reserve->value;
 }
 
-Dam readDam(const DamTexts& texts) {
-    const DamReader r(texts);
-    Dam dam;
+void refuseOtherCode(const DamTexts& texts, DesignCode code) {
+    const auto& fields = damFields();
+    for (std::size_t i = 0; i < fields.size() && i < texts.size(); ++i) {
+        if (!fields[i].usedBy(code) && !isBlank(texts[i])) {
+            throw DamError(DamErrorKind::OtherCode, std::string(fields[i].name), texts[i]);
+        }
+    }
+}
+
+namespace {
+
+TitleBlock readTitle(const DamReader& r) {
+    TitleBlock title;
     for (const auto& [name, value] : kTitleFields) {
-        dam.title.*value = r.trimmed(name).value_or("");
+        title.*value = r.trimmed(name).value_or("");
     }
     if (const auto date = r.trimmed("date")) {
         const auto read = bookDate(*date);
         if (!read) {
             r.fail(DamErrorKind::NotADate, "date");
         }
-        dam.title.date = *read;
+        title.date = *read;
     }
+    return title;
+}
+
+}  // namespace
+
+std::optional<bool> yesOrNo(std::string_view text) {
+    const std::string key = lowerAscii(trimBlanks(text));
+    for (const std::string_view yes : {"yes", "1", "true", "是"}) {
+        if (key == yes) {
+            return true;
+        }
+    }
+    for (const std::string_view no : {"", "no", "0", "false", "否"}) {
+        if (key == no) {
+            return false;
+        }
+    }
+    return std::nullopt;
+}
+
+DikeBlock readDikeBlock(const DamTexts& texts) {
+    refuseOtherCode(texts, DesignCode::Dike);
+    const DamReader r(texts);
+    DikeBlock block;
+    block.title = readTitle(r);
+    block.step = r.positive("step").value_or(kDefaultStep);
+    const auto smooth = yesOrNo(damText(texts, "smooth"));
+    if (!smooth) {
+        r.fail(DamErrorKind::NotYesOrNo, "smooth");
+    }
+    block.smooth = *smooth;
+    // Only a dike that must not be overtopped is computed.
+    const std::string overtopping = lowerAscii(trimBlanks(damText(texts, "overtopping")));
+    if (overtopping != "not allowed" && overtopping != "不允许" && overtopping != "不允许越浪" &&
+        yesOrNo(overtopping) != false) {
+        r.fail(DamErrorKind::Overtopped, "overtopping");
+    }
+    return block;
+}
+
+Dam readDam(const DamTexts& texts) {
+    refuseOtherCode(texts, DesignCode::Dam);
+    const DamReader r(texts);
+    Dam dam;
+    dam.title = readTitle(r);
     dam.wall = r.positive("wall");
     dam.damHeight = r.positive("dam_height");
     dam.step = r.positive("step").value_or(kDefaultStep);

@@ -111,6 +111,23 @@ const std::vector<std::string_view>& sectionColumns() {
     return columns;
 }
 
+const std::vector<std::string_view>& fileColumns() {
+    static const std::vector<std::string_view> columns = [] {
+        std::vector<std::string_view> out = conditionColumns();
+        for (const std::string_view c : sectionColumns()) {
+            if (std::find(out.begin(), out.end(), c) == out.end()) {
+                out.push_back(c);
+            }
+        }
+        return out;
+    }();
+    return columns;
+}
+
+bool isCodeRow(std::string_view name) {
+    return lowerAscii(trimBlanks(name)) == kCodeRow || trimBlanks(name) == "规范";
+}
+
 std::optional<double> chainageOf(std::string_view text) {
     text = trimBlanks(text);
     if (!text.empty() && (text.front() == 'K' || text.front() == 'k')) {
@@ -198,6 +215,26 @@ SectionResult computeSection(const DikeSection& section, double step) {
             Margin{out.required, *section.existingCrest, margin, margin >= -kLevelTolerance};
     }
     return out;
+}
+
+std::optional<double> checkChainage(SectionResult& section, std::optional<double> previous) {
+    const std::optional<double>& at = section.section.chainage;
+    std::vector<Warning>& warnings = section.result.warnings;
+    if (!at) {
+        const std::string_view name = trimBlanks(section.section.water.label);
+        const bool looksLike = !name.empty() &&
+                               (name.front() == 'K' || name.front() == 'k' ||
+                                (name.front() >= '0' && name.front() <= '9')) &&
+                               name.find('+') != std::string_view::npos;
+        if (looksLike) {
+            warnings.push_back({WarningKind::ChainageUnread, 0, 0});
+        }
+        return previous;
+    }
+    if (previous && *at < *previous) {
+        warnings.push_back({WarningKind::ChainageBackwards, *at, *previous});
+    }
+    return at;
 }
 
 void smoothReach(std::vector<SectionResult>& sections) {

@@ -197,12 +197,15 @@ std::string warningZh(const Warning& w) {
          "波陡 H/L = {v4} 小于 {l}，爬高公式适用于 H/L ≥ {l}，请核对。"},
         {WarningKind::DurationToCheck, "吹程 {v1} km 大于 {l} km，应复核风时是否满足最小风时。"},
         {WarningKind::AllowanceAboveGrade1, "1 级堤防安全加高 {vt} m 大于 {l} m，请核对。"},
+        {WarningKind::ChainageBackwards, "桩号 {vp} m 小于前一断面的 {l} m，断面按所填次序排列。"},
+        {WarningKind::ChainageUnread, "断面名称像桩号，但读不出里程（应如 K1+250），请核对。"},
     };
     return fillIn(wordFor(w.kind, kWarnings), {{"v", fxTelling(w.value, w.limit, 3)},
                                                {"vt", fxTelling(w.value, w.limit, 2)},
                                                {"surgeLow", tv(SurgeRange::low)},
                                                {"surgeHigh", tv(SurgeRange::high)},
                                                {"v1", fx(w.value, 1)},
+                                               {"vp", plain(w.value)},
                                                {"v4", fxTelling(w.value, w.limit, 4)},
                                                {"l", plain(w.limit)},
                                                {"l3", fx(w.limit, 3)},
@@ -237,6 +240,11 @@ std::string damFailureZh(const DamError& e) {
         {DamErrorKind::NeedsOther, "坝的参数 {field} 的 {text} 须与 {other} 同时填写。"},
         {DamErrorKind::NotADate, "日期 {text} 不是 YYYY-MM-DD 形式的日期。"},
         {DamErrorKind::AboveOther, "坝的参数 {field} 的 {text} 高于 {other}。"},
+        {DamErrorKind::UnknownCode, "规范 {text} 不是 SL 274 或 GB 50286。"},
+        {DamErrorKind::OtherCode, "{field} 不是本规范计算的参数（坝与堤防的参数不同）。"},
+        {DamErrorKind::NotYesOrNo, "{field} 的 {text} 应填“是”或“否”。"},
+        {DamErrorKind::Overtopped,
+         "允许越浪的堤防应按越浪量设计（GB 50286），另作专门研究；本程序只计算不允许越浪的堤防。"},
     };
     const auto captionOf = [](std::string_view name) {
         const auto i = damFieldIndex(name);

@@ -6,6 +6,7 @@
 
 #include "design_messages.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/dike_book.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/input_file.h"
@@ -59,7 +60,7 @@ void DesignPresenter::writeBook(FileKind kind) {
             bytes = std::move(word->bytes);
             unknown = std::move(word->unknown);
         } else {
-            bytes = design::calculationBook(*evaluation_.computed, bookOptionsNow());
+            bytes = design::bookHtml(bookDocumentNow(bookOptionsNow()));
         }
         if (kind == FileKind::PrintedBook) {
             printing_.start(std::move(bytes), *book);
@@ -83,7 +84,7 @@ void DesignPresenter::writeBook(FileKind kind) {
 
 std::optional<docx::TemplatedBook> DesignPresenter::wordBook() {
     const design::BookOptions options = bookOptionsNow();
-    const design::doc::Document document = design::bookDocument(*evaluation_.computed, options);
+    const design::doc::Document document = bookDocumentNow(options);
     const docx::Properties properties = docx::propertiesOf(document, options.title);
     if (!bookTemplate_) {
         return docx::TemplatedBook{docx::wordBook(document, properties), {}};
@@ -221,7 +222,23 @@ bool DesignPresenter::mayStopPrinting() {
 }
 
 design::BookOptions DesignPresenter::bookOptionsNow() const {
-    return design::bookOptions(sheet_.dam(), design::today(), true);
+    design::BookOptions options = design::bookOptions(sheet_.dam(), design::today(), true);
+    if (sheet_.isDike() && !evaluation_.damError) {
+        // A dike's block is not a dam's: its title block as the dike reads it.
+        options.title = evaluation_.dikeBlock.title;
+        if (options.title.date.empty()) {
+            options.title.date = design::today();
+        }
+    }
+    return options;
+}
+
+design::doc::Document DesignPresenter::bookDocumentNow(const design::BookOptions& options) const {
+    if (sheet_.isDike()) {
+        return design::dikeBookDocument(*evaluation_.sections, evaluation_.computed->failures,
+                                        options.title);
+    }
+    return design::bookDocument(*evaluation_.computed, options);
 }
 
 }  // namespace kelnor::sheet

@@ -4,6 +4,7 @@
 
 #include "kelnor/design/wording.h"
 #include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
 #include "wording.h"
 
 namespace kelnor::sheet {
@@ -64,12 +65,41 @@ std::vector<std::string> resultLine(const Row& row, const Outcome& o) {
     return line;
 }
 
+// A dike's results: the section, each result as the grid shows it beside its row, and what is
+// said of it.
+std::string copySectionResults(const Rows& rows, const SheetEvaluation& evaluation) {
+    std::string out;
+    std::vector<std::string> header{std::string(fields(DesignCode::Dike).front().nameZh)};
+    const std::size_t count = resultRowCount(DesignCode::Dike);
+    for (std::size_t k = 0; k < count; ++k) {
+        header.emplace_back(resultRowName(k, DesignCode::Dike));
+    }
+    header.emplace_back(words::resultHeader().back());
+    appendLine(out, header);
+    for (std::size_t i = 0; i < evaluation.outcomes.size() && i < rows.size(); ++i) {
+        const Outcome& o = evaluation.outcomes[i];
+        std::vector<std::string> line{rows[i].empty() ? std::string() : rows[i].front()};
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string text = resultCell(evaluation, i, k).text;
+            line.push_back(text.empty() ? std::string(words::kDash) : text);
+        }
+        std::string said = o.failureZh();
+        for (const std::string& w : o.warningsZh()) {
+            said += (said.empty() ? "" : " ") + w;
+        }
+        line.push_back(said);
+        appendLine(out, line);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string copyCells(const Sheet& sheet, const CellRange& range) {
     std::string out;
     const std::size_t lastRow = std::min(sheet.size(), range.firstRow + range.rowCount);
-    const std::size_t lastColumn = std::min(columnCount(), range.firstColumn + range.columnCount);
+    const std::size_t lastColumn =
+        std::min(columnCount(sheet.code()), range.firstColumn + range.columnCount);
     for (std::size_t r = range.firstRow; r < lastRow; ++r) {
         std::vector<std::string> cells;
         for (std::size_t c = range.firstColumn; c < lastColumn; ++c) {
@@ -81,6 +111,9 @@ std::string copyCells(const Sheet& sheet, const CellRange& range) {
 }
 
 std::string copyResults(const Rows& rows, const SheetEvaluation& evaluation) {
+    if (evaluation.code == DesignCode::Dike) {
+        return copySectionResults(rows, evaluation);
+    }
     std::string out;
     appendLine(out, words::resultHeader());
     for (std::size_t i = 0; i < evaluation.outcomes.size() && i < rows.size(); ++i) {

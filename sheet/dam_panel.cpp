@@ -1,5 +1,7 @@
 #include "kelnor/sheet/dam_panel.h"
 
+#include <algorithm>
+
 #include "kelnor/design/tables.h"
 #include "kelnor/design/wording.h"
 
@@ -74,6 +76,12 @@ const std::vector<std::size_t>& damPanelFields() {
     return fields;
 }
 
+std::size_t shownEntryCount(DesignCode code) {
+    return static_cast<std::size_t>(
+        std::count_if(damPanelFields().begin(), damPanelFields().end(),
+                      [code](std::size_t i) { return design::damFields()[i].usedBy(code); }));
+}
+
 std::vector<DamEntry> damEntries(const Sheet& sheet, const SheetEvaluation& evaluation) {
     std::vector<DamEntry> out;
     const auto fault = evaluation.failedDamField();
@@ -84,6 +92,7 @@ std::vector<DamEntry> damEntries(const Sheet& sheet, const SheetEvaluation& eval
         e.caption = design::damCaptionZh(f);
         e.text = sheet.dam()[i];
         e.hint = std::string(f.hintZh);
+        e.shown = f.usedBy(sheet.code());
         e.atFault = fault == i;
         if (e.atFault) {
             e.tip = design::damFailureZh(*evaluation.damError);
@@ -93,11 +102,56 @@ std::vector<DamEntry> damEntries(const Sheet& sheet, const SheetEvaluation& eval
     return out;
 }
 
+namespace {
+
+bool anyChecked(const SheetEvaluation& evaluation) {
+    return std::any_of(evaluation.sections->begin(), evaluation.sections->end(),
+                       [](const design::SectionResult& s) { return s.margin.has_value(); });
+}
+
+// A dike's crest over its sections: how many computed, the highest requirement and where, the
+// adopted crests' range and how they were taken, and the sections that stand short.
+std::vector<SettledLine> dikeLines(const SheetEvaluation& evaluation) {
+    std::vector<SettledLine> out;
+    const auto& sections = *evaluation.sections;
+    const std::size_t failed = evaluation.computed->failures.size();
+    out.push_back({"计算断面", std::to_string(sections.size()) + " 个",
+                   failed > 0 ? std::to_string(failed) + " 个断面未能计算" : std::string(),
+                   failed > 0});
+    if (!evaluation.governing) {
+        return out;
+    }
+    const design::SectionResult& g = *evaluation.outcomes[*evaluation.governing].section;
+    out.push_back({"要求堤顶最高（m）", level(g.required), g.section.water.label, false});
+    const auto [low, high] = std::minmax_element(
+        sections.begin(), sections.end(),
+        [](const auto& a, const auto& b) { return a.adopted < b.adopted; });
+    const double step = evaluation.dikeBlock.step;
+    out.push_back({"采用堤顶（m）",
+                   design::adoptedZh(low->adopted, step) + "～" +
+                       design::adoptedZh(high->adopted, step),
+                   evaluation.dikeBlock.smooth ? "沿程平顺，不低于各断面要求" : "逐断面向上取整",
+                   false});
+    if (anyChecked(evaluation)) {
+        out.push_back({"现状堤顶不足", std::to_string(evaluation.shortSections) + " 个断面",
+                       evaluation.shortSections > 0 ? "不满足" : "满足",
+                       evaluation.shortSections > 0});
+    }
+    return out;
+}
+
+}  // namespace
+
 std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
     std::vector<SettledLine> out;
+    const bool dike = evaluation.code == DesignCode::Dike;
     if (evaluation.damError) {
-        out.push_back({"坝顶高程", "—", design::damFailureZh(*evaluation.damError), true});
+        out.push_back({dike ? "堤顶高程" : "坝顶高程", "—",
+                       design::damFailureZh(*evaluation.damError), true});
         return out;
+    }
+    if (dike) {
+        return dikeLines(evaluation);
     }
     const design::Settlement& settlement = evaluation.settlement;
     if (!settlement.settled) {
@@ -145,6 +199,9 @@ std::vector<SettledLine> settledLines(const SheetEvaluation& evaluation) {
 }
 
 std::string_view settledTitle(const SheetEvaluation& evaluation) {
+    if (evaluation.code == DesignCode::Dike) {
+        return anyChecked(evaluation) ? "堤顶高程复核" : "堤顶高程的确定";
+    }
     return evaluation.check ? "坝顶高程复核" : "坝顶高程的确定";
 }
 

@@ -10,6 +10,7 @@
 
 #include "design_messages.h"
 #include "kelnor/design/book.h"
+#include "kelnor/design/long_section.h"
 #include "kelnor/design/wording.h"
 #include "kelnor/platform/error_text.h"
 #include "kelnor/platform/file_replacement.h"
@@ -77,6 +78,7 @@ const std::vector<Menu>& designMenus() {
     static const std::vector<Menu> kMenus = {
         {"文件(&F)",
          {{NewSheet, "新建(&N)", Key::CtrlN},
+          {NewDike, "新建堤防(&D)"},
           {Open, "打开(&O)…", Key::CtrlO},
           {Save, "保存(&S)", Key::CtrlS},
           {SaveAs, "另存为(&A)…"},
@@ -94,16 +96,21 @@ const std::vector<Menu>& designMenus() {
           {CopyResults, "复制成果"},
           {Paste, "粘贴(&P)", Key::CtrlV},
           {Clear, "清除(&D)", Key::Delete},
-          {AddCondition, "添加工况", Key::None, true},
+          {AddCondition, "添加工况", Key::None, true, "添加断面"},
           {AddEarthquake, "添加地震情况"},
-          {RemoveConditions, "删除工况"},
-          {DuplicateCondition, "复制工况"},
-          {MoveLeft, "左移"},
-          {MoveRight, "右移"},
+          {RemoveConditions, "删除工况", Key::None, false, "删除断面"},
+          {DuplicateCondition, "复制工况", Key::None, false, "复制断面"},
+          {MoveLeft, "左移", Key::None, false, "上移"},
+          {MoveRight, "右移", Key::None, false, "下移"},
           {FetchRays, "等效吹程射线(&F)…", Key::F4, true}}},
         {"帮助(&H)", {{Help, "参数说明", Key::F1}}},
     };
     return kMenus;
+}
+
+std::string_view captionFor(const MenuEntry& entry, DesignCode code) {
+    return code == DesignCode::Dike && !entry.dikeCaption.empty() ? entry.dikeCaption
+                                                                   : entry.caption;
 }
 
 DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder, fs::path programFolder)
@@ -122,6 +129,9 @@ bool DesignPresenter::enabled(Command command) const {
             return sheet_.canRedo();
         case Command::CancelPrint:
             return printing_.running();
+        case Command::AddEarthquake:
+            // A dike has no earthquake condition.
+            return !sheet_.isDike();
         default:
             return true;
     }
@@ -132,8 +142,11 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
         selection.current ? std::optional(selection.current->row) : std::nullopt;
     switch (command) {
         case Command::NewSheet:
+        case Command::NewDike:
         case Command::Open:
-            (command == Command::NewSheet ? newSheet() : open());
+            (command == Command::NewSheet  ? newSheet()
+             : command == Command::NewDike ? newDike()
+                                           : open());
             return Place{0, 0};
         case Command::Save:
         case Command::SaveAs:
@@ -190,6 +203,9 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
             return Place{at, 0};
         }
         case Command::AddEarthquake:
+            if (sheet_.isDike()) {
+                break;
+            }
             // From the current condition, else from the first normal-operation one.
             if (current) {
                 return addEarthquake(*current);
@@ -236,7 +252,7 @@ std::optional<Place> DesignPresenter::perform(Command command, const GridSelecti
         case Command::FetchRays:
             if (current) {
                 editRays(*current);
-                return Place{*current, *columnIndex("fetch_rays")};
+                return Place{*current, *columnIndex("fetch_rays", sheet_.code())};
             }
             break;
         case Command::Help:
@@ -264,7 +280,7 @@ void DesignPresenter::showHelp() {
 }
 
 std::string DesignPresenter::title() const {
-    std::string out(kDesignTitle);
+    std::string out(sheet_.isDike() ? kDikeTitle : kDesignTitle);
     out += " - ";
     out += file_ ? escapeControls(utf8Path(file_->filename())) : std::string(kUntitled);
     if (sheet_.modified()) {
@@ -299,8 +315,7 @@ void DesignPresenter::start(const std::optional<fs::path>& commandLineFile) {
                 // with nothing before it to undo to. It still belongs to its file, so 保存
                 // writes them there.
                 Sheet restored;
-                restored.replaceAll(std::move(autosaved->content.rows),
-                                    std::move(autosaved->content.dam));
+                restored.replaceAll(std::move(autosaved->content));
                 restored.clearHistory();
                 restored.markAutosaved();
                 autosaveOurs_ = true;
@@ -354,6 +369,17 @@ void DesignPresenter::newSheet() {
     });
 }
 
+void DesignPresenter::newDike() {
+    guarded([&] {
+        if (!mayLeave()) {
+            return false;
+        }
+        removeAutosave();
+        show(Sheet(Rows{emptyRow(DesignCode::Dike)}, newDam(), DesignCode::Dike), std::nullopt);
+        return true;
+    });
+}
+
 void DesignPresenter::open() {
     guarded([&] {
         if (!mayLeave()) {
@@ -397,7 +423,7 @@ bool DesignPresenter::load(const fs::path& file) {
     if (!opened.hasTitleBlock) {
         putTitle(opened.dam, bookInfo_);
     }
-    show(Sheet(std::move(opened.rows), std::move(opened.dam)), absolutePath(file));
+    show(Sheet(std::move(opened.rows), std::move(opened.dam), opened.code), absolutePath(file));
     if (!opened.issues.empty()) {
         view_.tell(messages::rowIssues(shown, opened.issues));
     }
@@ -430,7 +456,7 @@ bool DesignPresenter::saveAs() {
 
 bool DesignPresenter::saveTo(const fs::path& file) {
     try {
-        saveSheet(file, sheet_.rows(), sheet_.dam());
+        saveSheet(file, sheet_.rows(), sheet_.dam(), sheet_.code());
     } catch (const platform::WriteFailure& f) {
         view_.tell(messages::cannotSave(escapeControls(f.path()), reasonOf(f.reason())));
         return false;
@@ -489,7 +515,7 @@ void DesignPresenter::editRays(std::size_t row) {
     if (row >= sheet_.size()) {
         return;
     }
-    const std::size_t rays = *columnIndex("fetch_rays");
+    const std::size_t rays = *columnIndex("fetch_rays", sheet_.code());
     const std::optional<std::vector<std::string>> texts =
         view_.editLines(raysForm(sheet_.cell(row, rays)));
     if (!texts) {
@@ -499,7 +525,7 @@ void DesignPresenter::editRays(std::size_t row) {
     std::vector<std::pair<std::size_t, std::string>> changes{{rays, cell}};
     // The rays give the fetch: a fetch typed beside them would be refused.
     if (!cell.empty()) {
-        changes.emplace_back(*columnIndex("fetch"), "");
+        changes.emplace_back(*columnIndex("fetch", sheet_.code()), "");
     }
     sheet_.setCells(row, changes);
     changed();
@@ -603,8 +629,9 @@ void DesignPresenter::copy(const CellRange& range) {
 void DesignPresenter::clearCells(const CellRange& range) {
     const std::size_t rows =
         std::min(range.rowCount, sheet_.size() - std::min(range.firstRow, sheet_.size()));
+    const std::size_t width = columnCount(sheet_.code());
     const std::size_t columns =
-        std::min(range.columnCount, columnCount() - std::min(range.firstColumn, columnCount()));
+        std::min(range.columnCount, width - std::min(range.firstColumn, width));
     if (rows == 0 || columns == 0) {
         return;
     }
@@ -695,9 +722,11 @@ void DesignPresenter::endTyping() {
 }
 
 void DesignPresenter::changed() {
-    evaluation_ = evaluate(sheet_.rows(), sheet_.dam());
-    picture_ = design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled,
-                                        evaluation_.check);
+    evaluation_ = evaluate(sheet_);
+    picture_ = sheet_.isDike()
+                   ? design::longSectionDrawing(design::longSectionOf(*evaluation_.sections))
+                   : design::freeboardDrawing(*evaluation_.computed,
+                                              evaluation_.settlement.settled, evaluation_.check);
     view_.showSheet();
     view_.showResults();
     view_.showPicture();

@@ -11,7 +11,7 @@
 namespace kelnor::sheet {
 
 std::optional<std::size_t> Outcome::failedColumn() const {
-    return failure ? columnIndex(failure->column()) : std::nullopt;
+    return failure ? columnIndex(failure->column(), code) : std::nullopt;
 }
 
 std::string Outcome::failureZh() const {
@@ -36,6 +36,15 @@ std::string SheetEvaluation::summaryZh() const {
     if (!governing) {
         return {};
     }
+    if (code == DesignCode::Dike) {
+        const design::SectionResult& g = *outcomes[*governing].section;
+        std::string out = words::dikeSummary(sections->size(), g.section.water.label,
+                                             fixed(g.required, 3));
+        if (shortSections > 0) {
+            out += words::shortSections(shortSections);
+        }
+        return out;
+    }
     const design::Result& g = *outcomes[*governing].result;
     std::string out = words::summary(design::conditionNameZh(g.condition), fixed(g.y, 3),
                                      g.crest ? fixed(*g.crest, 3) : std::string());
@@ -49,7 +58,82 @@ std::string SheetEvaluation::summaryZh() const {
     return out;
 }
 
-SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
+namespace {
+
+bool isEmptyRow(const Row& row) {
+    return std::all_of(row.begin(), row.end(), [](const std::string& t) { return isBlank(t); });
+}
+
+// A dike's sections, each read and computed on its own as the command line reads a file's
+// rows, so a bad cell fails only its own section; then smoothed where the block asks.
+SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam) {
+    SheetEvaluation out;
+    out.code = DesignCode::Dike;
+    out.outcomes.resize(rows.size());
+    for (Outcome& o : out.outcomes) {
+        o.code = DesignCode::Dike;
+    }
+    try {
+        out.dikeBlock = design::readDikeBlock(dam);
+    } catch (const design::DamError& e) {
+        out.damError = e;
+    }
+    const auto& columns = design::sectionColumns();
+    auto computed = std::make_shared<design::Evaluation>();
+    auto sections = std::make_shared<std::vector<design::SectionResult>>();
+    std::vector<std::size_t> rowOf;  // by section: its row of the sheet
+    std::optional<double> previous;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        if (isEmptyRow(row)) {
+            continue;
+        }
+        design::Cells cells{static_cast<int>(i + 1), {}};
+        for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c) {
+            cells.cells.emplace_back(std::string(columns[c]), row[c]);
+        }
+        try {
+            design::SectionResult s =
+                design::computeSection(design::readSection(cells), out.dikeBlock.step);
+            previous = design::checkChainage(s, previous);
+            sections->push_back(std::move(s));
+            rowOf.push_back(i);
+        } catch (const design::ConditionError& e) {
+            computed->failures.push_back(e);
+        }
+    }
+    if (out.dikeBlock.smooth) {
+        design::smoothReach(*sections);
+    }
+    for (const design::ConditionError& e : computed->failures) {
+        out.outcomes[static_cast<std::size_t>(e.row() - 1)].failure =
+            Held<design::ConditionError>(&e);
+    }
+    for (std::size_t k = 0; k < sections->size(); ++k) {
+        const design::SectionResult& s = (*sections)[k];
+        Outcome& o = out.outcomes[rowOf[k]];
+        o.section = Held<design::SectionResult>(&s);
+        o.result = Held<design::Result>(&s.result);
+        if (!out.governing || s.required > (*out.outcomes[*out.governing].section).required) {
+            out.governing = rowOf[k];
+        }
+        out.shortSections += s.margin && !s.margin->met ? 1 : 0;
+    }
+    out.computed = std::move(computed);
+    out.sections = std::move(sections);
+    return out;
+}
+
+}  // namespace
+
+SheetEvaluation evaluate(const Sheet& sheet) {
+    return evaluate(sheet.rows(), sheet.dam(), sheet.code());
+}
+
+SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam, DesignCode code) {
+    if (code == DesignCode::Dike) {
+        return evaluateDike(rows, dam);
+    }
     SheetEvaluation out;
     out.outcomes.resize(rows.size());
     const auto& columns = design::conditionColumns();
@@ -59,7 +143,7 @@ SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam) {
     std::vector<design::Cells> typed;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
-        if (std::all_of(row.begin(), row.end(), [](const std::string& t) { return isBlank(t); })) {
+        if (isEmptyRow(row)) {
             continue;
         }
         design::Cells& cells = typed.emplace_back(design::Cells{static_cast<int>(i + 1), {}});

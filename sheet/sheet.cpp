@@ -29,7 +29,7 @@ class CellsEdit : public Edit {
 
     void redo(Content& content) const override {
         Rows& rows = content.rows;
-        rows.resize(rows.size() + added_, emptyRow());
+        rows.resize(rows.size() + added_, emptyRow(content.code));
         for (const Change& c : changes_) {
             rows[c.row][c.column] = c.after;
         }
@@ -168,25 +168,24 @@ class DamEdit : public Edit {
     bool typing_;
 };
 
-Row fitted(Row row) {
-    row.resize(columnCount());
-    return row;
+// The content with every row widened or cut to its code's columns, every value of the dam
+// there.
+Content fitted(Content content) {
+    for (Row& row : content.rows) {
+        row.resize(columnCount(content.code));
+    }
+    content.dam.resize(design::damFields().size());
+    return content;
 }
 
 }  // namespace
 
-Row emptyRow() {
-    return Row(columnCount());
+Row emptyRow(DesignCode code) {
+    return Row(columnCount(code));
 }
 
-Sheet::Sheet(Rows rows, design::DamTexts dam) {
-    content_.rows = std::move(rows);
-    for (Row& row : content_.rows) {
-        row = fitted(std::move(row));
-    }
-    dam.resize(design::damFields().size());
-    content_.dam = std::move(dam);
-}
+Sheet::Sheet(Rows rows, design::DamTexts dam, DesignCode code)
+    : content_(fitted(Content{std::move(rows), std::move(dam), code})) {}
 
 const std::string& Sheet::cell(std::size_t row, std::size_t column) const {
     checkRow(row);
@@ -201,7 +200,7 @@ void Sheet::checkRow(std::size_t row) const {
 }
 
 void Sheet::checkColumn(std::size_t column) const {
-    if (column >= columnCount()) {
+    if (column >= columnCount(content_.code)) {
         throw std::out_of_range("no such column in the sheet");
     }
 }
@@ -238,7 +237,7 @@ void Sheet::setCell(std::size_t row, std::size_t column, std::string text) {
 }
 
 void Sheet::insertConditions(std::size_t at, std::size_t count) {
-    insertConditions(at, Rows(count, emptyRow()));
+    insertConditions(at, Rows(count, emptyRow(content_.code)));
 }
 
 void Sheet::insertConditions(std::size_t at, Rows rows) {
@@ -249,7 +248,7 @@ void Sheet::insertConditions(std::size_t at, Rows rows) {
         return;
     }
     for (Row& row : rows) {
-        row = fitted(std::move(row));
+        row.resize(columnCount(content_.code));
     }
     typing_ = false;
     record(std::make_unique<InsertEdit>(at, std::move(rows)));
@@ -292,7 +291,7 @@ void Sheet::setBlock(std::size_t row, std::size_t column, const Block& block) {
     std::vector<CellsEdit::Change> changes;
     for (std::size_t i = 0; i < block.size(); ++i) {
         const std::size_t r = row + i;
-        for (std::size_t j = 0; j < block[i].size() && column + j < columnCount(); ++j) {
+        for (std::size_t j = 0; j < block[i].size() && column + j < columnCount(content_.code); ++j) {
             const std::string before =
                 r < content_.rows.size() ? content_.rows[r][column + j] : std::string();
             changes.push_back({r, column + j, before, block[i][j]});
@@ -333,15 +332,16 @@ void Sheet::replaceAll(Rows rows) {
 }
 
 void Sheet::replaceAll(Rows rows, design::DamTexts dam) {
-    for (Row& row : rows) {
-        row = fitted(std::move(row));
-    }
-    dam.resize(design::damFields().size());
-    if (rows == content_.rows && dam == content_.dam) {
+    replaceAll(Content{std::move(rows), std::move(dam), content_.code});
+}
+
+void Sheet::replaceAll(Content content) {
+    content = fitted(std::move(content));
+    if (content == content_) {
         return;
     }
     typing_ = false;
-    record(std::make_unique<ReplaceEdit>(content_, Content{std::move(rows), std::move(dam)}));
+    record(std::make_unique<ReplaceEdit>(content_, std::move(content)));
 }
 
 void Sheet::setDamText(std::size_t field, std::string text) {

@@ -5,6 +5,7 @@
 
 #include "kelnor/csv/writing.h"
 #include "kelnor/design/condition.h"
+#include "kelnor/design/dike.h"
 #include "kelnor/platform/file_replacement.h"
 #include "kelnor/platform/input_file.h"
 #include "kelnor/sheet/fields.h"
@@ -25,19 +26,52 @@ bool isEmpty(const Row& row) {
 
 }  // namespace
 
+// The names of the block's rows, which a row above the header may share with a column (a
+// dike's existing_crest).
+const std::vector<std::string_view>& blockNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> out;
+        for (const design::DamField& f : design::damFields()) {
+            out.push_back(f.name);
+        }
+        return out;
+    }();
+    return names;
+}
+
 OpenedSheet readSheet(csv::CsvReader::Source source) {
-    const auto& known = design::conditionColumns();
-    csv::TableReader table(std::move(source), known, csv::Preamble::NameValueRows);
+    const auto& known = design::fileColumns();
+    csv::TableReader table(std::move(source), known, csv::Preamble::NameValueRows, blockNames());
     OpenedSheet out;
     out.encoding = table.encoding();
     std::vector<std::pair<std::string, std::string>> block;
     for (const csv::PreambleRow& p : table.preamble()) {
+        if (design::isCodeRow(p.name)) {
+            const auto code = design::designCodeOf(p.value);
+            if (!code) {
+                throw design::DamError(design::DamErrorKind::UnknownCode, p.name, p.value);
+            }
+            out.code = *code;
+            continue;
+        }
         block.emplace_back(p.name, p.value);
     }
     out.dam = design::damTextsFromRows(block);
     const auto& damFields = design::damFields();
     for (std::size_t i = 0; i < damFields.size(); ++i) {
         out.hasTitleBlock = out.hasTitleBlock || (damFields[i].titleBlock && !isBlank(out.dam[i]));
+    }
+    // Each column of the header, as a field of the file's code: a column of the other code's is
+    // one the file cannot hold.
+    std::vector<std::size_t> fieldOf;
+    for (std::size_t i = 0; i < table.columns().size(); ++i) {
+        const std::string_view name = known[table.columns()[i]];
+        const auto field = columnIndex(name, out.code);
+        if (!field) {
+            throw csv::TableError(csv::TableErrorKind::UnknownColumn, std::string(name), 0,
+                                  static_cast<int>(i + 1));
+        }
+        fieldOf.push_back(*field);
     }
     csv::TableRow tableRow;
     while (table.next(tableRow)) {
@@ -50,9 +84,9 @@ OpenedSheet readSheet(csv::CsvReader::Source source) {
         if (!keep) {
             continue;
         }
-        Row row = emptyRow();
-        for (std::size_t i = 0; i < table.columns().size(); ++i) {
-            row[table.columns()[i]] = std::move(tableRow.cells[i]);
+        Row row = emptyRow(out.code);
+        for (std::size_t i = 0; i < fieldOf.size(); ++i) {
+            row[fieldOf[i]] = std::move(tableRow.cells[i]);
         }
         out.rows.push_back(std::move(row));
     }
@@ -64,14 +98,22 @@ OpenedSheet openSheet(const std::filesystem::path& path) {
     return readSheet(file.source());
 }
 
-std::string sheetCsv(const Rows& rows, const design::DamTexts& dam) {
+std::string sheetCsv(const Rows& rows, const design::DamTexts& dam, DesignCode code) {
     std::string out(kByteOrderMark);
-    const auto& columns = design::conditionColumns();
+    const bool dike = code == DesignCode::Dike;
+    const auto& columns = dike ? design::sectionColumns() : design::conditionColumns();
     // Excel writes every row of a sheet as wide as the widest: the block's rows and the empty
     // row under them carry the header's width in empty cells, so a sheet saved again by Excel
     // keeps its bytes.
     const std::string padding(columns.size() - 2, ',');
-    bool anyValue = false;
+    bool anyValue = dike;
+    if (dike) {
+        out += design::kCodeRow;
+        out += ',';
+        out += design::kDikeCodeText;
+        out += padding;
+        out += "\r\n";
+    }
     const auto& damFields = design::damFields();
     for (std::size_t i = 0; i < damFields.size() && i < dam.size(); ++i) {
         if (isBlank(dam[i])) {
@@ -107,8 +149,9 @@ std::string sheetCsv(const Rows& rows, const design::DamTexts& dam) {
     return out;
 }
 
-void saveSheet(const std::filesystem::path& path, const Rows& rows, const design::DamTexts& dam) {
-    platform::replaceFile(path, sheetCsv(rows, dam), platform::Flush::Now);
+void saveSheet(const std::filesystem::path& path, const Rows& rows, const design::DamTexts& dam,
+               DesignCode code) {
+    platform::replaceFile(path, sheetCsv(rows, dam, code), platform::Flush::Now);
 }
 
 Rows firstStartRows() {
@@ -155,7 +198,7 @@ void autosave(Sheet& sheet, const std::filesystem::path& folder,
         std::error_code error;
         std::filesystem::remove(ownerFile, error);
     }
-    saveSheet(autosavePath(folder), sheet.rows(), sheet.dam());
+    saveSheet(autosavePath(folder), sheet.rows(), sheet.dam(), sheet.code());
     sheet.markAutosaved();
 }
 
@@ -168,7 +211,7 @@ std::optional<Autosaved> restoreAutosave(const std::filesystem::path& folder) {
     Autosaved restored;
     try {
         OpenedSheet opened = openSheet(file);
-        restored.content = Content{std::move(opened.rows), std::move(opened.dam)};
+        restored.content = Content{std::move(opened.rows), std::move(opened.dam), opened.code};
     } catch (const csv::TableError& e) {
         if (e.kind() != csv::TableErrorKind::NoRows) {
             throw;

@@ -89,9 +89,38 @@ DesignLayout designLayout(WindowSize client, const LayoutMetrics& m, std::size_t
     return out;
 }
 
-void GridCursor::resize(std::size_t conditions, std::size_t fields) {
+DesignLayout dikeLayout(WindowSize client, const LayoutMetrics& m, std::size_t damEntries,
+                        std::size_t settledRows) {
+    DesignLayout out;
+    const int width = std::max(0, client.width - 2 * m.margin);
+    const int height = std::max(0, client.height - 2 * m.margin - m.statusHeight);
+    // The entries and the settled crest take a quarter of the width, as wide as the dam's
+    // panel at the preferred size; the sections the rest.
+    const int right = std::min(width / 4, m.namesWidth + 2 * m.conditionWidth);
+    const int left = std::max(0, width - right - m.margin);
+    const int summary = m.lineHeight;
+    const int column = std::max(0, height - summary - m.margin);
+    // The long section takes two fifths under the grid: enough to read its levels, while the
+    // grid keeps the most rows in sight.
+    const std::vector<int> heights = share(column, {column * 3 / 5, column - column * 3 / 5});
+    out.grid = {m.margin, m.margin, left, std::max(0, heights[0] - m.margin)};
+    out.results = {m.margin, out.grid.bottom(), left, 0};
+    out.picture = {m.margin, out.grid.bottom() + m.margin, left, heights[1]};
+    out.summary = {m.margin, out.picture.bottom() + m.margin, width, summary};
+    const int x = m.margin + left + m.margin;
+    const int entries = std::min(int(damEntries) * m.entryHeight, column);
+    out.dam = {x, m.margin, right, entries};
+    const int room = std::max(0, column - entries - m.margin);
+    const int oneLine = m.headerHeight + m.rowHeight + m.frame;
+    const int settled = m.headerHeight + int(settledRows) * m.rowHeight + m.frame;
+    out.settled = {x, out.dam.bottom() + m.margin, right, room >= oneLine ? std::min(room, settled) : 0};
+    return out;
+}
+
+void GridCursor::resize(std::size_t conditions, std::size_t fields, bool conditionsAsRows) {
     conditions_ = conditions;
     fields_ = fields;
+    conditionsAsRows_ = conditionsAsRows;
     current_ = clamped(current_);
     anchor_ = clamped(anchor_);
 }
@@ -129,15 +158,20 @@ void GridCursor::press(GridKey key, bool shift, std::size_t page) {
     const Step* step = std::find_if(std::begin(kSteps), std::end(kSteps),
                                     [key](const Step& s) { return s.key == key; });
     const bool selects = key != Tab && key != Enter;
-    const std::ptrdiff_t across = key == Tab && shift ? -1 : step->conditions;
-    const std::ptrdiff_t down =
+    // The steps are on screen: across the columns, down the rows.
+    std::ptrdiff_t across = key == Tab && shift ? -1 : step->conditions;
+    std::ptrdiff_t down =
         step->fields * (step->paged ? std::ptrdiff_t(std::max<std::size_t>(page, 1)) : 1);
-    const auto moved = [](std::size_t at, std::ptrdiff_t by) {
+    const auto moved = [](std::size_t at, std::ptrdiff_t by, std::size_t count) {
+        by = std::clamp(by, -std::ptrdiff_t(count) - 1, std::ptrdiff_t(count));
         return by < 0 && std::size_t(-by) > at ? std::size_t(0)
                                                : std::size_t(std::ptrdiff_t(at) + by);
     };
-    moveTo(moved(current_.condition, std::min(across, std::ptrdiff_t(conditions_))),
-           moved(current_.field, down), selects && shift);
+    if (conditionsAsRows_) {
+        std::swap(across, down);
+    }
+    moveTo(moved(current_.condition, across, conditions_), moved(current_.field, down, fields_),
+           selects && shift);
 }
 
 bool GridCursor::selected(std::size_t condition, std::size_t field) const {

@@ -24,6 +24,11 @@ inline constexpr std::string_view kGoverns = "★";
 // "控制工况：设计洪水位，y = 2.723 m，坝顶高程不低于 104.223 m"; `crest` empty: without it.
 std::string summary(std::string_view name, std::string_view y, std::string_view crest);
 
+// "18 个断面，要求堤顶最高为 K0+000：12.345 m".
+std::string dikeSummary(std::size_t sections, std::string_view highest, std::string_view crest);
+// "；3 个断面现状堤顶不足".
+std::string shortSections(std::size_t count);
+
 // The results table's header cells.
 const std::vector<std::string>& resultHeader();
 

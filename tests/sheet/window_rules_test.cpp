@@ -163,13 +163,13 @@ TEST(DesignLayout, AtFirstSightEveryRowIsWholeOnALaptopScreen) {
     LayoutMetrics m;
     m.rowHeight = 16;
     const WindowSize client{1280, 656};
-    const DesignLayout l = designLayout(client, m, 4, damPanelFields().size(), 10);
+    const DesignLayout l = designLayout(client, m, 4, shownEntryCount(DesignCode::Dam), 10);
     expectLaidOut({l.grid, l.results, l.summary, l.dam, l.settled, l.picture}, client);
     // 21 fields and 13 results, each with its header, whole.
     EXPECT_GE(l.grid.height, 20 + 21 * 16 + 2);
     EXPECT_GE(l.results.height, 20 + 13 * 16 + 2);
     EXPECT_GE(l.settled.height, 20 + 10 * 16 + 2);
-    EXPECT_GE(l.dam.height, int(damPanelFields().size()) * m.entryHeight);
+    EXPECT_GE(l.dam.height, int(shownEntryCount(DesignCode::Dam)) * m.entryHeight);
     // The four conditions whole beside their names; the sketch takes the room left.
     EXPECT_GE(l.grid.width, 190 + 4 * 100 + 2);
     EXPECT_GE(l.picture.height, 150);
@@ -185,7 +185,7 @@ int oneSettledLine(const LayoutMetrics& m) {
 
 // Twelve conditions, more than the grids have room for, and ten settled lines.
 DesignLayout crampedLayout(WindowSize client, const LayoutMetrics& m) {
-    return designLayout(client, m, 12, damPanelFields().size(), 10);
+    return designLayout(client, m, 12, shownEntryCount(DesignCode::Dam), 10);
 }
 
 TEST(DesignLayout, WhereRoomIsShortTheGridsShareItAndNothingOverlaps) {
@@ -200,7 +200,7 @@ TEST(DesignLayout, WhereRoomIsShortTheGridsShareItAndNothingOverlaps) {
         EXPECT_LE(l.grid.width, (client.width - 2 * m.margin) * 3 / 5);
         // Every entry of the dam's panel whole: the windows put them one under the other from
         // the panel's top, whatever its height.
-        EXPECT_GE(l.dam.height, int(damPanelFields().size()) * m.entryHeight);
+        EXPECT_GE(l.dam.height, int(shownEntryCount(DesignCode::Dam)) * m.entryHeight);
         EXPECT_GT(l.dam.width, 0);
         // The side keeps its width for the settled crest, and the sketch some height.
         EXPECT_GT(l.settled.width, 0);

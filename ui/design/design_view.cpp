@@ -144,6 +144,7 @@ class DesignWindow::View final : public sheet::DesignView {
     void setTitle(const std::string& title) override { window_.setWindowTitle(text(title)); }
 
     void showSheet() override {
+        window_.arrangeFor(window_.presenter_.sheet().code());
         window_.sheetModel_->refresh();
         window_.showDamEntries();
         window_.showCommandsEnabled();
@@ -169,15 +170,18 @@ class DesignWindow::View final : public sheet::DesignView {
             }
             return;
         }
-        QAbstractItemModel* model = window_.sheetModel_;
-        const int condition = static_cast<int>(place.row);
-        if (condition >= model->columnCount()) {
+        if (place.row >= window_.presenter_.sheet().size()) {
             return;
         }
-        const QModelIndex at = model->index(static_cast<int>(place.column.value_or(0)), condition);
+        const QModelIndex at = window_.sheetModel_->indexOf(place.row, place.column.value_or(0));
         window_.grid_->setCurrentIndex(at);
         if (!place.column) {
-            window_.grid_->selectColumn(condition);
+            // The whole condition: a dam's column, a dike's row.
+            if (window_.presenter_.sheet().isDike()) {
+                window_.grid_->selectRow(at.row());
+            } else {
+                window_.grid_->selectColumn(at.column());
+            }
         }
         window_.grid_->scrollTo(at);
     }

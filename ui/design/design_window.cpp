@@ -195,6 +195,38 @@ sheet::LayoutMetrics DesignWindow::layoutMetrics() const {
     return m;
 }
 
+void DesignWindow::arrangeFor(sheet::DesignCode code) {
+    if (code == arranged_) {
+        return;
+    }
+    arranged_ = code;
+    const bool dike = code == sheet::DesignCode::Dike;
+    if (dike) {
+        tables_->insertWidget(1, picture_);
+        results_->hide();
+    } else {
+        side_->addWidget(picture_);
+        results_->show();
+    }
+    grid_->verticalHeader()->setMinimumWidth(0);
+    grid_->verticalHeader()->setMaximumWidth(QWIDGETSIZE_MAX);
+    const std::vector<sheet::DamEntry> entries =
+        sheet::damEntries(presenter_.sheet(), presenter_.evaluation());
+    for (std::size_t i = 0; i < entries.size() && i < damEntries_.size(); ++i) {
+        damForm_->setRowVisible(damEntries_[i], entries[i].shown);
+    }
+    for (const sheet::Menu& menu : sheet::designMenus()) {
+        for (const sheet::MenuEntry& e : menu.entries) {
+            if (const auto a = actions_.find(e.command); a != actions_.end()) {
+                a->second->setText(text(sheet::captionFor(e, code)));
+            }
+        }
+    }
+    if (laidOut_) {
+        layOutFirst();
+    }
+}
+
 int DesignWindow::conditionWidth() const {
     // As wide as the widest text any condition shows, in either grid, and its header.
     int width = 0;
@@ -210,6 +242,15 @@ int DesignWindow::conditionWidth() const {
 }
 
 void DesignWindow::fitColumns() {
+    if (presenter_.sheet().isDike()) {
+        // A dike's columns as wide as their headers, and a level's digits: the same for a
+        // thousand sections as for one, so a keystroke never measures every row.
+        const int digits = grid_->fontMetrics().horizontalAdvance(QStringLiteral("00000.000"));
+        for (int c = 0; c < sheetModel_->columnCount(); ++c) {
+            grid_->setColumnWidth(c, std::max(digits, grid_->horizontalHeader()->sectionSizeHint(c)));
+        }
+        return;
+    }
     const int width = conditionWidth();
     for (QTableView* table : {grid_, results_}) {
         for (int c = 0; c < table->model()->columnCount(); ++c) {
@@ -234,9 +275,18 @@ void DesignWindow::placeFirst() {
 void DesignWindow::layOutFirst() {
     // The splitters where the shared layout puts the parts, for this window's client area.
     const QWidget* central = centralWidget();
+    const sheet::WindowSize client{central->width(), central->height()};
+    const std::size_t entries = sheet::shownEntryCount(presenter_.sheet().code());
+    const std::size_t settled = sheet::settledLines(presenter_.evaluation()).size();
+    if (presenter_.sheet().isDike()) {
+        const sheet::DesignLayout parts =
+            sheet::dikeLayout(client, layoutMetrics(), entries, settled);
+        sides_->setSizes({parts.grid.width, parts.dam.width});
+        tables_->setSizes({parts.grid.height, parts.picture.height, 0});
+        return;
+    }
     const sheet::DesignLayout parts = sheet::designLayout(
-        {central->width(), central->height()}, layoutMetrics(), presenter_.sheet().size(),
-        damEntries_.size(), sheet::settledLines(presenter_.evaluation()).size());
+        client, layoutMetrics(), presenter_.sheet().size(), entries, settled);
     sides_->setSizes({parts.grid.width, parts.dam.width});
     tables_->setSizes({parts.grid.height, parts.results.height});
     side_->setSizes({parts.settled.bottom() - parts.dam.top, parts.picture.height});
@@ -282,6 +332,7 @@ QWidget* DesignWindow::createDamPanel() {
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* form = new QFormLayout;
+    damForm_ = form;
     for (const std::size_t field : sheet::damPanelFields()) {
         auto* line = new DamLineEdit;
         line->setObjectName(text(kelnor::design::damFields()[field].name));
@@ -294,6 +345,12 @@ QWidget* DesignWindow::createDamPanel() {
         damEntries_.push_back(line);
     }
     layout->addLayout(form);
+    // A dam's entries at first: a dike's are shown when its sheet comes.
+    for (std::size_t i = 0; i < damEntries_.size(); ++i) {
+        form->setRowVisible(damEntries_[i],
+                            kelnor::design::damFields()[sheet::damPanelFields()[i]].usedBy(
+                                sheet::DesignCode::Dam));
+    }
     settled_ = new QTableWidget(0, 3);
     settled_->setObjectName(QStringLiteral("settled"));
     settled_->setHorizontalHeaderLabels({text(sheet::settledTitle(presenter_.evaluation())),
@@ -381,14 +438,14 @@ void DesignWindow::perform(sheet::Command command) {
     sheet::GridSelection selection;
     const QModelIndex current = grid_->currentIndex();
     if (current.isValid()) {
-        selection.current =
-            sheet::Place{SheetModel::conditionOf(current), SheetModel::fieldOf(current)};
+        const sheet::GridCell at = sheetModel_->cellOf(current);
+        // A dike's result cell stands for its section.
+        selection.current = sheet::Place{at.condition, at.field.value_or(0)};
     }
     selection.range = selectedRange();
     const std::optional<sheet::Place> place = presenter_.perform(command, selection);
-    if (place && std::size_t(sheetModel_->columnCount()) > place->row) {
-        const QModelIndex at = sheetModel_->index(static_cast<int>(place->column.value_or(0)),
-                                                  static_cast<int>(place->row));
+    if (place && presenter_.sheet().size() > place->row) {
+        const QModelIndex at = sheetModel_->indexOf(place->row, place->column.value_or(0));
         grid_->setCurrentIndex(at);
         grid_->scrollTo(at);
     }
@@ -402,6 +459,9 @@ void DesignWindow::showCommandsEnabled() {
 
 void DesignWindow::alignResults() {
     fitColumns();
+    if (presenter_.sheet().isDike()) {
+        return;
+    }
     // The names' column as wide in both grids, so each result stands under its condition.
     const int names = std::max(grid_->verticalHeader()->sizeHint().width(),
                                results_->verticalHeader()->sizeHint().width());
@@ -422,6 +482,16 @@ std::optional<kelnor::sheet::CellRange> DesignWindow::selectedRange() const {
         bottom = std::max(bottom, i.row());
         left = std::min(left, i.column());
         right = std::max(right, i.column());
+    }
+    if (presenter_.sheet().isDike()) {
+        // Sections are the rows; the results beside the fields are no cells of the sheet.
+        const int fields = int(sheet::fields(sheet::DesignCode::Dike).size());
+        if (left >= fields) {
+            return std::nullopt;
+        }
+        return kelnor::sheet::CellRange{std::size_t(top), std::size_t(left),
+                                        std::size_t(bottom - top + 1),
+                                        std::size_t(std::min(right, fields - 1) - left + 1)};
     }
     return kelnor::sheet::CellRange{std::size_t(left), std::size_t(top),
                                     std::size_t(right - left + 1), std::size_t(bottom - top + 1)};

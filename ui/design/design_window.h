@@ -16,6 +16,7 @@
 #include "kelnor/sheet/window_rules.h"
 
 class QAction;
+class QFormLayout;
 class QPushButton;
 class QSettings;
 class QSplitter;
@@ -102,6 +103,10 @@ class DesignWindow final : public QMainWindow {
     void perform(kelnor::sheet::Command command);
     // Undo and redo greyed while there is nothing to take back.
     void showCommandsEnabled();
+    // The window laid out for a dam's conditions or a dike's sections, when the sheet's code
+    // changes: a dike's long section under its grid in place of the results, the panel's
+    // entries of the code, and the menus' captions.
+    void arrangeFor(kelnor::sheet::DesignCode code);
     void alignResults();
     // The dam panel: its entries' texts and faults, and the settled crest under them.
     void showDamEntries();
@@ -127,6 +132,8 @@ class DesignWindow final : public QMainWindow {
     QLabel* status_ = nullptr;
     QPushButton* stopPrint_ = nullptr;
     bool placeRestored_ = false;  // the splitters as the user left them
+    kelnor::sheet::DesignCode arranged_ = kelnor::sheet::DesignCode::Dam;
+    QFormLayout* damForm_ = nullptr;
     bool started_ = false;
     bool laidOut_ = false;
     std::map<kelnor::sheet::Command, QAction*> actions_;

@@ -6,8 +6,10 @@
 #include <cstddef>
 
 #include "kelnor/sheet/design_presenter.h"
+#include "kelnor/sheet/grid.h"
 
-// The conditions as the grid shows them: one column per condition, one row per field. The
+// The conditions as the grid shows them: a dam's one column per condition and one row per
+// field; a dike's one row per section, its fields and then its results as the columns. The
 // model holds nothing of its own: every cell is read from the presenter's sheet and every
 // change is handed to the presenter, which shows the sheet again through refresh().
 class SheetModel final : public QAbstractTableModel {
@@ -22,17 +24,24 @@ class SheetModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // The sheet or its evaluation changed: the views read every cell again. Only a change in
-    // the number of conditions resets the model, so an open editor survives a change of text.
+    // the grid's shape resets the model, so an open editor survives a change of text.
     void refresh();
 
-    // The sheet's place of a grid cell: its condition and its field.
-    static std::size_t conditionOf(const QModelIndex& index) { return std::size_t(index.column()); }
-    static std::size_t fieldOf(const QModelIndex& index) { return std::size_t(index.row()); }
+    // The sheet's place of a grid cell: its condition and its field, or a dike's result.
+    kelnor::sheet::GridCell cellOf(const QModelIndex& index) const;
+    // The grid cell of the sheet's (condition, field).
+    QModelIndex indexOf(std::size_t condition, std::size_t field) const;
+    kelnor::sheet::DesignCode code() const { return presenter_.sheet().code(); }
 
   private:
     kelnor::sheet::DesignPresenter& presenter_;
-    int shownConditions_ = 0;
+    int shownRows_ = 0;
+    int shownColumns_ = 0;
 };
+
+// A result cell as a view shows it in `role`: right-aligned, toned, bold where it governs, its
+// failure or warnings as the tooltip.
+QVariant resultData(const kelnor::sheet::ResultCell& cell, int role);
 
 // The results of every condition, read-only, one column per condition beside the grid's own:
 // the wave, the run-up and the freeboard, the governing condition marked in its header, a

@@ -19,6 +19,11 @@
 
 namespace kelnor::design {
 
+// Which code's file a value above the header belongs to: the title block and the rounding
+// step to both, the wave wall, the reserve and the adopted values to a dam's (a dike gives
+// those section by section), the smoothing of the reach and overtopping to a dike's.
+enum class DamUse { Both, Dam, Dike };
+
 // One value of the dam: its name in a conditions file and on the command line, and its Chinese
 // caption in the window, the book and a block typed by hand.
 struct DamField {
@@ -27,9 +32,14 @@ struct DamField {
     std::string_view unitZh;     // "m", "m 或 %"; empty for a text
     std::string_view hintZh;     // shown greyed while empty: "无防浪墙"; may be empty
     bool titleBlock = false;     // part of the book's title block rather than of the dam
+    DamUse use = DamUse::Dam;
+
+    bool usedBy(DesignCode code) const {
+        return use == DamUse::Both || (use == DamUse::Dike) == (code == DesignCode::Dike);
+    }
 };
 
-// The title block first, then the dam's values, in the order a file writes them.
+// The title block first, then the dam's values, then a dike's, in the order a file writes them.
 const std::vector<DamField>& damFields();
 
 // The field a block row names: its name (letters in any case) or its Chinese caption, with or
@@ -57,6 +67,10 @@ enum class DamErrorKind {
     NeedsOther,  // a reserve in % without the dam's height; wall_top without a wall
     NotADate,    // the date is not YYYY-MM-DD (nor Excel's YYYY/M/D) of a real day
     AboveOther,  // an existing crest above the existing wall top it carries
+    OtherCode,   // a value of a dike's block in a dam's file, or the reverse
+    NotYesOrNo,  // smoothing the reach is neither yes nor no
+    Overtopped,  // a dike that may be overtopped: protected by the overtopping volume instead
+    UnknownCode,  // the code row names neither SL 274 nor GB 50286
 };
 
 // A value of the dam that cannot be used: which, the text as given, and the other value it
@@ -130,6 +144,10 @@ struct Dam {
 // Reads the dam's values. Numbers read as a cell does; an empty text takes its default. Raises
 // DamError naming the value.
 Dam readDam(const DamTexts& texts);
+
+// Yes or no as a block row writes it: yes, 1, true, 是; no, 0, false, 否 or nothing (letters in
+// any case, blanks around); none for anything else.
+std::optional<bool> yesOrNo(std::string_view text);
 
 // The texts of the `name,value` rows heading a conditions file, by name or caption. Raises
 // DamError for a name no value has, or one given twice.
@@ -231,5 +249,18 @@ std::vector<CrestBound> levelBounds(const Evaluation& evaluation, const HighestL
 
 // Settles the crest over the computed conditions with a level.
 Settlement settleCrest(const Evaluation& evaluation, const Dam& dam);
+
+// A dike's values above its sections' header: the title block, the rounding step of the
+// adopted crests and whether they are made monotone along the reach.
+struct DikeBlock {
+    TitleBlock title;
+    double step = kDefaultStep;
+    bool smooth = false;
+};
+
+// Reads a dike's values as readDam reads a dam's. Raises DamError naming the value: a dam's
+// value (OtherCode), a smoothing neither yes nor no (是/否, yes/no, 1/0), a dike that may be
+// overtopped, which the code protects by the overtopping volume, a study of its own.
+DikeBlock readDikeBlock(const DamTexts& texts);
 
 }  // namespace kelnor::design

@@ -25,6 +25,17 @@ std::optional<DesignCode> designCodeOf(std::string_view text);
 // The columns of a dike's sections, in the order a file writes them.
 const std::vector<std::string_view>& sectionColumns();
 
+// The columns a conditions file of either code may hold: a dam's condition's, then those of
+// a dike's section a condition has not. A file's code decides which of them it may use.
+const std::vector<std::string_view>& fileColumns();
+
+// The name of the block row that gives a file's code, and the row a dike's file starts with.
+inline constexpr std::string_view kCodeRow = "code";
+inline constexpr std::string_view kDikeCodeText = "GB 50286-2013";
+
+// Whether a block row's name is the code's (code, 规范).
+bool isCodeRow(std::string_view name);
+
 // A chainage as a dike's drawings write it, in metres: K1+250 and 1+250.5 are 1250 and
 // 1250.5; none for a section named otherwise.
 std::optional<double> chainageOf(std::string_view text);
@@ -61,6 +72,12 @@ struct SectionResult {
 // Computes and settles one section, its adopted crest rounded up to `step`. Raises
 // ConditionError (NotFinite) where the calculation leaves the double range.
 SectionResult computeSection(const DikeSection& section, double step);
+
+// Warns of a section's chainage against the one before it in the file's order (`previous`,
+// none for the first or where the one before has none): one running back, or a name that looks
+// like a chainage (a K or a digit, then a +) but does not read as one. Returns the chainage
+// the next section is set against.
+std::optional<double> checkChainage(SectionResult& section, std::optional<double> previous);
 
 // The adopted crests of a reach made monotone as a dike is built, in chainage order (the file's
 // order for sections without one): falling along the chainage where the reach's first

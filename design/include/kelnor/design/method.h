@@ -84,6 +84,11 @@ enum class WarningKind {
     WavesNotSteep,
     DurationToCheck,
     AllowanceAboveGrade1,
+    // A dike's section whose chainage runs back behind the one before it (value the chainage,
+    // limit the one before, in metres), or whose name looks like a chainage that does not read
+    // (both 0): the sections keep the order given.
+    ChainageBackwards,
+    ChainageUnread,
 };
 
 struct Warning {

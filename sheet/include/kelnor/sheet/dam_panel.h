@@ -16,8 +16,12 @@
 
 namespace kelnor::sheet {
 
-// The dam's values the panel edits in place, as indices into design::damFields(), in order.
+// The values the panel edits in place, as indices into design::damFields(), in order: a dam's
+// and a dike's, each shown while the sheet is of its code.
 const std::vector<std::size_t>& damPanelFields();
+
+// How many of them a sheet of `code` shows.
+std::size_t shownEntryCount(DesignCode code);
 
 // An entry box of the panel.
 struct DamEntry {
@@ -25,10 +29,12 @@ struct DamEntry {
     std::string caption;    // "防浪墙高度（m）"
     std::string text;       // as typed
     std::string hint;       // greyed while empty: "无防浪墙"
+    bool shown = true;      // a value of the sheet's code: hidden otherwise
     bool atFault = false;   // the value cannot be used
     std::string tip;        // why, where at fault
 };
 
+// One per damPanelFields(), in its order.
 std::vector<DamEntry> damEntries(const Sheet& sheet, const SheetEvaluation& evaluation);
 
 // A line of the settled crest.

@@ -28,6 +28,8 @@ namespace kelnor::sheet {
 
 // The window's name, before " - " and the file name.
 inline constexpr std::string_view kDesignTitle = "坝顶高程计算（规范方法）";
+// The window's name while it holds a dike's sections.
+inline constexpr std::string_view kDikeTitle = "堤顶高程计算（GB 50286）";
 // The file name of a sheet that has none yet.
 inline constexpr std::string_view kUntitled = "未命名";
 // The file name a save box proposes for a sheet that has none.
@@ -65,6 +67,7 @@ FileType fileType(FileKind kind);
 // The window's commands, each an entry of its menus.
 enum class Command {
     NewSheet,
+    NewDike,
     Open,
     Save,
     SaveAs,
@@ -103,7 +106,12 @@ struct MenuEntry {
     std::string_view caption;  // with its access key: "新建(&N)"; "…" where a box follows
     Key key = Key::None;
     bool separatorBefore = false;
+    std::string_view dikeCaption{};  // while the sheet holds a dike's sections; empty: caption
 };
+
+// The entry's caption for a sheet of `code`: a dike's sections are added, removed and moved up
+// and down where a dam's conditions are moved left and right.
+std::string_view captionFor(const MenuEntry& entry, DesignCode code);
 
 struct Menu {
     std::string_view caption;  // "文件(&F)"
@@ -201,7 +209,7 @@ class DesignPresenter {
 
     const Sheet& sheet() const { return sheet_; }
     const SheetEvaluation& evaluation() const { return evaluation_; }
-    // The freeboard sketch of the governing condition.
+    // The freeboard sketch of the governing condition; for a dike, its long section.
     const design::Drawing& picture() const { return picture_; }
     // The conditions file; nothing for a sheet never saved.
     const std::optional<std::filesystem::path>& file() const { return file_; }
@@ -219,6 +227,8 @@ class DesignPresenter {
     // --- 文件 -------------------------------------------------------------------------------
     // Each asks first whether to save a changed sheet; 取消 keeps everything as it is.
     void newSheet();
+    // 新建堤防: a dike's sheet with one empty section.
+    void newDike();
     void open();
     // Opens `file` without asking for it (a file dropped on the window): true when opened.
     bool openFile(const std::filesystem::path& file);
@@ -308,6 +318,8 @@ class DesignPresenter {
     // The Word book of the sheet as it stands, in the book template where one is chosen;
     // nothing where the template cannot be used, which is told.
     std::optional<docx::TemplatedBook> wordBook();
+    // The book of the sheet as it stands: a dam's or a dike's.
+    design::doc::Document bookDocumentNow(const design::BookOptions& options) const;
     void keepBookTemplate(const std::optional<std::filesystem::path>& file);
     bool saveTo(const std::filesystem::path& file);
     bool load(const std::filesystem::path& file);

@@ -13,6 +13,7 @@
 
 #include "kelnor/design/check.h"
 #include "kelnor/design/crest.h"
+#include "kelnor/design/dike.h"
 #include "kelnor/design/method.h"
 #include "kelnor/sheet/sheet.h"
 #include "kelnor/text/number.h"
@@ -40,6 +41,9 @@ struct Outcome {
     Held<design::Result> result;           // the condition computed
     Held<design::ConditionError> failure;  // or why it could not be
     // Neither: every cell is empty, the condition is not yet typed.
+    // A dike's section computed: its crest settled; `result` is its waves and run-up.
+    Held<design::SectionResult> section;
+    DesignCode code = DesignCode::Dam;  // whose columns the failure names
 
     // The column of the cell at fault, to mark it; none for a failure of the calculation
     // itself or for no failure.
@@ -66,6 +70,16 @@ struct SheetEvaluation {
     // For a dam that stands: what stands checked over the conditions, where they allow it.
     std::optional<design::DamCheck> check;
 
+    // A dike's sections: each computed and settled in the sheet's order of those that could
+    // be (smoothed along the reach where the block asks), the block read; `governing` is the
+    // section requiring the highest crest. Shared as `computed` is.
+    DesignCode code = DesignCode::Dam;
+    std::shared_ptr<const std::vector<design::SectionResult>> sections =
+        std::make_shared<const std::vector<design::SectionResult>>();
+    design::DikeBlock dikeBlock;
+    // The sections whose existing crest stands short of the requirement.
+    std::size_t shortSections = 0;
+
     // The value of the dam at fault (an index into design::damFields()), to mark it.
     std::optional<std::size_t> failedDamField() const;
 
@@ -79,7 +93,10 @@ struct SheetEvaluation {
 
 // Reads and computes every condition of `rows`; condition i is row i + 1 of the conditions.
 // Reads the dam's values and settles the crest.
-SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
+SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts(),
+                         DesignCode code = DesignCode::Dam);
+// The sheet as it stands, by its code.
+SheetEvaluation evaluate(const Sheet& sheet);
 
 // Numbers are written by kelnor::fixed (kelnor/text/number.h): `decimals` places, no negative
 // zero, "-" as the minus sign, so a spreadsheet reads a copied number as one.

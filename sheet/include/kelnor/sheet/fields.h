@@ -11,7 +11,11 @@
 #include <string_view>
 #include <vector>
 
+#include "kelnor/design/condition.h"
+
 namespace kelnor::sheet {
+
+using design::DesignCode;
 
 // One choice of a column: the Chinese name the grid shows and the value the CSV holds.
 struct Choice {
@@ -29,18 +33,22 @@ struct Field {
     bool isChoice() const { return !choices.empty(); }
 };
 
-// The fields, case first, in the order of design::conditionColumns().
-const std::vector<Field>& fields();
+// The fields of a dam's condition, case first, in the order of design::conditionColumns(); of
+// a dike's section, the section's name first, in the order of design::sectionColumns(), named
+// as the dike code names them (堤前水深, 临水坡, 堤防级别).
+const std::vector<Field>& fields(DesignCode code = DesignCode::Dam);
 
-// How many columns a condition has.
-std::size_t columnCount();
+// How many columns a condition (a section) has.
+std::size_t columnCount(DesignCode code = DesignCode::Dam);
 
 // The index of a CSV column among the fields; nothing for a column the method does not read.
-std::optional<std::size_t> columnIndex(std::string_view column);
+std::optional<std::size_t> columnIndex(std::string_view column,
+                                       DesignCode code = DesignCode::Dam);
 
 // What the grid shows for a cell's text: the choice's Chinese name where the text is one of the
 // column's values (letters in any case, blanks around it), else the text as it is.
-std::string shownText(std::size_t column, std::string_view text);
+std::string shownText(std::size_t column, std::string_view text,
+                      DesignCode code = DesignCode::Dam);
 
 // One KΔ a slope surface offers: where the table gives a range, each end is an offer of its own.
 struct RoughnessOffer {
@@ -53,6 +61,6 @@ struct RoughnessOffer {
 const std::vector<RoughnessOffer>& roughnessOffers();
 
 // The column of KΔ, the one the offers fill.
-std::size_t roughnessColumn();
+std::size_t roughnessColumn(DesignCode code = DesignCode::Dam);
 
 }  // namespace kelnor::sheet

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kelnor/design/drawing.h"
@@ -49,10 +50,41 @@ struct ResultCell {
     std::string tip;         // the failure, or the warnings one per line
 };
 
-// The results grid's rows: "hm（m）", … "坝顶高程（m）".
-std::size_t resultRowCount();
-std::string_view resultRowName(std::size_t row);
+// The results grid's rows: "hm（m）", … "坝顶高程（m）"; a dike's results, beside each section:
+// "hm（m）", … "Y（m）", "要求堤顶（m）", "采用堤顶（m）", "竣工堤顶（m）", "富裕 / 不足（m）".
+std::size_t resultRowCount(DesignCode code = DesignCode::Dam);
+std::string_view resultRowName(std::size_t row, DesignCode code = DesignCode::Dam);
+// By the evaluation's code. A dike's short section shows its margin Failed.
 ResultCell resultCell(const SheetEvaluation& evaluation, std::size_t condition, std::size_t row);
+
+// --- how a grid lays the sheet out ----------------------------------------------------------
+// A dam's few conditions stand as columns beside the fields' names, as the book's table of
+// conditions has them, with their results in a grid under them. A dike's many sections stand
+// as rows, as the engineer's spreadsheet has them, each with its results in the columns after
+// its fields, the section's name as the row's header.
+bool sectionsAsRows(const Sheet& sheet);
+
+// A cell of the conditions grid on screen: the sheet's condition (a section) and its field,
+// or for a dike's the result in the columns after the fields.
+struct GridCell {
+    std::size_t condition = 0;
+    std::optional<std::size_t> field;   // none: a result
+    std::optional<std::size_t> result;  // into the result rows
+};
+
+std::size_t gridRows(const Sheet& sheet);
+std::size_t gridColumns(const Sheet& sheet);
+GridCell gridCell(const Sheet& sheet, std::size_t row, std::size_t column);
+// Where the sheet's (condition, field) stands on screen: its row and its column.
+std::pair<std::size_t, std::size_t> screenOf(const Sheet& sheet, std::size_t condition,
+                                             std::size_t field);
+// The headers: a dam's field names down the side and conditions ("2 ★") across; a dike's
+// sections down the side ("K0+500", its number where it has no name, ★ where it requires the
+// highest crest) and the field and result names across.
+std::string gridRowHeader(const Sheet& sheet, const SheetEvaluation& evaluation,
+                          std::size_t row);
+std::string gridColumnHeader(const Sheet& sheet, const SheetEvaluation& evaluation,
+                             std::size_t column);
 
 // --- editors ------------------------------------------------------------------------------
 enum class EditorKind {
@@ -72,13 +104,13 @@ struct CellEditor {
     std::vector<EditorEntry> entries;
 };
 
-CellEditor cellEditor(std::size_t field);
+CellEditor cellEditor(std::size_t field, DesignCode code = DesignCode::Dam);
 
 // The entry a List shows for a cell's text: the empty entry for an empty cell, the choice the
 // text names, none where the text is none of them (the list then changes it only when the user
 // picks one).
 std::optional<std::size_t> entryOf(const CellEditor& editor, std::size_t field,
-                                   std::string_view cell);
+                                   std::string_view cell, DesignCode code = DesignCode::Dam);
 
 // What an Offers editor writes for the text in its box: an offer's number where the text is
 // that offer as shown, else the text as typed.
@@ -88,6 +120,7 @@ std::string offeredText(const CellEditor& editor, std::string_view boxText);
 // value, nothing when none is chosen (a cell holding a text that is none of the choices keeps
 // it unless one is chosen); an Offers editor's offeredText; a Line's text as typed.
 std::optional<std::string> committedText(std::size_t field, std::optional<std::size_t> chosen,
-                                         std::string_view boxText);
+                                         std::string_view boxText,
+                                         DesignCode code = DesignCode::Dam);
 
 }  // namespace kelnor::sheet

@@ -19,12 +19,15 @@
 
 namespace kelnor::sheet {
 
-// One condition: its cells' texts by column index, exactly columnCount() of them.
+// One condition (or a dike's section): its cells' texts by column index, exactly
+// columnCount(code) of them.
 using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
 
-// A condition with every cell empty.
-Row emptyRow();
+using design::DesignCode;
+
+// A condition (a dike's section) with every cell empty.
+Row emptyRow(DesignCode code = DesignCode::Dam);
 
 // A block of cell texts, rows of cells, as pasted: rows may differ in length.
 using Block = std::vector<std::vector<std::string>>;
@@ -33,6 +36,11 @@ using Block = std::vector<std::vector<std::string>>;
 struct Content {
     Rows rows;
     design::DamTexts dam = design::emptyDamTexts();
+    // Which code the rows are read by: a dam's design conditions, or a dike's sections along
+    // its chainage, each with the columns of fields(code).
+    DesignCode code = DesignCode::Dam;
+
+    bool operator==(const Content&) const = default;
 };
 
 // Where an edit happened, for the window to show it after an undo or redo.
@@ -58,11 +66,14 @@ class Edit {
 class Sheet {
   public:
     Sheet() = default;
-    // A sheet holding `rows` (each widened or cut to columnCount()) and the dam's values,
+    // A sheet holding `rows` (each widened or cut to columnCount(code)) and the dam's values,
     // unmodified, without history.
-    explicit Sheet(Rows rows, design::DamTexts dam = design::emptyDamTexts());
+    explicit Sheet(Rows rows, design::DamTexts dam = design::emptyDamTexts(),
+                   DesignCode code = DesignCode::Dam);
 
     std::size_t size() const { return content_.rows.size(); }
+    DesignCode code() const { return content_.code; }
+    bool isDike() const { return content_.code == DesignCode::Dike; }
     const Rows& rows() const { return content_.rows; }
     const design::DamTexts& dam() const { return content_.dam; }
     const std::string& cell(std::size_t row, std::size_t column) const;
@@ -93,6 +104,8 @@ class Sheet {
     void replaceAll(Rows rows);
     // Replaces every condition and the dam's values at once.
     void replaceAll(Rows rows, design::DamTexts dam);
+    // Replaces the whole sheet, a dam's conditions by a dike's sections or the reverse.
+    void replaceAll(Content content);
     // Sets a value of the dam, by its index in design::damFields(); typing joins as in a cell.
     void setDamText(std::size_t field, std::string text);
     // Sets several values of the dam as one step (the 计算书信息 box): by field, the new text.

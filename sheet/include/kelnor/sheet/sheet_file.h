@@ -29,14 +29,18 @@ struct OpenedSheet {
     // The dam's values and the title block, from the `name,value` rows above the header.
     design::DamTexts dam = design::emptyDamTexts();
     bool hasTitleBlock = false;  // the file gives at least one value of the title block
+    // The code its `code` row names: a dam's conditions without one.
+    DesignCode code = DesignCode::Dam;
     std::vector<RowIssue> issues;
     csv::Encoding encoding = csv::Encoding::Utf8;
 };
 
 // Reads a table of conditions from `source`, headed by the dam's `name,value` rows where it
-// has them. Raises csv::TableError (an unknown or repeated column, no header, no rows, a row
-// neither UTF-8 nor GBK, a failed read) and design::DamError (a row above the header that
-// names no value of the dam, or one named twice).
+// has them; a `code,GB 50286` row among them makes it a dike's sections. Raises
+// csv::TableError (an unknown or repeated column, a column of the other code's, no header, no
+// rows, a row neither UTF-8 nor GBK, a failed read) and design::DamError (a row above the
+// header that names no value of the dam, or one named twice, a code neither SL 274 nor
+// GB 50286).
 OpenedSheet readSheet(csv::CsvReader::Source source);
 
 // Opens the file at `path`. Raises std::system_error when it cannot be opened, and
@@ -50,14 +54,18 @@ OpenedSheet openSheet(const std::string& path) = delete;
 // as Excel saves such a sheet; the header of every column, one line per condition (a condition
 // with every cell empty left out), CR LF line ends. Without a value of the dam the file starts
 // with the header, as the files of earlier versions.
-std::string sheetCsv(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts());
+// A dike's sections start with the row `code,GB 50286-2013` and take the section's columns.
+std::string sheetCsv(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts(),
+                     DesignCode code = DesignCode::Dam);
 
 // Replaces the file at `path` with sheetCsv(rows, dam), flushed to the disk before it replaces
 // the old one. Raises platform::WriteFailure naming the file and the system's reason.
 void saveSheet(const std::filesystem::path& path, const Rows& rows,
-               const design::DamTexts& dam = design::emptyDamTexts());
+               const design::DamTexts& dam = design::emptyDamTexts(),
+               DesignCode code = DesignCode::Dam);
 void saveSheet(const std::string& path, const Rows& rows,
-               const design::DamTexts& dam = design::emptyDamTexts()) = delete;
+               const design::DamTexts& dam = design::emptyDamTexts(),
+               DesignCode code = DesignCode::Dam) = delete;
 
 // The conditions of a first start: the normal storage, design flood and check flood levels of
 // one grade-2 dam.

@@ -65,18 +65,25 @@ struct DesignLayout {
 DesignLayout designLayout(WindowSize client, const LayoutMetrics& metrics, std::size_t conditions,
                           std::size_t damEntries, std::size_t settledRows);
 
+// The layout of a dike's sections: the sections' grid across the left with their results in
+// it (`results` is empty), the long section under it, the dike's entries and its settled crest
+// on the right, the summary line across the whole under them.
+DesignLayout dikeLayout(WindowSize client, const LayoutMetrics& metrics, std::size_t damEntries,
+                        std::size_t settledRows);
+
 // The keys that move the grid's cursor.
 enum class GridKey { Left, Right, Up, Down, PageUp, PageDown, Home, End, Tab, Enter };
 
 // The conditions grid's cell cursor, in the sheet's places: the current cell (a condition and
-// a field) and the anchor where a selection stretched with Shift began. On screen the
+// a field) and the anchor where a selection stretched with Shift began. On screen a dam's
 // conditions are the columns and the fields the rows: Left and Right go from condition to
-// condition, Up and Down from field to field.
+// condition, Up and Down from field to field. A dike's sections are the rows: Left and Right go
+// from field to field, Up and Down from section to section, as in a spreadsheet.
 class GridCursor {
   public:
-    // The grid now has `conditions` × `fields` cells: the cursor stays where it was, moved in
-    // where its cell is gone.
-    void resize(std::size_t conditions, std::size_t fields);
+    // The grid now has `conditions` × `fields` cells, the conditions as rows where
+    // `conditionsAsRows`: the cursor stays where it was, moved in where its cell is gone.
+    void resize(std::size_t conditions, std::size_t fields, bool conditionsAsRows = false);
 
     std::size_t condition() const { return current_.condition; }
     std::size_t field() const { return current_.field; }
@@ -84,9 +91,9 @@ class GridCursor {
     // Makes the cell current; with `stretch` the selection reaches it from the anchor, else it
     // is that cell alone.
     void moveTo(std::size_t condition, std::size_t field, bool stretch = false);
-    // The arrows, Page Up and Page Down (`page` fields at a time), Home and End (the first and
-    // last condition) stretch the selection with Shift. Tab goes to the next condition and
-    // Shift+Tab back, Enter to the next field, each leaving the selection the one cell.
+    // The arrows, Page Up and Page Down (`page` rows at a time), Home and End (the first and
+    // last column) stretch the selection with Shift. Tab goes to the next column and
+    // Shift+Tab back, Enter to the next row, each leaving the selection the one cell.
     void press(GridKey key, bool shift, std::size_t page = 1);
 
     bool selected(std::size_t condition, std::size_t field) const;
@@ -103,6 +110,7 @@ class GridCursor {
 
     std::size_t conditions_ = 0;
     std::size_t fields_ = 0;
+    bool conditionsAsRows_ = false;
     Cell current_;
     Cell anchor_;
 };
