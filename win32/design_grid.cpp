@@ -5,6 +5,7 @@
 
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/sheet/fields.h"
+#include "kelnor/sheet/grid.h"
 #include "list_views.h"
 #include "window_support.h"
 
@@ -60,22 +61,35 @@ DesignGrid::DesignGrid(HWND window, HINSTANCE instance, sheet::DesignPresenter& 
     SetWindowSubclass(list_, listProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void DesignGrid::useFont(HFONT font, UINT dpi) {
+void DesignGrid::useFont(HFONT font, HFONT bold, UINT dpi) {
     font_ = font;
+    bold_ = bold;
     dpi_ = dpi;
 }
 
+void DesignGrid::resizeCursor() {
+    const sheet::Sheet& sheet = presenter_.sheet();
+    cursor_.resize(conditions(), sheet::fields(sheet.code()).size(), sheet::sectionsAsRows(sheet));
+}
+
 void DesignGrid::showSheet() {
-    setColumns(list_, static_cast<int>(conditions()), presenter_.evaluation(), dpi_, LVCFMT_LEFT);
-    ListView_SetItemCountEx(list_, static_cast<int>(sheet::fields().size()),
+    const sheet::Sheet& sheet = presenter_.sheet();
+    setGridColumns(list_, sheet, presenter_.evaluation(), dpi_);
+    ListView_SetItemCountEx(list_, static_cast<int>(sheet::gridRows(sheet)),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    cursor_.resize(conditions(), sheet::fields().size());
+    resizeCursor();
     bringIntoView();
     InvalidateRect(list_, nullptr, FALSE);
 }
 
+std::pair<int, int> DesignGrid::cursorCell() const {
+    const auto [row, column] =
+        sheet::screenOf(presenter_.sheet(), cursor_.condition(), cursor_.field());
+    return {static_cast<int>(row), static_cast<int>(column) + 1};
+}
+
 void DesignGrid::moveTo(std::size_t condition, std::size_t field, bool stretch) {
-    cursor_.resize(conditions(), sheet::fields().size());
+    resizeCursor();
     cursor_.moveTo(condition, field, stretch);
     bringIntoView();
     InvalidateRect(list_, nullptr, FALSE);
@@ -92,8 +106,9 @@ void DesignGrid::endEdit(bool commit) {
             const LRESULT entry = SendMessageW(editor, CB_GETCURSEL, 0, 0);
             chosen = entry >= 0 ? std::optional(std::size_t(entry)) : std::nullopt;
         }
-        if (const auto text =
-                sheet::committedText(cursor_.field(), chosen, narrow(win32::textOf(editor)))) {
+        if (const auto text = sheet::committedText(cursor_.field(), chosen,
+                                                   narrow(win32::textOf(editor)),
+                                                   presenter_.sheet().code())) {
             presenter_.commitCell(cursor_.condition(), cursor_.field(), *text);
         }
     }
@@ -107,10 +122,11 @@ void DesignGrid::beginEdit(std::optional<wchar_t> typed) {
     }
     bringIntoView();
     const std::size_t field = cursor_.field();
+    const sheet::DesignCode code = presenter_.sheet().code();
     RECT cell{};
-    ListView_GetSubItemRect(list_, static_cast<int>(field),
-                            static_cast<int>(cursor_.condition()) + 1, LVIR_BOUNDS, &cell);
-    const sheet::CellEditor editor = sheet::cellEditor(field);
+    const auto [row, column] = cursorCell();
+    ListView_GetSubItemRect(list_, row, column, LVIR_BOUNDS, &cell);
+    const sheet::CellEditor editor = sheet::cellEditor(field, code);
     kind_ = editor.kind;
     const std::wstring text = widen(presenter_.sheet().cell(cursor_.condition(), field));
     const int width = cell.right - cell.left;
@@ -133,7 +149,7 @@ void DesignGrid::beginEdit(std::optional<wchar_t> typed) {
                          reinterpret_cast<LPARAM>(widen(e.shown).c_str()));
         }
         if (kind_ == sheet::EditorKind::List) {
-            const auto entry = sheet::entryOf(editor, field, narrow(text));
+            const auto entry = sheet::entryOf(editor, field, narrow(text), code);
             SendMessageW(editor_, CB_SETCURSEL, entry ? static_cast<WPARAM>(*entry) : -1, 0);
         } else {
             SetWindowTextW(editor_, typed ? L"" : text.c_str());
@@ -164,20 +180,27 @@ LRESULT DesignGrid::customDraw(NMLVCUSTOMDRAW& draw) const {
     if (const auto done = beforeCell(draw)) {
         return *done;
     }
-    const std::size_t field = draw.nmcd.dwItemSpec;
+    SelectObject(draw.nmcd.hdc, font_);
     if (draw.iSubItem == 0) {
         return CDRF_NEWFONT;
     }
-    const std::size_t condition = static_cast<std::size_t>(draw.iSubItem - 1);
+    const sheet::GridCell at = sheet::gridCell(presenter_.sheet(), draw.nmcd.dwItemSpec,
+                                               static_cast<std::size_t>(draw.iSubItem - 1));
+    if (at.result) {
+        // A dike's result beside its section.
+        toneResult(draw,
+                   sheet::resultCell(presenter_.evaluation(), at.condition, *at.result), bold_);
+        return CDRF_NEWFONT;
+    }
     const sheet::ConditionCell cell =
-        sheet::conditionCell(presenter_.sheet(), presenter_.evaluation(), condition, field);
+        sheet::conditionCell(presenter_.sheet(), presenter_.evaluation(), at.condition, *at.field);
     if (cell.isDefault) {
         draw.clrText = colourOf(sheet::kDefaultTextColour);
     }
     if (cell.atFault) {
         draw.clrTextBk = colourOf(sheet::kFaultBackground);
     }
-    if (cursor_.selected(condition, field)) {
+    if (cursor_.selected(at.condition, *at.field)) {
         const bool focused = GetFocus() == list_;
         draw.clrTextBk = GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
         draw.clrText = focused ? GetSysColor(COLOR_HIGHLIGHTTEXT) : draw.clrText;
@@ -185,34 +208,41 @@ LRESULT DesignGrid::customDraw(NMLVCUSTOMDRAW& draw) const {
     return CDRF_NEWFONT;
 }
 
-std::wstring DesignGrid::textOf(std::size_t field, int column) const {
+std::wstring DesignGrid::textOf(std::size_t row, int column) const {
+    const sheet::Sheet& sheet = presenter_.sheet();
     if (column == 0) {
-        return widen(sheet::fields().at(field).nameZh);
+        return widen(sheet::gridRowHeader(sheet, presenter_.evaluation(), row));
     }
-    return widen(sheet::conditionCell(presenter_.sheet(), presenter_.evaluation(),
-                                      static_cast<std::size_t>(column - 1), field)
-                     .text);
+    const sheet::GridCell at = sheet::gridCell(sheet, row, static_cast<std::size_t>(column - 1));
+    if (at.result) {
+        return widen(sheet::resultCell(presenter_.evaluation(), at.condition, *at.result).text);
+    }
+    return widen(
+        sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).text);
 }
 
-std::wstring DesignGrid::tipOf(std::size_t field, int column) const {
+std::wstring DesignGrid::tipOf(std::size_t row, int column) const {
     if (column == 0) {
         return {};
     }
-    return widen(sheet::conditionCell(presenter_.sheet(), presenter_.evaluation(),
-                                      static_cast<std::size_t>(column - 1), field)
-                     .tip);
+    const sheet::Sheet& sheet = presenter_.sheet();
+    const sheet::GridCell at = sheet::gridCell(sheet, row, static_cast<std::size_t>(column - 1));
+    if (at.result) {
+        return widen(sheet::resultCell(presenter_.evaluation(), at.condition, *at.result).tip);
+    }
+    return widen(
+        sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).tip);
 }
 
 void DesignGrid::bringIntoView() {
     if (conditions() == 0) {
         return;
     }
-    const int field = static_cast<int>(cursor_.field());
-    ListView_EnsureVisible(list_, field, FALSE);
+    const auto [row, column] = cursorCell();
+    ListView_EnsureVisible(list_, row, FALSE);
     RECT cell{};
     RECT client{};
-    ListView_GetSubItemRect(list_, field, static_cast<int>(cursor_.condition()) + 1, LVIR_BOUNDS,
-                            &cell);
+    ListView_GetSubItemRect(list_, row, column, LVIR_BOUNDS, &cell);
     GetClientRect(list_, &client);
     if (cell.right > client.right) {
         ListView_Scroll(list_, cell.right - client.right, 0);
@@ -232,7 +262,7 @@ bool DesignGrid::key(WPARAM key) {
     }
     const std::size_t page =
         std::max<std::size_t>(1, static_cast<std::size_t>(ListView_GetCountPerPage(list_)));
-    cursor_.resize(conditions(), sheet::fields().size());
+    resizeCursor();
     cursor_.press(*move, GetKeyState(VK_SHIFT) < 0, page);
     bringIntoView();
     InvalidateRect(list_, nullptr, FALSE);
@@ -246,8 +276,12 @@ void DesignGrid::click(LPARAM l, bool twice) {
     if (ListView_SubItemHitTest(list_, &hit) < 0 || hit.iSubItem < 1) {
         return;
     }
-    moveTo(static_cast<std::size_t>(hit.iSubItem - 1), static_cast<std::size_t>(hit.iItem),
-           !twice && GetKeyState(VK_SHIFT) < 0);
+    const sheet::GridCell at = sheet::gridCell(presenter_.sheet(), std::size_t(hit.iItem),
+                                               std::size_t(hit.iSubItem - 1));
+    if (!at.field) {
+        return;  // a dike's result: read, not typed
+    }
+    moveTo(at.condition, *at.field, !twice && GetKeyState(VK_SHIFT) < 0);
     if (twice) {
         beginEdit(std::nullopt);
     }

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "kelnor/sheet/design_presenter.h"
 #include "kelnor/sheet/grid.h"
@@ -36,8 +37,8 @@ class DesignGrid {
     HWND list() const { return list_; }
     bool editing() const { return editor_ != nullptr; }
     HWND editor() const { return editor_; }
-    // The window's font and DPI, for the editors.
-    void useFont(HFONT font, UINT dpi);
+    // The window's fonts and DPI, for the editors and a dike's results.
+    void useFont(HFONT font, HFONT bold, UINT dpi);
 
     sheet::GridSelection selection() const { return cursor_.selection(); }
 
@@ -54,12 +55,16 @@ class DesignGrid {
 
     // The colours of a cell as the list view is about to draw it.
     LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
-    // The text the list view shows for a cell, and its tip.
-    std::wstring textOf(std::size_t field, int column) const;
-    std::wstring tipOf(std::size_t field, int column) const;
+    // The text the list view shows for a cell (its item and column), and its tip.
+    std::wstring textOf(std::size_t row, int column) const;
+    std::wstring tipOf(std::size_t row, int column) const;
 
   private:
     std::size_t conditions() const { return presenter_.sheet().size(); }
+    // The cursor told the grid's shape: a dam's conditions across, a dike's sections down.
+    void resizeCursor();
+    // The list view's item and column of the cursor's cell.
+    std::pair<int, int> cursorCell() const;
     // Scrolls the list view until the current cell is whole in sight.
     void bringIntoView();
     // The keys of the grid while no editor is open; true when used.
@@ -77,6 +82,7 @@ class DesignGrid {
     HWND list_ = nullptr;
     HWND editor_ = nullptr;
     HFONT font_ = nullptr;
+    HFONT bold_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     sheet::EditorKind kind_ = sheet::EditorKind::Line;
     sheet::GridCursor cursor_;

@@ -21,7 +21,11 @@ void DesignResults::useFont(HFONT font, HFONT bold, UINT dpi) {
 }
 
 void DesignResults::showResults() {
-    setColumns(list_, static_cast<int>(presenter_.evaluation().outcomes.size()),
+    // A dike's results stand beside its sections in the grid: none here.
+    const bool dike = presenter_.sheet().isDike();
+    ListView_SetItemCountEx(list_, dike ? 0 : static_cast<int>(sheet::resultRowCount()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    setColumns(list_, dike ? 0 : static_cast<int>(presenter_.evaluation().outcomes.size()),
                presenter_.evaluation(), dpi_, LVCFMT_RIGHT);
     InvalidateRect(list_, nullptr, FALSE);
 }
@@ -48,17 +52,11 @@ LRESULT DesignResults::customDraw(NMLVCUSTOMDRAW& draw) const {
     }
     SelectObject(draw.nmcd.hdc, font_);
     if (draw.iSubItem > 0) {
-        const sheet::ResultCell cell =
-            sheet::resultCell(presenter_.evaluation(), static_cast<std::size_t>(draw.iSubItem - 1),
-                              draw.nmcd.dwItemSpec);
-        if (cell.tone == sheet::ResultTone::Failed) {
-            draw.clrText = colourOf(sheet::kFailedTextColour);
-        } else if (cell.tone == sheet::ResultTone::Warned) {
-            draw.clrText = colourOf(sheet::kWarnedTextColour);
-        }
-        if (cell.governing) {
-            SelectObject(draw.nmcd.hdc, bold_);
-        }
+        toneResult(draw,
+                   sheet::resultCell(presenter_.evaluation(),
+                                     static_cast<std::size_t>(draw.iSubItem - 1),
+                                     draw.nmcd.dwItemSpec),
+                   bold_);
     }
     return CDRF_NEWFONT;
 }

@@ -50,6 +50,7 @@ class DesignWindow::View final : public sheet::DesignView {
     }
 
     void showSheet() override {
+        window_.arrangeFor(window_.presenter_.sheet().code());
         window_.grid_->showSheet();
         window_.showDamEntries();
         // Every change of the sheet comes here: the autosave follows a second after the last.

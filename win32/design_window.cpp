@@ -138,6 +138,35 @@ bool DesignWindow::open(HINSTANCE instance, int showCommand, const std::optional
     return true;
 }
 
+namespace {
+
+// A menu entry's caption for a sheet of `code`, with its key after a tab.
+std::wstring menuCaption(const sheet::MenuEntry& e, sheet::DesignCode code) {
+    std::wstring caption = widen(sheet::captionFor(e, code));
+    if (e.key != sheet::Key::None) {
+        caption += L'\t' + widen(sheet::keyText(e.key));
+    }
+    return caption;
+}
+
+}  // namespace
+
+void DesignWindow::arrangeFor(sheet::DesignCode code) {
+    if (code == arranged_) {
+        return;
+    }
+    arranged_ = code;
+    HMENU bar = GetMenu(hwnd_);
+    for (const sheet::Menu& m : sheet::designMenus()) {
+        for (const sheet::MenuEntry& e : m.entries) {
+            ModifyMenuW(bar, commandId(e.command), MF_BYCOMMAND | MF_STRING, commandId(e.command),
+                        menuCaption(e, code).c_str());
+        }
+    }
+    DrawMenuBar(hwnd_);
+    layOut();
+}
+
 void DesignWindow::createMenus() {
     HMENU bar = CreateMenu();
     std::vector<ACCEL> accelerators;
@@ -147,11 +176,8 @@ void DesignWindow::createMenus() {
             if (e.separatorBefore) {
                 AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             }
-            std::wstring caption = widen(e.caption);
-            if (e.key != sheet::Key::None) {
-                caption += L'\t' + widen(sheet::keyText(e.key));
-            }
-            AppendMenuW(menu, MF_STRING, commandId(e.command), caption.c_str());
+            AppendMenuW(menu, MF_STRING, commandId(e.command),
+                        menuCaption(e, sheet::DesignCode::Dam).c_str());
             if (const auto accelerator = acceleratorOf(e.key, commandId(e.command))) {
                 accelerators.push_back(*accelerator);
             }
@@ -237,7 +263,7 @@ void DesignWindow::useDpi(UINT dpi) {
     HFONT next = CreateFontIndirectW(&font);
     font.lfWeight = FW_BOLD;
     HFONT bold = CreateFontIndirectW(&font);
-    grid_->useFont(next, dpi);
+    grid_->useFont(next, bold, dpi);
     std::vector<HWND> controls = {grid_->list(), results_->list(), summary_,
                                   picture_,      settled_,         status_};
     controls.insert(controls.end(), damLabels_.begin(), damLabels_.end());
@@ -253,7 +279,9 @@ void DesignWindow::useDpi(UINT dpi) {
     font_ = next;
     bold_ = bold;
     results_->useFont(next, bold, dpi);
-    scaleColumns(grid_->list(), dpi);
+    if (!presenter_.sheet().isDike()) {
+        scaleColumns(grid_->list(), dpi);
+    }
     scaleColumns(results_->list(), dpi);
     layOut();
 }
@@ -287,9 +315,14 @@ void DesignWindow::layOut() {
     m.lineHeight = metrics.tmHeight + scaled(6, dpi_);
     m.entryHeight = metrics.tmHeight + scaled(10, dpi_);
     m.statusHeight = status.bottom - status.top;
-    const sheet::DesignLayout l = sheet::designLayout(
-        {int(client.right), int(client.bottom)}, m, presenter_.sheet().size(), damEntries_.size(),
-        sheet::settledLines(presenter_.evaluation()).size());
+    const sheet::WindowSize area{int(client.right), int(client.bottom)};
+    const std::size_t entries = sheet::shownEntryCount(presenter_.sheet().code());
+    const std::size_t settled = sheet::settledLines(presenter_.evaluation()).size();
+    const bool dike = presenter_.sheet().isDike();
+    const sheet::DesignLayout l =
+        dike ? sheet::dikeLayout(area, m, entries, settled)
+             : sheet::designLayout(area, m, presenter_.sheet().size(), entries, settled);
+    ShowWindow(results_->list(), dike ? SW_HIDE : SW_SHOWNA);
     const auto place = [](HWND control, const sheet::Rect& r) {
         MoveWindow(control, r.left, r.top, r.width, r.height, TRUE);
     };
@@ -298,10 +331,19 @@ void DesignWindow::layOut() {
     place(summary_, l.summary);
     place(settled_, l.settled);
     place(picture_, l.picture);
-    // The dam's entries, each a caption and an entry a line.
+    // The dam's entries, each a caption and an entry a line; those of the other code hidden.
     const int captionWidth = l.dam.width / 2;
+    const std::vector<sheet::DamEntry> shown =
+        sheet::damEntries(presenter_.sheet(), presenter_.evaluation());
+    int line = 0;
     for (std::size_t i = 0; i < damEntries_.size(); ++i) {
-        const int y = l.dam.top + int(i) * m.entryHeight;
+        const int visible = i < shown.size() && shown[i].shown ? SW_SHOWNA : SW_HIDE;
+        ShowWindow(damLabels_[i], visible);
+        ShowWindow(damEntries_[i], visible);
+        if (visible == SW_HIDE) {
+            continue;
+        }
+        const int y = l.dam.top + line++ * m.entryHeight;
         MoveWindow(damLabels_[i], l.dam.left, y + scaled(3, dpi_), captionWidth, m.lineHeight,
                    TRUE);
         MoveWindow(damEntries_[i], l.dam.left + captionWidth, y, l.dam.width - captionWidth,
@@ -333,10 +375,17 @@ DesignWindow::Sight DesignWindow::sight() const {
     Sight out;
     GetWindowRect(hwnd_, &out.frame);
     const int conditions = int(presenter_.sheet().size());
-    out.lastField =
-        conditions > 0 && cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
-    out.lastResult = conditions > 0 &&
-                     cellInSight(results_->list(), int(sheet::resultRowCount()) - 1, conditions);
+    if (presenter_.sheet().isDike()) {
+        // A dike's last field of its first section; its results stand beside it.
+        const int fields = int(sheet::fields(sheet::DesignCode::Dike).size());
+        out.lastField = conditions > 0 && cellInSight(grid_->list(), 0, fields);
+        out.lastResult = out.lastField;
+    } else {
+        out.lastField = conditions > 0 &&
+                        cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
+        out.lastResult = conditions > 0 &&
+                         cellInSight(results_->list(), int(sheet::resultRowCount()) - 1, conditions);
+    }
     // The summary's text as wide as it is, inside its control.
     RECT summary{};
     GetClientRect(summary_, &summary);

@@ -74,6 +74,10 @@ class DesignWindow {
     // The entry of the dam panel that `control` is, if it is one.
     std::optional<std::size_t> damEntryOf(HWND control) const;
     void perform(sheet::Command command);
+    // The window laid out for a dam's conditions or a dike's sections when the sheet's code
+    // changes: the menus' captions, the entries of the code, a dike's long section under its
+    // grid in place of the results.
+    void arrangeFor(sheet::DesignCode code);
     void paintPicture(HWND picture);
 
     std::unique_ptr<sheet::DesignView> view_;
@@ -95,6 +99,7 @@ class DesignWindow {
     int resultColumns_ = 0;   // conditions the results grid has columns for
     std::wstring shownText_;  // the text a list view asked for, kept while it draws it
     bool closing_ = false;    // the presenter has asked already: close without asking
+    sheet::DesignCode arranged_ = sheet::DesignCode::Dam;
 };
 
 }  // namespace kelnor::win32

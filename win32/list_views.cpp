@@ -1,5 +1,6 @@
 #include "list_views.h"
 
+#include <algorithm>
 #include <string>
 
 #include "kelnor/platform/text_encoding.h"
@@ -60,6 +61,63 @@ void setColumns(HWND list, int conditions, const sheet::SheetEvaluation& evaluat
         column.mask = LVCF_TEXT;
         column.pszText = header.data();
         ListView_SetColumn(list, c, &column);
+    }
+}
+
+void setGridColumns(HWND list, const sheet::Sheet& sheet,
+                    const sheet::SheetEvaluation& evaluation, UINT dpi) {
+    const bool dike = sheet::sectionsAsRows(sheet);
+    const int wanted = dike ? static_cast<int>(sheet::gridColumns(sheet)) + 1
+                            : static_cast<int>(sheet.size()) + 1;
+    int shown = Header_GetItemCount(ListView_GetHeader(list));
+    // Laid out afresh when the grid turns between a dam's and a dike's (the list view keeps
+    // its first column, which cannot be deleted).
+    const bool wasDike = shown > 0 && (GetWindowLongPtrW(list, GWLP_USERDATA) != 0);
+    if (wasDike != dike) {
+        for (; shown > 1; --shown) {
+            ListView_DeleteColumn(list, shown - 1);
+        }
+        SetWindowLongPtrW(list, GWLP_USERDATA, dike ? 1 : 0);
+        if (shown == 1) {
+            ListView_SetColumnWidth(list, 0,
+                                    scaled(dike ? kConditionColumnWidth : kNameColumnWidth, dpi));
+        }
+    }
+    if (!dike) {
+        setColumns(list, wanted - 1, evaluation, dpi, LVCFMT_LEFT);
+        return;
+    }
+    for (int c = 0; c < wanted; ++c) {
+        std::wstring header =
+            c == 0 ? std::wstring()
+                   : widen(sheet::gridColumnHeader(sheet, evaluation, std::size_t(c - 1)));
+        LVCOLUMNW column{};
+        column.pszText = header.data();
+        if (c < shown) {
+            column.mask = LVCF_TEXT;
+            ListView_SetColumn(list, c, &column);
+            continue;
+        }
+        column.mask = LVCF_WIDTH | LVCF_FMT | LVCF_TEXT;
+        const bool result = c > 0 && !sheet::gridCell(sheet, 0, std::size_t(c - 1)).field;
+        column.fmt = result ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        // As wide as the header, and a level's digits: the same for a thousand sections.
+        column.cx = c == 0 ? scaled(kConditionColumnWidth, dpi)
+                           : std::max(scaled(80, dpi),
+                                      ListView_GetStringWidth(list, header.c_str()) +
+                                          scaled(16, dpi));
+        ListView_InsertColumn(list, c, &column);
+    }
+}
+
+void toneResult(NMLVCUSTOMDRAW& draw, const sheet::ResultCell& cell, HFONT bold) {
+    if (cell.tone == sheet::ResultTone::Failed) {
+        draw.clrText = colourOf(sheet::kFailedTextColour);
+    } else if (cell.tone == sheet::ResultTone::Warned) {
+        draw.clrText = colourOf(sheet::kWarnedTextColour);
+    }
+    if (cell.governing) {
+        SelectObject(draw.nmcd.hdc, bold);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "kelnor/design/drawing.h"
 #include "kelnor/sheet/evaluation.h"
+#include "kelnor/sheet/grid.h"
 
 namespace kelnor::win32 {
 
@@ -35,7 +36,15 @@ HWND makeListView(HWND parent, int id, HINSTANCE instance, DWORD style);
 void setColumns(HWND list, int conditions, const sheet::SheetEvaluation& evaluation, UINT dpi,
                 int alignment);
 
+// Sets the conditions grid's columns: the names' column, then a dam's conditions, or a dike's
+// fields and results each as wide as its header.
+void setGridColumns(HWND list, const sheet::Sheet& sheet,
+                    const sheet::SheetEvaluation& evaluation, UINT dpi);
+
 // The columns' widths at `dpi`.
 void scaleColumns(HWND list, UINT dpi);
+
+// A result cell's colours and font as a grid draws it: toned, bold where it governs.
+void toneResult(NMLVCUSTOMDRAW& draw, const sheet::ResultCell& cell, HFONT bold);
 
 }  // namespace kelnor::win32
