@@ -123,15 +123,14 @@ std::vector<SettledLine> dikeLines(const SheetEvaluation& evaluation) {
     }
     const design::SectionResult& g = *evaluation.outcomes[*evaluation.governing].section;
     out.push_back({"要求堤顶最高（m）", level(g.required), g.section.water.label, false});
-    const auto [low, high] = std::minmax_element(
-        sections.begin(), sections.end(),
-        [](const auto& a, const auto& b) { return a.adopted < b.adopted; });
+    const auto [low, high] =
+        std::minmax_element(sections.begin(), sections.end(),
+                            [](const auto& a, const auto& b) { return a.adopted < b.adopted; });
     const double step = evaluation.dikeBlock.step;
-    out.push_back({"采用堤顶（m）",
-                   design::adoptedZh(low->adopted, step) + "～" +
-                       design::adoptedZh(high->adopted, step),
-                   evaluation.dikeBlock.smooth ? "沿程平顺，不低于各断面要求" : "逐断面向上取整",
-                   false});
+    out.push_back(
+        {"采用堤顶（m）",
+         design::adoptedZh(low->adopted, step) + "～" + design::adoptedZh(high->adopted, step),
+         evaluation.dikeBlock.smooth ? "沿程平顺，不低于各断面要求" : "逐断面向上取整", false});
     if (anyChecked(evaluation)) {
         out.push_back({"现状堤顶不足", std::to_string(evaluation.shortSections) + " 个断面",
                        evaluation.shortSections > 0 ? "不满足" : "满足",

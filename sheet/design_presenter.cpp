@@ -110,7 +110,7 @@ const std::vector<Menu>& designMenus() {
 
 std::string_view captionFor(const MenuEntry& entry, DesignCode code) {
     return code == DesignCode::Dike && !entry.dikeCaption.empty() ? entry.dikeCaption
-                                                                   : entry.caption;
+                                                                  : entry.caption;
 }
 
 DesignPresenter::DesignPresenter(DesignView& view, fs::path dataFolder, fs::path programFolder)
@@ -725,8 +725,8 @@ void DesignPresenter::changed() {
     evaluation_ = evaluate(sheet_);
     picture_ = sheet_.isDike()
                    ? design::longSectionDrawing(design::longSectionOf(*evaluation_.sections))
-                   : design::freeboardDrawing(*evaluation_.computed,
-                                              evaluation_.settlement.settled, evaluation_.check);
+                   : design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled,
+                                              evaluation_.check);
     view_.showSheet();
     view_.showResults();
     view_.showPicture();

@@ -38,8 +38,8 @@ std::string SheetEvaluation::summaryZh() const {
     }
     if (code == DesignCode::Dike) {
         const design::SectionResult& g = *outcomes[*governing].section;
-        std::string out = words::dikeSummary(sections->size(), g.section.water.label,
-                                             fixed(g.required, 3));
+        std::string out =
+            words::dikeSummary(sections->size(), g.section.water.label, fixed(g.required, 3));
         if (shortSections > 0) {
             out += words::shortSections(shortSections);
         }

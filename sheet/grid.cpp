@@ -62,8 +62,8 @@ const std::array<SectionColumn, 12> kSectionColumns = {{
     {"要求堤顶（m）", [](const S& s) -> V { return s.required; }, 3},
     {"采用堤顶（m）", [](const S& s) -> V { return s.adopted; }, 3},
     {"竣工堤顶（m）", [](const S& s) -> V { return s.asBuilt; }, 3},
-    {"富裕 / 不足（m）",
-     [](const S& s) { return s.margin ? V(s.margin->margin) : std::nullopt; }, 3},
+    {"富裕 / 不足（m）", [](const S& s) { return s.margin ? V(s.margin->margin) : std::nullopt; },
+     3},
 }};
 constexpr std::size_t kMarginColumn = kSectionColumns.size() - 1;
 
@@ -178,8 +178,7 @@ std::pair<std::size_t, std::size_t> screenOf(const Sheet& sheet, std::size_t con
     return sectionsAsRows(sheet) ? std::pair(condition, field) : std::pair(field, condition);
 }
 
-std::string gridRowHeader(const Sheet& sheet, const SheetEvaluation& evaluation,
-                          std::size_t row) {
+std::string gridRowHeader(const Sheet& sheet, const SheetEvaluation& evaluation, std::size_t row) {
     if (!sectionsAsRows(sheet)) {
         return row < fields(sheet.code()).size() ? std::string(fields(sheet.code())[row].nameZh)
                                                  : std::string();

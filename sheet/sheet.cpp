@@ -291,7 +291,8 @@ void Sheet::setBlock(std::size_t row, std::size_t column, const Block& block) {
     std::vector<CellsEdit::Change> changes;
     for (std::size_t i = 0; i < block.size(); ++i) {
         const std::size_t r = row + i;
-        for (std::size_t j = 0; j < block[i].size() && column + j < columnCount(content_.code); ++j) {
+        for (std::size_t j = 0; j < block[i].size() && column + j < columnCount(content_.code);
+             ++j) {
             const std::string before =
                 r < content_.rows.size() ? content_.rows[r][column + j] : std::string();
             changes.push_back({r, column + j, before, block[i][j]});

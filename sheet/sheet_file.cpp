@@ -58,6 +58,14 @@ OpenedSheet readSheet(csv::CsvReader::Source source) {
     }
     out.dam = design::damTextsFromRows(block);
     const auto& damFields = design::damFields();
+    // A value of the other code's block: a dam's wave wall in a dike's file, a dike's smoothing
+    // in a dam's.
+    for (std::size_t i = 0; i < damFields.size(); ++i) {
+        if (!damFields[i].usedBy(out.code) && !isBlank(out.dam[i])) {
+            throw design::DamError(design::DamErrorKind::OtherCode, std::string(damFields[i].name),
+                                   out.dam[i]);
+        }
+    }
     for (std::size_t i = 0; i < damFields.size(); ++i) {
         out.hasTitleBlock = out.hasTitleBlock || (damFields[i].titleBlock && !isBlank(out.dam[i]));
     }

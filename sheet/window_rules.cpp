@@ -113,7 +113,8 @@ DesignLayout dikeLayout(WindowSize client, const LayoutMetrics& m, std::size_t d
     const int room = std::max(0, column - entries - m.margin);
     const int oneLine = m.headerHeight + m.rowHeight + m.frame;
     const int settled = m.headerHeight + int(settledRows) * m.rowHeight + m.frame;
-    out.settled = {x, out.dam.bottom() + m.margin, right, room >= oneLine ? std::min(room, settled) : 0};
+    out.settled = {x, out.dam.bottom() + m.margin, right,
+                   room >= oneLine ? std::min(room, settled) : 0};
     return out;
 }
 

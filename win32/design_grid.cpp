@@ -106,9 +106,9 @@ void DesignGrid::endEdit(bool commit) {
             const LRESULT entry = SendMessageW(editor, CB_GETCURSEL, 0, 0);
             chosen = entry >= 0 ? std::optional(std::size_t(entry)) : std::nullopt;
         }
-        if (const auto text = sheet::committedText(cursor_.field(), chosen,
-                                                   narrow(win32::textOf(editor)),
-                                                   presenter_.sheet().code())) {
+        if (const auto text =
+                sheet::committedText(cursor_.field(), chosen, narrow(win32::textOf(editor)),
+                                     presenter_.sheet().code())) {
             presenter_.commitCell(cursor_.condition(), cursor_.field(), *text);
         }
     }
@@ -188,8 +188,8 @@ LRESULT DesignGrid::customDraw(NMLVCUSTOMDRAW& draw) const {
                                                static_cast<std::size_t>(draw.iSubItem - 1));
     if (at.result) {
         // A dike's result beside its section.
-        toneResult(draw,
-                   sheet::resultCell(presenter_.evaluation(), at.condition, *at.result), bold_);
+        toneResult(draw, sheet::resultCell(presenter_.evaluation(), at.condition, *at.result),
+                   bold_);
         return CDRF_NEWFONT;
     }
     const sheet::ConditionCell cell =
@@ -230,8 +230,7 @@ std::wstring DesignGrid::tipOf(std::size_t row, int column) const {
     if (at.result) {
         return widen(sheet::resultCell(presenter_.evaluation(), at.condition, *at.result).tip);
     }
-    return widen(
-        sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).tip);
+    return widen(sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).tip);
 }
 
 void DesignGrid::bringIntoView() {
@@ -276,8 +275,8 @@ void DesignGrid::click(LPARAM l, bool twice) {
     if (ListView_SubItemHitTest(list_, &hit) < 0 || hit.iSubItem < 1) {
         return;
     }
-    const sheet::GridCell at = sheet::gridCell(presenter_.sheet(), std::size_t(hit.iItem),
-                                               std::size_t(hit.iSubItem - 1));
+    const sheet::GridCell at =
+        sheet::gridCell(presenter_.sheet(), std::size_t(hit.iItem), std::size_t(hit.iSubItem - 1));
     if (!at.field) {
         return;  // a dike's result: read, not typed
     }

@@ -52,11 +52,11 @@ LRESULT DesignResults::customDraw(NMLVCUSTOMDRAW& draw) const {
     }
     SelectObject(draw.nmcd.hdc, font_);
     if (draw.iSubItem > 0) {
-        toneResult(draw,
-                   sheet::resultCell(presenter_.evaluation(),
-                                     static_cast<std::size_t>(draw.iSubItem - 1),
-                                     draw.nmcd.dwItemSpec),
-                   bold_);
+        toneResult(
+            draw,
+            sheet::resultCell(presenter_.evaluation(), static_cast<std::size_t>(draw.iSubItem - 1),
+                              draw.nmcd.dwItemSpec),
+            bold_);
     }
     return CDRF_NEWFONT;
 }

@@ -383,8 +383,9 @@ DesignWindow::Sight DesignWindow::sight() const {
     } else {
         out.lastField = conditions > 0 &&
                         cellInSight(grid_->list(), int(sheet::fields().size()) - 1, conditions);
-        out.lastResult = conditions > 0 &&
-                         cellInSight(results_->list(), int(sheet::resultRowCount()) - 1, conditions);
+        out.lastResult =
+            conditions > 0 &&
+            cellInSight(results_->list(), int(sheet::resultRowCount()) - 1, conditions);
     }
     // The summary's text as wide as it is, inside its control.
     RECT summary{};

@@ -64,11 +64,11 @@ void setColumns(HWND list, int conditions, const sheet::SheetEvaluation& evaluat
     }
 }
 
-void setGridColumns(HWND list, const sheet::Sheet& sheet,
-                    const sheet::SheetEvaluation& evaluation, UINT dpi) {
+void setGridColumns(HWND list, const sheet::Sheet& sheet, const sheet::SheetEvaluation& evaluation,
+                    UINT dpi) {
     const bool dike = sheet::sectionsAsRows(sheet);
-    const int wanted = dike ? static_cast<int>(sheet::gridColumns(sheet)) + 1
-                            : static_cast<int>(sheet.size()) + 1;
+    const int wanted =
+        dike ? static_cast<int>(sheet::gridColumns(sheet)) + 1 : static_cast<int>(sheet.size()) + 1;
     int shown = Header_GetItemCount(ListView_GetHeader(list));
     // Laid out afresh when the grid turns between a dam's and a dike's (the list view keeps
     // its first column, which cannot be deleted).
@@ -102,10 +102,10 @@ void setGridColumns(HWND list, const sheet::Sheet& sheet,
         const bool result = c > 0 && !sheet::gridCell(sheet, 0, std::size_t(c - 1)).field;
         column.fmt = result ? LVCFMT_RIGHT : LVCFMT_LEFT;
         // As wide as the header, and a level's digits: the same for a thousand sections.
-        column.cx = c == 0 ? scaled(kConditionColumnWidth, dpi)
-                           : std::max(scaled(80, dpi),
-                                      ListView_GetStringWidth(list, header.c_str()) +
-                                          scaled(16, dpi));
+        column.cx = c == 0
+                        ? scaled(kConditionColumnWidth, dpi)
+                        : std::max(scaled(80, dpi),
+                                   ListView_GetStringWidth(list, header.c_str()) + scaled(16, dpi));
         ListView_InsertColumn(list, c, &column);
     }
 }

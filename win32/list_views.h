@@ -38,8 +38,8 @@ void setColumns(HWND list, int conditions, const sheet::SheetEvaluation& evaluat
 
 // Sets the conditions grid's columns: the names' column, then a dam's conditions, or a dike's
 // fields and results each as wide as its header.
-void setGridColumns(HWND list, const sheet::Sheet& sheet,
-                    const sheet::SheetEvaluation& evaluation, UINT dpi);
+void setGridColumns(HWND list, const sheet::Sheet& sheet, const sheet::SheetEvaluation& evaluation,
+                    UINT dpi);
 
 // The columns' widths at `dpi`.
 void scaleColumns(HWND list, UINT dpi);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -205,6 +206,62 @@ TEST(Dike, AReachsCrestsAreMadeMonotoneAndNeverBelowARequirement) {
     smoothReach(rising);
     EXPECT_NEAR(rising[2].adopted, 11.8, 1e-9);
     EXPECT_NEAR(rising[3].adopted, 12.8, 1e-9);
+}
+
+TEST(Dike, AChainageRunningBackOrUnreadIsWarnedOfAndTheOrderKept) {
+    const struct {
+        const char* name;
+        bool back;
+        bool unread;
+    } rows[] = {
+        {"K0+000", false, false}, {"K0+500", false, false}, {"K0+300", true, false},
+        {"K0+5OO", false, true},  {"闸口", false, false},   {"K0+400", false, false},
+    };
+    std::optional<double> previous;
+    for (const auto& r : rows) {
+        SectionResult s = computeSection(readSection(sheetSection({{"section", r.name}})), 0.1);
+        previous = checkChainage(s, previous);
+        const auto has = [&](WarningKind kind) {
+            return std::any_of(s.result.warnings.begin(), s.result.warnings.end(),
+                               [kind](const Warning& w) { return w.kind == kind; });
+        };
+        EXPECT_EQ(has(WarningKind::ChainageBackwards), r.back) << r.name;
+        EXPECT_EQ(has(WarningKind::ChainageUnread), r.unread) << r.name;
+    }
+    // A section named otherwise keeps the chainage before it: K0+400 follows K0+300.
+    EXPECT_EQ(previous, 400.0);
+}
+
+TEST(Dike, ADikesBlockAsItsFileWritesIt) {
+    const auto read = [](std::vector<std::pair<std::string, std::string>> rows) {
+        return readDikeBlock(damTextsFromRows(rows));
+    };
+    const DikeBlock block = read(
+        {{"step", "0.05"}, {"smooth", " 是 "}, {"date", "2026/1/5"}, {"overtopping", "不允许"}});
+    EXPECT_EQ(block.step, 0.05);
+    EXPECT_TRUE(block.smooth);
+    EXPECT_EQ(block.title.date, "2026-01-05");
+    EXPECT_FALSE(read({}).smooth);
+    const struct {
+        std::pair<std::string, std::string> row;
+        DamErrorKind kind;
+    } refused[] = {
+        {{"smooth", "maybe"}, DamErrorKind::NotYesOrNo},
+        {{"overtopping", "allowed"}, DamErrorKind::Overtopped},
+        {{"step", "0"}, DamErrorKind::NotPositive},
+        {{"wall", "1.2"}, DamErrorKind::OtherCode},
+    };
+    for (const auto& r : refused) {
+        try {
+            read({r.row});
+            ADD_FAILURE() << r.row.first << " was read";
+        } catch (const DamError& e) {
+            EXPECT_EQ(e.kind(), r.kind) << r.row.first;
+            EXPECT_EQ(e.name(), r.row.first);
+        }
+    }
+    // A dam's file takes none of a dike's rows.
+    EXPECT_THROW(readDam(damTextsFromRows({{"smooth", "yes"}})), DamError);
 }
 
 }  // namespace

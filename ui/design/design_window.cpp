@@ -247,7 +247,8 @@ void DesignWindow::fitColumns() {
         // thousand sections as for one, so a keystroke never measures every row.
         const int digits = grid_->fontMetrics().horizontalAdvance(QStringLiteral("00000.000"));
         for (int c = 0; c < sheetModel_->columnCount(); ++c) {
-            grid_->setColumnWidth(c, std::max(digits, grid_->horizontalHeader()->sectionSizeHint(c)));
+            grid_->setColumnWidth(c,
+                                  std::max(digits, grid_->horizontalHeader()->sectionSizeHint(c)));
         }
         return;
     }
@@ -285,8 +286,8 @@ void DesignWindow::layOutFirst() {
         tables_->setSizes({parts.grid.height, parts.picture.height, 0});
         return;
     }
-    const sheet::DesignLayout parts = sheet::designLayout(
-        client, layoutMetrics(), presenter_.sheet().size(), entries, settled);
+    const sheet::DesignLayout parts =
+        sheet::designLayout(client, layoutMetrics(), presenter_.sheet().size(), entries, settled);
     sides_->setSizes({parts.grid.width, parts.dam.width});
     tables_->setSizes({parts.grid.height, parts.results.height});
     side_->setSizes({parts.settled.bottom() - parts.dam.top, parts.picture.height});
@@ -347,9 +348,9 @@ QWidget* DesignWindow::createDamPanel() {
     layout->addLayout(form);
     // A dam's entries at first: a dike's are shown when its sheet comes.
     for (std::size_t i = 0; i < damEntries_.size(); ++i) {
-        form->setRowVisible(damEntries_[i],
-                            kelnor::design::damFields()[sheet::damPanelFields()[i]].usedBy(
-                                sheet::DesignCode::Dam));
+        form->setRowVisible(
+            damEntries_[i],
+            kelnor::design::damFields()[sheet::damPanelFields()[i]].usedBy(sheet::DesignCode::Dam));
     }
     settled_ = new QTableWidget(0, 3);
     settled_->setObjectName(QStringLiteral("settled"));

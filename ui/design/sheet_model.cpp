@@ -51,7 +51,8 @@ int SheetModel::columnCount(const QModelIndex& parent) const {
 }
 
 sheet::GridCell SheetModel::cellOf(const QModelIndex& index) const {
-    return sheet::gridCell(presenter_.sheet(), std::size_t(index.row()), std::size_t(index.column()));
+    return sheet::gridCell(presenter_.sheet(), std::size_t(index.row()),
+                           std::size_t(index.column()));
 }
 
 QModelIndex SheetModel::indexOf(std::size_t condition, std::size_t field) const {
@@ -107,8 +108,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::EditRole) {
         return text(presenter_.sheet().cell(at.condition, *at.field));
     }
-    const sheet::ConditionCell cell = sheet::conditionCell(
-        presenter_.sheet(), presenter_.evaluation(), at.condition, *at.field);
+    const sheet::ConditionCell cell =
+        sheet::conditionCell(presenter_.sheet(), presenter_.evaluation(), at.condition, *at.field);
     switch (role) {
         case Qt::DisplayRole:
             return text(cell.text);
@@ -151,10 +152,10 @@ QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int ro
         return {};
     }
     const sheet::Sheet& sheet = presenter_.sheet();
-    return text(orientation == Qt::Vertical
-                    ? sheet::gridRowHeader(sheet, presenter_.evaluation(), std::size_t(section))
-                    : sheet::gridColumnHeader(sheet, presenter_.evaluation(),
-                                              std::size_t(section)));
+    return text(
+        orientation == Qt::Vertical
+            ? sheet::gridRowHeader(sheet, presenter_.evaluation(), std::size_t(section))
+            : sheet::gridColumnHeader(sheet, presenter_.evaluation(), std::size_t(section)));
 }
 
 void SheetModel::refresh() {
@@ -278,10 +279,10 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     }
     const int chosen = box->currentIndex();
     const auto* sheetModel = static_cast<const SheetModel*>(index.model());
-    const std::optional<std::string> committed = sheet::committedText(
-        sheetModel->cellOf(index).field.value_or(0),
-        chosen >= 0 ? std::optional(std::size_t(chosen)) : std::nullopt,
-        box->currentText().toStdString(), sheetModel->code());
+    const std::optional<std::string> committed =
+        sheet::committedText(sheetModel->cellOf(index).field.value_or(0),
+                             chosen >= 0 ? std::optional(std::size_t(chosen)) : std::nullopt,
+                             box->currentText().toStdString(), sheetModel->code());
     if (committed) {
         model->setData(index, text(*committed), Qt::EditRole);
     }

@@ -64,12 +64,12 @@ enum class DamErrorKind {
     TooLarge,
     NotPositive,
     Negative,
-    NeedsOther,  // a reserve in % without the dam's height; wall_top without a wall
-    NotADate,    // the date is not YYYY-MM-DD (nor Excel's YYYY/M/D) of a real day
-    AboveOther,  // an existing crest above the existing wall top it carries
-    OtherCode,   // a value of a dike's block in a dam's file, or the reverse
-    NotYesOrNo,  // smoothing the reach is neither yes nor no
-    Overtopped,  // a dike that may be overtopped: protected by the overtopping volume instead
+    NeedsOther,   // a reserve in % without the dam's height; wall_top without a wall
+    NotADate,     // the date is not YYYY-MM-DD (nor Excel's YYYY/M/D) of a real day
+    AboveOther,   // an existing crest above the existing wall top it carries
+    OtherCode,    // a value of a dike's block in a dam's file, or the reverse
+    NotYesOrNo,   // smoothing the reach is neither yes nor no
+    Overtopped,   // a dike that may be overtopped: protected by the overtopping volume instead
     UnknownCode,  // the code row names neither SL 274 nor GB 50286
 };
 

@@ -42,13 +42,11 @@ const std::vector<Field>& fields(DesignCode code = DesignCode::Dam);
 std::size_t columnCount(DesignCode code = DesignCode::Dam);
 
 // The index of a CSV column among the fields; nothing for a column the method does not read.
-std::optional<std::size_t> columnIndex(std::string_view column,
-                                       DesignCode code = DesignCode::Dam);
+std::optional<std::size_t> columnIndex(std::string_view column, DesignCode code = DesignCode::Dam);
 
 // What the grid shows for a cell's text: the choice's Chinese name where the text is one of the
 // column's values (letters in any case, blanks around it), else the text as it is.
-std::string shownText(std::size_t column, std::string_view text,
-                      DesignCode code = DesignCode::Dam);
+std::string shownText(std::size_t column, std::string_view text, DesignCode code = DesignCode::Dam);
 
 // One KΔ a slope surface offers: where the table gives a range, each end is an offer of its own.
 struct RoughnessOffer {

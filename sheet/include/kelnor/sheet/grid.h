@@ -81,8 +81,7 @@ std::pair<std::size_t, std::size_t> screenOf(const Sheet& sheet, std::size_t con
 // The headers: a dam's field names down the side and conditions ("2 ★") across; a dike's
 // sections down the side ("K0+500", its number where it has no name, ★ where it requires the
 // highest crest) and the field and result names across.
-std::string gridRowHeader(const Sheet& sheet, const SheetEvaluation& evaluation,
-                          std::size_t row);
+std::string gridRowHeader(const Sheet& sheet, const SheetEvaluation& evaluation, std::size_t row);
 std::string gridColumnHeader(const Sheet& sheet, const SheetEvaluation& evaluation,
                              std::size_t column);
 
