@@ -13,13 +13,17 @@
 #include "kelnor/csv/table.h"
 #include "kelnor/design/book.h"
 #include "kelnor/design/crest.h"
+#include "kelnor/design/dike.h"
+#include "kelnor/design/dike_book.h"
 #include "kelnor/design/drawing.h"
+#include "kelnor/design/long_section.h"
 #include "kelnor/design/method.h"
 #include "kelnor/docx/word_book.h"
 #include "kelnor/platform/text_encoding.h"
 #include "kelnor/sheet/design_presenter.h"
 #include "kelnor/sheet/fields.h"
 #include "kelnor/sheet/grid.h"
+#include "kelnor/sheet/sheet_file.h"
 
 namespace {
 
@@ -181,6 +185,116 @@ void BM_Keystroke(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMicrosecond);
+
+// A dike of `count` sections 100 m apart, as docs/dike-example.csv has them: the flood level
+// falling along the reach, grades 2 and 3, a wave wall on a town's reach, every tenth checked.
+std::string reach(int count) {
+    std::string csv =
+        "code,GB 50286-2013\nstep,0.1\n\n"
+        "section,level,ground,depth,wind,fetch,slope,roughness,standard,wall,settlement,"
+        "existing_crest\n";
+    for (int i = 0; i < count; ++i) {
+        const int at = i * 100;
+        const double level = 24.6 - 0.002 * i;
+        csv += 'K';
+        csv += std::to_string(at / 1000);
+        csv += '+';
+        csv += std::to_string(1000 + at % 1000).substr(1);
+        csv += ',';
+        csv += std::to_string(level);
+        csv += ',';
+        csv += std::to_string(level - 4.8);
+        csv += ",5.5,22,";
+        csv += std::to_string(1.2 + 0.3 * (i % 7));
+        csv += i % 3 == 0 ? ",2.5,0.9," : ",3,0.9,";
+        csv += i < count / 2 ? "50" : "30";
+        csv += i % 40 < 4 ? ",1.0,3%," : ",,3%,";
+        if (i % 10 == 0) {
+            csv += std::to_string(level + 2.4);
+        }
+        csv += '\n';
+    }
+    return csv;
+}
+
+// A dike's sections read from the file and each computed and settled (range 1: the reach
+// smoothed as well), as kelnor-calc and the window do.
+void BM_DikeSections(benchmark::State& state) {
+    const sheet::OpenedSheet opened =
+        sheet::readSheet(csv::sourceOf(reach(static_cast<int>(state.range(0)))));
+    sheet::Rows rows = opened.rows;
+    design::DamTexts dam = opened.dam;
+    if (state.range(1) == 1) {
+        design::setDamText(dam, "smooth", "yes");
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(sheet::evaluate(rows, dam, design::DesignCode::Dike));
+    }
+}
+BENCHMARK(BM_DikeSections)
+    ->Args({24, 0})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// A dike's calculation book of `count` sections: the document with its long section, written
+// as HTML (range 1 = 0) or packed as a Word document (1).
+void BM_DikeBook(benchmark::State& state) {
+    const sheet::OpenedSheet opened =
+        sheet::readSheet(csv::sourceOf(reach(static_cast<int>(state.range(0)))));
+    const sheet::SheetEvaluation ev =
+        sheet::evaluate(opened.rows, opened.dam, design::DesignCode::Dike);
+    for (auto _ : state) {
+        const design::doc::Document book =
+            design::dikeBookDocument(*ev.sections, ev.computed->failures, {});
+        if (state.range(1) == 0) {
+            benchmark::DoNotOptimize(design::bookHtml(book));
+        } else {
+            benchmark::DoNotOptimize(docx::wordBook(book, docx::propertiesOf(book, {})));
+        }
+    }
+}
+BENCHMARK(BM_DikeBook)
+    ->Args({24, 0})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// One keystroke in a dike's grid of `count` sections: the level set, every section computed
+// and settled again, the long section drawn and fitted to its pane, and the texts of the 40
+// rows a window shows (each field and result) and the summary line formed.
+void BM_DikeKeystroke(benchmark::State& state) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "kelnor-bench-dike";
+    std::filesystem::create_directories(folder);
+    const sheet::OpenedSheet opened =
+        sheet::readSheet(csv::sourceOf(reach(static_cast<int>(state.range(0)))));
+    sheet::saveSheet(folder / "reach.csv", opened.rows, opened.dam, design::DesignCode::Dike);
+    NoView view;
+    sheet::DesignPresenter presenter(view, folder / "data");
+    presenter.start(folder / "reach.csv");
+    const std::size_t level = *sheet::columnIndex("level", design::DesignCode::Dike);
+    int key = 0;
+    for (auto _ : state) {
+        presenter.setCell(0, level, (++key % 2) != 0 ? "24.70" : "24.60");
+        const sheet::Sheet& sheet = presenter.sheet();
+        std::size_t shown = presenter.evaluation().summaryZh().size();
+        for (std::size_t r = 0; r < 40 && r < sheet::gridRows(sheet); ++r) {
+            for (std::size_t c = 0; c < sheet::gridColumns(sheet); ++c) {
+                const sheet::GridCell at = sheet::gridCell(sheet, r, c);
+                shown += at.result
+                             ? sheet::resultCell(presenter.evaluation(), r, *at.result).text.size()
+                             : sheet::conditionCell(sheet, presenter.evaluation(), r, *at.field)
+                                   .text.size();
+            }
+        }
+        benchmark::DoNotOptimize(shown);
+        benchmark::DoNotOptimize(design::fit(presenter.picture(), 940, 260));
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+BENCHMARK(BM_DikeKeystroke)->Arg(24)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -338,14 +338,80 @@ std::pair<double, double> spread(const std::vector<Extent>& items, double s) {
     return {low, high};
 }
 
+// The bound pair (i, j) puts on s: their distance a_i·s + high_i − (a_j·s + low_j) within
+// `room`.
+double pairBound(const Extent& i, const Extent& j, double room) {
+    return (room - i.high + j.low) / (i.a - j.a);
+}
+
+// Above this many extents (a long section of hundreds of sections) every pair is too many to
+// try: the bound is found along the lower hull of the lows instead.
+constexpr std::size_t kPairwiseLimit = 600;
+
+// The same bound as every pair gives, in n·log n: for each extent i the j with a_j < a_i that
+// bounds s hardest is the one from which the point (a_i, high_i − room) is seen at the
+// steepest slope, a vertex of the lower convex hull of the points (a_j, low_j) before it; the
+// slope rises and then falls along that hull, so a binary search finds it, and the pairs next to
+// it are tried too, so rounding cannot pass it by.
+double largestScaleAlongHull(const std::vector<Extent>& items, double room) {
+    std::vector<const Extent*> order;
+    for (const Extent& e : items) {
+        order.push_back(&e);
+    }
+    // Along a, the lowest first where several share one: only it can be on the lower hull.
+    std::sort(order.begin(), order.end(), [](const Extent* x, const Extent* y) {
+        return x->a < y->a || (x->a == y->a && x->low < y->low);
+    });
+    const auto cross = [](const Extent* o, const Extent* p, const Extent* q) {
+        return (p->a - o->a) * (q->low - o->low) - (p->low - o->low) * (q->a - o->a);
+    };
+    std::vector<const Extent*> hull;  // the lows' lower hull, those with a below the current
+    double best = std::numeric_limits<double>::infinity();
+    std::size_t added = 0;
+    for (const Extent* i : order) {
+        for (; added < order.size() && order[added]->a < i->a; ++added) {
+            const Extent* p = order[added];
+            if (!hull.empty() && hull.back()->a == p->a) {
+                continue;  // above the hull's vertex at the same a
+            }
+            while (hull.size() >= 2 && cross(hull[hull.size() - 2], hull.back(), p) <= 0) {
+                hull.pop_back();
+            }
+            hull.push_back(p);
+        }
+        if (hull.empty()) {
+            continue;
+        }
+        // The steepest bound is the smallest: the first vertex past which it grows again.
+        std::size_t low = 0;
+        std::size_t high = hull.size() - 1;
+        while (low < high) {
+            const std::size_t mid = (low + high) / 2;
+            if (pairBound(*i, *hull[mid + 1], room) <= pairBound(*i, *hull[mid], room)) {
+                low = mid + 1;
+            } else {
+                high = mid;
+            }
+        }
+        const std::size_t from = low >= 2 ? low - 2 : 0;
+        for (std::size_t k = from; k < hull.size() && k <= low + 2; ++k) {
+            best = std::min(best, pairBound(*i, *hull[k], room));
+        }
+    }
+    return best;
+}
+
 // The largest s at which the extents spread over no more than `room`: each pair whose
 // distance grows with s bounds it. Infinite when nothing grows with s.
 double largestScale(const std::vector<Extent>& items, double room) {
+    if (items.size() > kPairwiseLimit) {
+        return largestScaleAlongHull(items, room);
+    }
     double best = std::numeric_limits<double>::infinity();
     for (const Extent& i : items) {
         for (const Extent& j : items) {
             if (i.a > j.a) {
-                best = std::min(best, (room - i.high + j.low) / (i.a - j.a));
+                best = std::min(best, pairBound(i, j, room));
             }
         }
     }
