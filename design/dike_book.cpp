@@ -57,7 +57,8 @@ doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
       << Paragraph{
              "逐断面以其设计洪水位（或设计高潮位）计算：波浪要素按莆田公式，风壅水面高 e "
              "按风区平均水深，波浪爬高取累积频率 2%（不允许越浪），堤顶超高 Y = Rp + e + A，"
-             "堤顶高程 = 设计水位 + Y；采用值按步长向上取整，竣工堤顶另加预留沉降。"};
+             "堤顶高程 = 设计水位 + Y；采用值按步长向上取整，竣工堤顶另加预留沉降。"}
+      << Paragraph{"注：m ≤ 1.0 的砌石护坡，糙率及渗透性系数 KΔ 取 1.0（附录 C）。"};
     // The section worked in full: the one that requires the highest crest.
     std::size_t worked = 0;
     for (std::size_t i = 1; i < sections.size(); ++i) {

@@ -29,6 +29,12 @@ constexpr double kStackStep = 0.2;
 // Device units below which two edges count as touching; a box is placed this close.
 constexpr double kEps = 1e-6;
 constexpr double kTouch = 1e-9;
+// In a drawing of more lines than this (a long section of hundreds of sections) a text slides
+// along at most kSlideEms em either way from where it would stand: the room further off is
+// never cheaper than crossing a line, and asking every line of the reach for every text would
+// take a keystroke's time.
+constexpr std::size_t kManyLines = 600;
+constexpr double kSlideEms = kLineCost + 2;
 
 // Which lines a text is kept off: all of them, those it annotates (a dimension's figure: the
 // dimension lines and the extension lines), or none.
@@ -146,6 +152,68 @@ class Tops {
     std::vector<Range> ranges_;
 };
 
+// The lines of a drawing by where they lie along one axis, so that a box asks only of those
+// that reach across its width: a long section of a thousand sections has thousands of short
+// segments, and a text beside one of them is clear of all the others. The few long lines (an
+// axis, the baseline) are always asked of.
+class LineIndex {
+  public:
+    LineIndex() = default;
+    LineIndex(const std::vector<Line>& lines, bool alongY) {
+        const auto lowOf = [alongY](const Line& l) {
+            return alongY ? std::min(l.from.y, l.to.y) : std::min(l.from.x, l.to.x);
+        };
+        const auto highOf = [alongY](const Line& l) {
+            return alongY ? std::max(l.from.y, l.to.y) : std::max(l.from.x, l.to.x);
+        };
+        double first = std::numeric_limits<double>::infinity();
+        double last = -first;
+        for (const Line& l : lines) {
+            first = std::min(first, lowOf(l));
+            last = std::max(last, highOf(l));
+        }
+        const double longLine = (last - first) / kShortShare;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const double low = lowOf(lines[i]);
+            const double high = highOf(lines[i]);
+            if (high - low > longLine) {
+                long_.push_back(i);
+            } else {
+                short_.push_back({low, i});
+                longestShort_ = std::max(longestShort_, high - low);
+            }
+        }
+        std::sort(short_.begin(), short_.end(),
+                  [](const Entry& a, const Entry& b) { return a.low < b.low; });
+    }
+
+    // Calls `visit` with the index of every line that may reach into (from, to), and perhaps a
+    // few more.
+    template <typename Visit>
+    void near(double from, double to, Visit&& visit) const {
+        for (const std::size_t i : long_) {
+            visit(i);
+        }
+        const double start = from - longestShort_ - 1;
+        auto at = std::lower_bound(short_.begin(), short_.end(), start,
+                                   [](const Entry& e, double v) { return e.low < v; });
+        for (; at != short_.end() && at->low < to + 1; ++at) {
+            visit(at->index);
+        }
+    }
+
+  private:
+    // A line longer than this share of the whole is long.
+    static constexpr double kShortShare = 64;
+    struct Entry {
+        double low;
+        std::size_t index;
+    };
+    std::vector<Entry> short_;
+    std::vector<std::size_t> long_;
+    double longestShort_ = 0;
+};
+
 class Placer {
   public:
     Placer(const Drawing& d, const Scale& scale, const Box& room,
@@ -174,6 +242,8 @@ class Placer {
             }
             marks_.push_back({left, top, rightEdge - left, bottom - top});
         }
+        byX_ = LineIndex(lines_, false);
+        byY_ = LineIndex(lines_, true);
         out_.labels.resize(d.texts.size());
     }
 
@@ -260,13 +330,18 @@ class Placer {
         bool flip = false;
         const bool figure = drawing_.texts[it.text].role == TextRole::Dimension;
         const auto search = [&](const Box& side, bool other, bool along, double lo, double hi) {
-            const Tops all = obstacles(side, false, Lines::All, along);
-            const Tops annotated = obstacles(side, false, Lines::Annotated, along);
+            if (along && lines_.size() > kManyLines) {
+                lo = std::max(lo, side.left - kSlideEms * em_);
+                hi = std::min(hi, side.left + kSlideEms * em_);
+            }
+            const Window window{lo, hi};
+            const Tops all = obstacles(side, false, Lines::All, along, window);
+            const Tops annotated = obstacles(side, false, Lines::Annotated, along, window);
             for (const Lines kept : {Lines::All, Lines::Annotated, Lines::None}) {
                 if (kept == Lines::Annotated && !figure) {
                     continue;
                 }
-                const Tops free = obstacles(side, true, kept, along);
+                const Tops free = obstacles(side, true, kept, along, window);
                 for (const std::optional<double>& at :
                      free.nearest(along ? side.left : side.top, lo, hi)) {
                     if (!at) {
@@ -325,7 +400,14 @@ class Placer {
   private:
     // Where a box like `side` may not have its top (or `along`, its left): over a placed text
     // (with texts), over a mark or within the gap of a line (those kept off).
-    Tops obstacles(const Box& side, bool texts, Lines lines, bool along) const {
+    // The tops (lefts) a search may give the box; the lines beyond them are not asked of.
+    struct Window {
+        double lo;
+        double hi;
+    };
+
+    Tops obstacles(const Box& side, bool texts, Lines lines, bool along,
+                   std::optional<Window> window = std::nullopt) const {
         // Along is worked out as up and down with x and y swapped.
         const auto turn = [along](const Box& b) {
             return along ? Box{b.top, b.left, b.height, b.width} : b;
@@ -354,14 +436,23 @@ class Placer {
                 box(m);
             }
         }
-        for (const Line& l : lines_) {
-            const bool annotated = l.style == LineStyle::Dimension || l.style == LineStyle::Leader;
-            if (lines == Lines::None || (lines == Lines::Annotated && !annotated)) {
-                continue;
-            }
-            if (const auto ys = within(turnLine(l), me.left - pad_, right(me) + pad_)) {
-                out.block(ys->first - pad_ - me.height, ys->second + pad_);
-            }
+        if (lines != Lines::None) {
+            // The lines across the box's width; sliding along, those of the x it may take.
+            const bool slid = along && window && lines_.size() > kManyLines;
+            const LineIndex& index = slid || !along ? byX_ : byY_;
+            const double from = slid ? window->lo - pad_ : me.left - pad_;
+            const double to = slid ? window->hi + side.width + pad_ : right(me) + pad_;
+            index.near(from, to, [&](std::size_t i) {
+                const Line& l = lines_[i];
+                const bool annotated =
+                    l.style == LineStyle::Dimension || l.style == LineStyle::Leader;
+                if (lines == Lines::Annotated && !annotated) {
+                    return;
+                }
+                if (const auto ys = within(turnLine(l), me.left - pad_, right(me) + pad_)) {
+                    out.block(ys->first - pad_ - me.height, ys->second + pad_);
+                }
+            });
         }
         out.merge();
         return out;
@@ -449,6 +540,8 @@ class Placer {
     double em_;
     double pad_;
     std::vector<Line> lines_;  // device units
+    LineIndex byX_;            // lines_ by x, for a box's width
+    LineIndex byY_;            // and by y, for a box turned to slide along
     std::vector<Box> marks_;
     std::vector<double> waters_;  // the still waters' device y
     std::vector<std::pair<const Item*, Box>> placed_;

@@ -722,7 +722,7 @@ void DesignPresenter::endTyping() {
 }
 
 void DesignPresenter::changed() {
-    evaluation_ = evaluate(sheet_);
+    evaluation_ = evaluate(sheet_, &evaluation_);
     picture_ = sheet_.isDike()
                    ? design::longSectionDrawing(design::longSectionOf(*evaluation_.sections))
                    : design::freeboardDrawing(*evaluation_.computed, evaluation_.settlement.settled,

@@ -66,7 +66,8 @@ bool isEmptyRow(const Row& row) {
 
 // A dike's sections, each read and computed on its own as the command line reads a file's
 // rows, so a bad cell fails only its own section; then smoothed where the block asks.
-SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam) {
+SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam,
+                             const SheetEvaluation* before) {
     SheetEvaluation out;
     out.code = DesignCode::Dike;
     out.outcomes.resize(rows.size());
@@ -79,6 +80,10 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam) {
         out.damError = e;
     }
     const auto& columns = design::sectionColumns();
+    const double step = out.dikeBlock.step;
+    const std::vector<SheetEvaluation::Memo>* kept =
+        before != nullptr && before->code == DesignCode::Dike ? before->memo.get() : nullptr;
+    auto memo = std::make_shared<std::vector<SheetEvaluation::Memo>>(rows.size());
     auto computed = std::make_shared<design::Evaluation>();
     auto sections = std::make_shared<std::vector<design::SectionResult>>();
     std::vector<std::size_t> rowOf;  // by section: its row of the sheet
@@ -88,20 +93,33 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam) {
         if (isEmptyRow(row)) {
             continue;
         }
-        design::Cells cells{static_cast<int>(i + 1), {}};
-        for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c) {
-            cells.cells.emplace_back(std::string(columns[c]), row[c]);
+        SheetEvaluation::Memo& m = (*memo)[i];
+        if (kept != nullptr && i < kept->size() && (*kept)[i].step == step &&
+            (*kept)[i].cells == row) {
+            m = (*kept)[i];
+        } else {
+            m.cells = row;
+            m.step = step;
+            design::Cells cells{static_cast<int>(i + 1), {}};
+            for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c) {
+                cells.cells.emplace_back(std::string(columns[c]), row[c]);
+            }
+            try {
+                m.section = design::computeSection(design::readSection(cells), step);
+            } catch (const design::ConditionError& e) {
+                m.failure = e;
+            }
         }
-        try {
-            design::SectionResult s =
-                design::computeSection(design::readSection(cells), out.dikeBlock.step);
-            previous = design::checkChainage(s, previous);
-            sections->push_back(std::move(s));
-            rowOf.push_back(i);
-        } catch (const design::ConditionError& e) {
-            computed->failures.push_back(e);
+        if (m.failure) {
+            computed->failures.push_back(*m.failure);
+            continue;
         }
+        design::SectionResult s = *m.section;
+        previous = design::checkChainage(s, previous);
+        sections->push_back(std::move(s));
+        rowOf.push_back(i);
     }
+    out.memo = std::move(memo);
     if (out.dikeBlock.smooth) {
         design::smoothReach(*sections);
     }
@@ -126,13 +144,16 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam) {
 
 }  // namespace
 
-SheetEvaluation evaluate(const Sheet& sheet) {
+SheetEvaluation evaluate(const Sheet& sheet, const SheetEvaluation* before) {
+    if (sheet.isDike()) {
+        return evaluateDike(sheet.rows(), sheet.dam(), before);
+    }
     return evaluate(sheet.rows(), sheet.dam(), sheet.code());
 }
 
 SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam, DesignCode code) {
     if (code == DesignCode::Dike) {
-        return evaluateDike(rows, dam);
+        return evaluateDike(rows, dam, nullptr);
     }
     SheetEvaluation out;
     out.outcomes.resize(rows.size());

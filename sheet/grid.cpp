@@ -226,6 +226,10 @@ CellEditor cellEditor(std::size_t field, DesignCode code) {
         for (const RoughnessOffer& o : roughnessOffers()) {
             out.entries.push_back({std::string(o.surfaceZh) + ' ' + o.text, o.text});
         }
+        if (code == DesignCode::Dike) {
+            // The dike code's own: a masonry face steeper than 1:1 takes KΔ = 1.0.
+            out.entries.push_back({"砌石护坡 m ≤ 1.0 1.00", "1.00"});
+        }
     }
     return out;
 }

@@ -125,6 +125,12 @@ TEST_F(DikeSheetTest, TheGridStandsSectionsAsRowsWithTheirResultsBeside) {
     EXPECT_EQ(short_.tone, ResultTone::Failed);
     EXPECT_EQ(gridRowHeader(sheet, ev, 3), "K1+500 ★");
     EXPECT_EQ(gridColumnHeader(sheet, ev, col("depth")), "堤前水深 H（m）");
+    // A dike's KΔ offers the code's masonry face steeper than 1:1; a dam's does not.
+    const CellEditor roughness = cellEditor(col("roughness"), kDike);
+    EXPECT_EQ(committedText(col("roughness"), std::nullopt, roughness.entries.back().shown, kDike),
+              "1.00");
+    EXPECT_EQ(cellEditor(columnIndex("roughness").value()).entries.size() + 1,
+              roughness.entries.size());
     // A dam's grid is unchanged: fields down, conditions across.
     const Sheet dam(firstStartRows());
     EXPECT_EQ(gridRows(dam), fields().size());

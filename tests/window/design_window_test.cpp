@@ -515,6 +515,64 @@ class DesignWindowTest : public QObject {
             }
         }
     }
+
+    // The README's reach of 24 sections: the sheet turned round, its results beside each row,
+    // the long section under the grid, a dike's captions, and back to a dam's with 新建.
+    void aDikesSectionsAreRowsWithTheirResultsBeside() {
+        namespace sheet = kelnor::sheet;
+        const QString reach = dir->filePath("reach.csv");
+        QVERIFY(QFile::copy(QStringLiteral(KELNOR_DIKE_EXAMPLE), reach));
+        answer = Answer::Discard;
+        trigger(QStringLiteral("新建(&N)"));
+        QVERIFY(window->findChild<QTableView*>("results")->isVisible());
+        // Dropped on the window, as from the file manager.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(reach)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCOMPARE(told, QStringList());
+        QAbstractItemModel* model = grid()->model();
+        const auto level = int(*sheet::columnIndex("level", sheet::DesignCode::Dike));
+        QCOMPARE(model->rowCount(), 24);
+        QCOMPARE(model->headerData(3, Qt::Vertical).toString(), QStringLiteral("K1+500 ★"));
+        QCOMPARE(model->headerData(level, Qt::Horizontal).toString(),
+                 QStringLiteral("设计水位（m）"));
+        const int margin = model->columnCount() - 1;
+        QCOMPARE(model->index(11, margin).data().toString(), QStringLiteral("-0.166"));
+        QVERIFY(!(model->flags(model->index(11, margin)) & Qt::ItemIsEditable));
+        QVERIFY(!window->findChild<QTableView*>("results")->isVisible());
+        auto* picture = window->findChild<FreeboardView*>("picture");
+        QVERIFY(picture->isVisible());
+        QVERIFY(picture->geometry().top() > 0);
+        QVERIFY(window->windowTitle().startsWith(QStringLiteral("堤顶高程计算")));
+        // The level typed over in the second section moves its required crest by as much.
+        const int required = margin - 3;
+        const double before = model->index(1, required).data().toDouble();
+        grid()->setFocus();
+        grid()->setCurrentIndex(model->index(1, level));
+        QTest::keyClick(grid(), Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("24.63"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(model->index(1, level).data(Qt::EditRole).toString(), QStringLiteral("24.63"));
+        QVERIFY(std::abs(model->index(1, required).data().toDouble() - before - 0.1) < 1e-9);
+        // A dike's commands by their captions; no earthquake.
+        trigger(QStringLiteral("上移"));
+        QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QStringLiteral("K0+500"));
+        for (QAction* action : window->findChildren<QAction*>()) {
+            if (action->text() == QStringLiteral("添加地震情况")) {
+                QVERIFY(!action->isEnabled());
+            }
+        }
+        trigger(QStringLiteral("新建(&N)"));
+        QVERIFY(window->findChild<QTableView*>("results")->isVisible());
+        QCOMPARE(model->rowCount(), int(sheet::fields().size()));
+    }
 };
 
 QTEST_MAIN(DesignWindowTest)

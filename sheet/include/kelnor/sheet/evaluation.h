@@ -79,6 +79,15 @@ struct SheetEvaluation {
     design::DikeBlock dikeBlock;
     // The sections whose existing crest stands short of the requirement.
     std::size_t shortSections = 0;
+    // Each row's cells as computed, with its section or failure before the reach is smoothed:
+    // the next evaluation computes again only the rows that changed.
+    struct Memo {
+        Row cells;
+        double step = 0;
+        std::optional<design::SectionResult> section;
+        std::optional<design::ConditionError> failure;
+    };
+    std::shared_ptr<const std::vector<Memo>> memo = std::make_shared<const std::vector<Memo>>();
 
     // The value of the dam at fault (an index into design::damFields()), to mark it.
     std::optional<std::size_t> failedDamField() const;
@@ -95,8 +104,9 @@ struct SheetEvaluation {
 // Reads the dam's values and settles the crest.
 SheetEvaluation evaluate(const Rows& rows, const design::DamTexts& dam = design::emptyDamTexts(),
                          DesignCode code = DesignCode::Dam);
-// The sheet as it stands, by its code.
-SheetEvaluation evaluate(const Sheet& sheet);
+// The sheet as it stands, by its code. Given the evaluation before the last change, a dike's
+// sections whose cells and step are as they were are taken from it, not computed again.
+SheetEvaluation evaluate(const Sheet& sheet, const SheetEvaluation* before = nullptr);
 
 // Numbers are written by kelnor::fixed (kelnor/text/number.h): `decimals` places, no negative
 // zero, "-" as the minus sign, so a spreadsheet reads a copied number as one.
