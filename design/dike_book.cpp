@@ -19,20 +19,23 @@ Heading section(int n, std::string_view title) {
     return {2, std::to_string(n) + " " + std::string(title)};
 }
 
-// Every section's results, the one worked in full marked.
+// Every section's results, the one worked in full marked. Under a wave wall the wall top
+// takes Y, and the crest required is the earth crest beneath it.
 Table resultsTable(const std::vector<SectionResult>& sections, std::size_t worked) {
     Table t{TableKind::Plain,
-            {1.5, 1.2, 1.0, 1.0, 1.0, 1.2, 1.1, 1.1, 1.1, 1.3},
-            {headerRow({"断面", "设计水位（m）", "Rp（m）", "A（m）", "Y（m）", "要求堤顶（m）",
-                        "采用堤顶（m）", "竣工堤顶（m）", "现状堤顶（m）", "富裕 / 不足（m）"})}};
+            {1.5, 1.2, 1.0, 1.0, 1.0, 1.2, 1.2, 1.1, 1.1, 1.1, 1.3},
+            {headerRow({"断面", "设计水位（m）", "Rp（m）", "A（m）", "Y（m）", "要求墙顶（m）",
+                        "要求堤顶（m）", "采用堤顶（m）", "竣工堤顶（m）", "现状堤顶（m）",
+                        "富裕 / 不足（m）"})}};
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const SectionResult& s = sections[i];
         const std::optional<Margin>& m = s.margin;
         t.rows.push_back(
             {{name(s.section.water.label), num(fx(*s.section.water.level, 2)),
               num(fx(s.result.runUp.Rp, 3)), num(fx(s.result.A, 2)), num(fx(s.result.y, 3)),
-              num(fx(s.required, 3)), num(fx(s.adopted, 2)), num(fx(s.asBuilt, 3)),
-              num(m ? fx(m->existing, 2) : "—"), num(m ? marginZh(*m) : "—")},
+              num(s.wallTop ? fx(*s.wallTop, 3) : "—"), num(fx(s.required, 3)),
+              num(fx(s.adopted, 2)), num(fx(s.asBuilt, 3)), num(m ? fx(m->existing, 2) : "—"),
+              num(m ? marginZh(*m) : "—")},
              i == worked ? RowLook::Governing : RowLook::Plain});
     }
     return t;
