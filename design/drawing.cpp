@@ -98,6 +98,7 @@ Rgb inkOf(TextRole role) {
         case TextRole::Elevation:
         case TextRole::Dimension:
         case TextRole::Slope:
+        case TextRole::Shortfall:
             break;
     }
     return kInk;
@@ -487,24 +488,24 @@ std::vector<bool> keptAt(const Drawing& d, const std::vector<std::string>& shown
                          const Scale& scale) {
     std::vector<bool> kept(d.texts.size(), true);
     std::vector<std::size_t> chainages;
+    std::vector<std::size_t> shortfalls;
     std::vector<Box> boxes(d.texts.size());
     for (std::size_t i = 0; i < d.texts.size(); ++i) {
         const Text& t = d.texts[i];
-        if (t.role == TextRole::Chainage) {
+        if (t.role == TextRole::Chainage || t.role == TextRole::Shortfall) {
             const Point p = scale.map(t.at);
             Box b = offsetBox(t.h, t.v, scale.textWidth(shown[i]), scale.fontSize());
             b.left += p.x;
             b.top += p.y;
             boxes[i] = b;
-            chainages.push_back(i);
+            (t.role == TextRole::Chainage ? chainages : shortfalls).push_back(i);
         }
     }
-    if (chainages.size() < 2) {
-        return kept;
-    }
-    std::stable_sort(chainages.begin(), chainages.end(), [&](std::size_t a, std::size_t b) {
-        return d.texts[a].at.x < d.texts[b].at.x;
-    });
+    const auto alongTheDike = [&](std::vector<std::size_t>& texts) {
+        std::stable_sort(texts.begin(), texts.end(), [&](std::size_t a, std::size_t b) {
+            return d.texts[a].at.x < d.texts[b].at.x;
+        });
+    };
     // Side by side two texts keep a space apart, or they read as one.
     const double space = kGapAcross * scale.fontSize();
     const auto clear = [&](std::size_t a, std::size_t b) {
@@ -515,6 +516,19 @@ std::vector<bool> keptAt(const Drawing& d, const std::vector<std::string>& shown
         const double down = std::min(p.top + p.height, q.top + q.height) - std::max(p.top, q.top);
         return across <= 1e-9 || down <= 1e-9;
     };
+    if (shortfalls.size() >= 2) {
+        alongTheDike(shortfalls);
+        std::size_t before = shortfalls.front();
+        for (std::size_t k = 1; k < shortfalls.size(); ++k) {
+            const std::size_t i = shortfalls[k];
+            kept[i] = clear(before, i);
+            before = kept[i] ? i : before;
+        }
+    }
+    if (chainages.size() < 2) {
+        return kept;
+    }
+    alongTheDike(chainages);
     const std::size_t first = chainages.front();
     const std::size_t last = chainages.back();
     std::size_t before = first;

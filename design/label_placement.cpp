@@ -382,9 +382,9 @@ class Placer {
                 search(side, other, false, lo, hi);
             }
             // Along, at its own height: not for a level's label, which would leave its
-            // column's order.
-            if (it.column == Column::None && side.top >= room_.top - kEps &&
-                bottomOf(side) <= bottomOf(room_) + kEps) {
+            // column's order, nor for a chainage, which would stand under another section.
+            if (it.column == Column::None && drawing_.texts[it.text].role != TextRole::Chainage &&
+                side.top >= room_.top - kEps && bottomOf(side) <= bottomOf(room_) + kEps) {
                 search(side, other, true, room_.left, right(room_) - side.width);
             }
         }

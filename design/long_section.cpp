@@ -207,7 +207,7 @@ Drawing longSectionDrawing(const std::vector<SectionLevels>& sections) {
                            HAlign::Centre,
                            VAlign::Top,
                            "不足 " + fxTelling(shortfall(*s.section), 0, 2),
-                           TextRole::Elevation});
+                           TextRole::Shortfall});
     }
 
     d.texts.push_back({{left, datum},

@@ -71,6 +71,10 @@ enum class TextRole {
     // overprint each other, `fit` keeps the first and the last along the dike and, walking
     // from the first, each that stands clear of the one kept before it and of the last.
     Chainage,
+    // The shortfall of a stretch of a long section's sections that stand short. Where at the
+    // fitted scale they would overprint each other, `fit` keeps, walking along the dike, each
+    // that stands clear of the one kept before it.
+    Shortfall,
 };
 
 struct Text {
