@@ -65,14 +65,7 @@ const std::vector<std::string_view>& fileColumns() {
 }
 
 const std::vector<std::string_view>& blockNames() {
-    static const std::vector<std::string_view> names = [] {
-        std::vector<std::string_view> out;
-        for (const design::DamField& f : design::damFields()) {
-            out.push_back(f.name);
-        }
-        return out;
-    }();
-    return names;
+    return design::damFieldNames();
 }
 
 int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader& table,

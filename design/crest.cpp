@@ -117,6 +117,17 @@ const std::vector<DamField>& damFields() {
     return fields;
 }
 
+const std::vector<std::string_view>& damFieldNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> out;
+        for (const DamField& f : damFields()) {
+            out.push_back(f.name);
+        }
+        return out;
+    }();
+    return names;
+}
+
 std::optional<std::size_t> damFieldIndex(std::string_view name) {
     const std::string key = lowerAscii(trimBlanks(name));
     const std::string_view bare = withoutUnit(name);

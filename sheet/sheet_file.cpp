@@ -26,22 +26,10 @@ bool isEmpty(const Row& row) {
 
 }  // namespace
 
-// The names of the block's rows, which a row above the header may share with a column (a
-// dike's existing_crest).
-const std::vector<std::string_view>& blockNames() {
-    static const std::vector<std::string_view> names = [] {
-        std::vector<std::string_view> out;
-        for (const design::DamField& f : design::damFields()) {
-            out.push_back(f.name);
-        }
-        return out;
-    }();
-    return names;
-}
-
 OpenedSheet readSheet(csv::CsvReader::Source source) {
     const auto& known = design::fileColumns();
-    csv::TableReader table(std::move(source), known, csv::Preamble::NameValueRows, blockNames());
+    csv::TableReader table(std::move(source), known, csv::Preamble::NameValueRows,
+                           design::damFieldNames());
     OpenedSheet out;
     out.encoding = table.encoding();
     std::vector<std::pair<std::string, std::string>> block;

@@ -42,6 +42,10 @@ struct DamField {
 // The title block first, then the dam's values, then a dike's, in the order a file writes them.
 const std::vector<DamField>& damFields();
 
+// The names of every value, in damFields()'s order: the rows above a file's header, which a
+// row may share with a column (a dike's existing_crest).
+const std::vector<std::string_view>& damFieldNames();
+
 // The field a block row names: its name (letters in any case) or its Chinese caption, with or
 // without the unit in brackets ("防浪墙高度（m）"). Nothing for a name no field has.
 std::optional<std::size_t> damFieldIndex(std::string_view name);
