@@ -20,15 +20,6 @@ fi
 desktop=1366x768
 source "$(dirname "$(realpath "$0")")/wine_desktop.sh"
 title='^堤顶高程计算（GB 50286） - 堤防\.csv'
-windows() { xdotool search --name "$title" 2>/dev/null | wc -l; }
-named() { xdotool search --name "$1" >/dev/null 2>&1; }
-sections() {  # sections CSV OUT: kelnor-calc's results of the dike file CSV
-    if [[ $calc == *.exe ]]; then
-        wine "$calc" --conditions "Z:${1//\//\\}" >"$2" 2>/dev/null || true
-    else
-        "$calc" --conditions "$1" >"$2" 2>/dev/null || true
-    fi
-}
 
 mkdir "$work/app"
 cp "$exe" "$work/app/kelnor-design.exe"
@@ -60,8 +51,9 @@ head -c 3 "$work/app/堤防.csv" | od -An -tx1 | tr -d ' ' | grep -qx efbbbf ||
 grep -q '^code,GB 50286' <(tail -c +4 "$work/app/堤防.csv" | tr -d '\r') ||
     fail "the saved file lost its code row"
 sed 's/^K0+500,24.53,/K0+500,24.75,/' "$example" >"$work/expected.csv"
-sections "$work/app/堤防.csv" "$work/saved.out"
-sections "$work/expected.csv" "$work/expected.out"
+# A section stands short in both: status 1.
+conditions "$work/app/堤防.csv" "$work/saved.out" || true
+conditions "$work/expected.csv" "$work/expected.out" || true
 [ -s "$work/expected.out" ] || fail "kelnor-calc computed nothing of the expected reach"
 cmp -s "$work/saved.out" "$work/expected.out" || fail "the saved file computes differently"
 

@@ -24,15 +24,6 @@ fi
 desktop=1366x768
 source "$(dirname "$(realpath "$0")")/wine_desktop.sh"
 title='^坝顶高程计算（规范方法） - 工况\.csv'
-windows() { xdotool search --name "$title" 2>/dev/null | wc -l; }
-named() { xdotool search --name "$1" >/dev/null 2>&1; }
-conditions() {  # conditions CSV OUT: kelnor-calc's results of the conditions file CSV
-    if [[ $calc == *.exe ]]; then
-        wine "$calc" --conditions "Z:${1//\//\\}" >"$2" 2>/dev/null
-    else
-        "$calc" --conditions "$1" >"$2" 2>/dev/null
-    fi
-}
 
 # The desktop's viewer for a book: a copy of it where the test can see it.
 wine reg add 'HKCR\.html' /ve /d KelnorBookTest /f >/dev/null 2>&1

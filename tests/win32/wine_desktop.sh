@@ -48,3 +48,16 @@ wineserver -k  # the desktop wineboot started ends: the next one has the size ab
 # The title bar's buttons are drawn in Marlett.
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 echo "prefix ready after $((SECONDS - started)) s"
+
+# The window titled `$title` and its boxes: how many stand; whether one is named as given.
+windows() { xdotool search --name "$title" 2>/dev/null | wc -l; }
+named() { xdotool search --name "$1" >/dev/null 2>&1; }
+# conditions CSV OUT: what $calc (kelnor-calc, or kelnor-calc.exe run under Wine) computes of
+# the conditions file CSV; its exit status.
+conditions() {
+    if [[ $calc == *.exe ]]; then
+        wine "$calc" --conditions "Z:${1//\//\\}" >"$2" 2>/dev/null
+    else
+        "$calc" --conditions "$1" >"$2" 2>/dev/null
+    fi
+}
