@@ -164,7 +164,8 @@ int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader
     }
     if (request.book) {
         status = std::max(
-            status, writeBook(io, request, design::dikeBookDocument(held, failures, block.title),
+            status, writeBook(io, request,
+                              design::dikeBookDocument(held, failures, block.title, block.worked),
                               block.title));
     }
     if (request.longSection) {

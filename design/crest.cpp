@@ -113,6 +113,7 @@ const std::vector<DamField>& damFields() {
         {"existing_wall_top", "现状防浪墙顶高程", "m", "复核已建坝时填写", false},
         {"smooth", "沿程平顺堤顶", "", "否（逐断面取整）", false, DamUse::Dike},
         {"overtopping", "越浪", "", "不允许越浪", false, DamUse::Dike},
+        {"worked", "典型断面", "", "要求堤顶最高者", false, DamUse::Dike},
     };
     return fields;
 }
@@ -263,6 +264,7 @@ DikeBlock readDikeBlock(const DamTexts& texts) {
         r.fail(DamErrorKind::NotYesOrNo, "smooth");
     }
     block.smooth = *smooth;
+    block.worked = r.trimmed("worked").value_or("");
     // Only a dike that must not be overtopped is computed.
     const std::string overtopping = lowerAscii(trimBlanks(damText(texts, "overtopping")));
     if (overtopping != "not allowed" && overtopping != "不允许" && overtopping != "不允许越浪" &&

@@ -1,4 +1,5 @@
 #include "kelnor/design/dike_book.h"
+#include "kelnor/text/text.h"
 
 #include <algorithm>
 
@@ -30,13 +31,12 @@ Table resultsTable(const std::vector<SectionResult>& sections, std::size_t worke
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const SectionResult& s = sections[i];
         const std::optional<Margin>& m = s.margin;
-        t.rows.push_back(
-            {{name(s.section.water.label), num(fx(*s.section.water.level, 2)),
-              num(fx(s.result.runUp.Rp, 3)), num(fx(s.result.A, 2)), num(fx(s.result.y, 3)),
-              num(s.wallTop ? fx(*s.wallTop, 3) : "—"), num(fx(s.required, 3)),
-              num(fx(s.adopted, 2)), num(fx(s.asBuilt, 3)), num(m ? fx(m->existing, 2) : "—"),
-              num(m ? marginZh(*m) : "—")},
-             i == worked ? RowLook::Governing : RowLook::Plain});
+        t.rows.push_back({{name(s.section.water.label), num(fx(*s.section.water.level, 2)),
+                           num(fx(s.result.runUp.Rp, 3)), num(fx(s.result.A, 2)),
+                           num(fx(s.result.y, 3)), num(s.wallTop ? fx(*s.wallTop, 3) : "—"),
+                           num(fx(s.required, 3)), num(fx(s.adopted, 2)), num(fx(s.asBuilt, 3)),
+                           num(m ? fx(m->existing, 2) : "—"), num(m ? marginZh(*m) : "—")},
+                          i == worked ? RowLook::Governing : RowLook::Plain});
     }
     return t;
 }
@@ -44,8 +44,8 @@ Table resultsTable(const std::vector<SectionResult>& sections, std::size_t worke
 }  // namespace
 
 doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
-                               const std::vector<ConditionError>& failures,
-                               const TitleBlock& title) {
+                               const std::vector<ConditionError>& failures, const TitleBlock& title,
+                               std::string_view workedName) {
     const std::string name = title.project + "堤顶高程计算书";
     Document d;
     d.title = (title.project.empty() ? "" : title.project + " ") + "堤顶高程计算书";
@@ -62,12 +62,21 @@ doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
              "按风区平均水深，波浪爬高取累积频率 2%（不允许越浪），堤顶超高 Y = Rp + e + A，"
              "堤顶高程 = 设计水位 + Y；采用值按步长向上取整，竣工堤顶另加预留沉降。"}
       << Paragraph{"注：m ≤ 1.0 的砌石护坡，糙率及渗透性系数 KΔ 取 1.0（附录 C）。"};
-    // The section worked in full: the one that requires the highest crest.
+    // The section worked in full: the one the engineer names, else the one that requires the
+    // highest crest.
     std::size_t worked = 0;
     for (std::size_t i = 1; i < sections.size(); ++i) {
         if (sections[i].required > sections[worked].required) {
             worked = i;
         }
+    }
+    const std::string_view named = trimBlanks(workedName);
+    const auto namedAt = std::find_if(sections.begin(), sections.end(), [&](const auto& s) {
+        return !named.empty() && trimBlanks(s.section.water.label) == named;
+    });
+    const bool asNamed = namedAt != sections.end();
+    if (asNamed) {
+        worked = static_cast<std::size_t>(namedAt - sections.begin());
     }
     d << section(2, "各断面成果");
     if (sections.empty()) {
@@ -88,8 +97,12 @@ doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
                     "设计水位、要求与采用堤顶及现状堤顶沿桩号的变化，高程以 m 计。"};
         const SectionResult& w = sections[worked];
         d << section(4, "典型断面计算：" + w.section.water.label)
-          << Paragraph{"要求堤顶最高的断面，" + std::to_string(w.section.water.grade) +
-                       " 级堤防；g = " + coefficient(kG) + " m/s²。"}
+          << Paragraph{(asNamed         ? std::string("所指定的典型断面，")
+                        : named.empty() ? std::string("要求堤顶最高的断面，")
+                                        : "所指定的典型断面 " + std::string(named) +
+                                              " 不在成果之中，改取要求堤顶最高的断面，") +
+                       std::to_string(w.section.water.grade) + " 级堤防；g = " + coefficient(kG) +
+                       " m/s²。"}
           << stepsTable(w.result);
     }
     List warned{Tone::Warning, {}, {}};

@@ -236,7 +236,7 @@ design::BookOptions DesignPresenter::bookOptionsNow() const {
 design::doc::Document DesignPresenter::bookDocumentNow(const design::BookOptions& options) const {
     if (sheet_.isDike()) {
         return design::dikeBookDocument(*evaluation_.sections, evaluation_.computed->failures,
-                                        options.title);
+                                        options.title, evaluation_.dikeBlock.worked);
     }
     return design::bookDocument(*evaluation_.computed, options);
 }

@@ -110,6 +110,21 @@ TEST_F(Dike, TheBookGivesEverySectionAndWorksTheHighestInFull) {
           "最小风时", "19.05 s", "Y = Rp + e + A", "GB 50286-2013 附录 C"}) {
         EXPECT_NE(page.find(text), std::string::npos) << text;
     }
+    // The section the engineer names is worked instead; a name no section has is said.
+    const struct {
+        const char* worked;
+        const char* heading;
+        bool fallback;
+    } named[] = {{"K1+000", "典型断面计算：K1+000", false},
+                 {"K9+999", "典型断面计算：K0+000", true}};
+    for (const auto& n : named) {
+        run({"--conditions",
+             write("w.csv", "code,GB 50286\nworked," + std::string(n.worked) + "\n" + kSections),
+             "--book", html});
+        const std::string worked = testing_support::slurp(html);
+        EXPECT_NE(worked.find(n.heading), std::string::npos) << n.worked;
+        EXPECT_EQ(worked.find("不在成果之中") != std::string::npos, n.fallback) << n.worked;
+    }
     // The same book in Word.
     const std::string docx = (dir / "dike.docx").string();
     EXPECT_EQ(

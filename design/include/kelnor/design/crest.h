@@ -260,6 +260,7 @@ struct DikeBlock {
     TitleBlock title;
     double step = kDefaultStep;
     bool smooth = false;
+    std::string worked;  // the section the book works in full; empty: the highest requirement
 };
 
 // Reads a dike's values as readDam reads a dam's. Raises DamError naming the value: a dam's

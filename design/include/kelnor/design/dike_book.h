@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <string_view>
+#include <vector>
+
 #include "kelnor/design/crest.h"
 #include "kelnor/design/dike.h"
 #include "kelnor/design/document.h"
@@ -15,9 +18,10 @@
 namespace kelnor::design {
 
 // The book of `sections` computed and `failures` refused, in the file's order. The section
-// worked in full is the one that requires the highest crest.
+// worked in full is the one named `worked` (its name or chainage as written), else, or where no
+// section has that name, which the book says, the one that requires the highest crest.
 doc::Document dikeBookDocument(const std::vector<SectionResult>& sections,
                                const std::vector<ConditionError>& failures,
-                               const TitleBlock& title);
+                               const TitleBlock& title, std::string_view worked = {});
 
 }  // namespace kelnor::design
