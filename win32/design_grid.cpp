@@ -59,12 +59,57 @@ DesignGrid::DesignGrid(HWND window, HINSTANCE instance, sheet::DesignPresenter& 
     : window_(window), instance_(instance), presenter_(presenter) {
     list_ = makeListView(window, kGridId, instance, WS_TABSTOP | LVS_SINGLESEL);
     SetWindowSubclass(list_, listProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    // A dike's names: a list view of their own in a box as wide as its column, the list's
+    // vertical scroll bar beyond the box's edge, so the grid's alone shows; hidden for a dam.
+    namesBox_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, window,
+                                nullptr, instance, nullptr);
+    names_ = makeListView(namesBox_, kNamesId, instance, LVS_SINGLESEL);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    std::wstring caption = widen(sheet::fields(sheet::DesignCode::Dike).front().nameZh);
+    column.pszText = caption.data();
+    column.cx = 0;
+    ListView_InsertColumn(names_, 0, &column);
+    SetWindowSubclass(namesBox_, namesProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(names_, namesProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void DesignGrid::place(const kelnor::Rect& area) {
+    if (!sheet::sectionsAsRows(presenter_.sheet())) {
+        ShowWindow(namesBox_, SW_HIDE);
+        MoveWindow(list_, area.left, area.top, area.width, area.height, TRUE);
+        return;
+    }
+    const int width = std::min(scaled(kConditionColumnWidth, dpi_), area.width / 3);
+    const int below = GetSystemMetricsForDpi(SM_CYHSCROLL, dpi_);  // the grid's own scroll bar
+    const int bar = GetSystemMetricsForDpi(SM_CXVSCROLL, dpi_);
+    MoveWindow(namesBox_, area.left, area.top, width, std::max(0, area.height - below), TRUE);
+    MoveWindow(names_, 0, 0, width + bar, std::max(0, area.height - below), TRUE);
+    ListView_SetColumnWidth(names_, 0, width - GetSystemMetricsForDpi(SM_CXEDGE, dpi_) * 2);
+    ShowWindow(namesBox_, SW_SHOWNA);
+    MoveWindow(list_, area.left + width, area.top, std::max(0, area.width - width), area.height,
+               TRUE);
+    syncNames();
+}
+
+void DesignGrid::syncNames() {
+    if (!IsWindowVisible(namesBox_)) {
+        return;
+    }
+    const int top = ListView_GetTopIndex(list_);
+    const int shown = ListView_GetTopIndex(names_);
+    RECT row{};
+    if (top != shown && ListView_GetItemRect(names_, 0, &row, LVIR_BOUNDS)) {
+        ListView_Scroll(names_, 0, (top - shown) * (row.bottom - row.top));
+    }
+    InvalidateRect(names_, nullptr, FALSE);
 }
 
 void DesignGrid::useFont(HFONT font, HFONT bold, UINT dpi) {
     font_ = font;
     bold_ = bold;
     dpi_ = dpi;
+    SendMessageW(names_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void DesignGrid::resizeCursor() {
@@ -76,6 +121,8 @@ void DesignGrid::showSheet() {
     const sheet::Sheet& sheet = presenter_.sheet();
     setGridColumns(list_, sheet, presenter_.evaluation(), dpi_);
     ListView_SetItemCountEx(list_, static_cast<int>(sheet::gridRows(sheet)),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(names_, sheet.isDike() ? static_cast<int>(sheet.size()) : 0,
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     resizeCursor();
     bringIntoView();
@@ -248,6 +295,7 @@ void DesignGrid::bringIntoView() {
     } else if (cell.left < 0) {
         ListView_Scroll(list_, cell.left, 0);
     }
+    syncNames();
 }
 
 bool DesignGrid::key(WPARAM key) {
@@ -327,11 +375,55 @@ LRESULT CALLBACK DesignGrid::listProcedure(HWND hwnd, UINT message, WPARAM w, LP
             break;
         case WM_HSCROLL:
         case WM_VSCROLL:
-        case WM_MOUSEWHEEL:
+        case WM_MOUSEWHEEL: {
             grid->endEdit(true);
-            break;
+            const LRESULT done = DefSubclassProc(hwnd, message, w, l);
+            grid->syncNames();
+            return done;
+        }
         case WM_NCDESTROY:
             RemoveWindowSubclass(hwnd, listProcedure, 0);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, w, l);
+}
+
+LRESULT CALLBACK DesignGrid::namesProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                            DWORD_PTR data) {
+    auto* grid = reinterpret_cast<DesignGrid*>(data);
+    if (hwnd == grid->namesBox_) {
+        // The names' list tells its box; the window answers for the grid.
+        if (message == WM_NOTIFY) {
+            return SendMessageW(grid->window_, WM_NOTIFY, w, l);
+        }
+        if (message == WM_NCDESTROY) {
+            RemoveWindowSubclass(hwnd, namesProcedure, 0);
+        }
+        return DefSubclassProc(hwnd, message, w, l);
+    }
+    switch (message) {
+        case WM_MOUSEWHEEL:
+            // The grid scrolls, and the names with it.
+            return SendMessageW(grid->list_, message, w, l);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            // A name picks its section, in the field the cursor is in.
+            LVHITTESTINFO hit{};
+            hit.pt = {xOf(l), yOf(l)};
+            SetFocus(grid->list_);
+            if (ListView_HitTest(hwnd, &hit) >= 0) {
+                grid->moveTo(static_cast<std::size_t>(hit.iItem), grid->cursor_.field(),
+                             GetKeyState(VK_SHIFT) < 0);
+            }
+            return 0;
+        }
+        case WM_SETFOCUS:
+            SetFocus(grid->list_);  // the names are read, never typed
+            return 0;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, namesProcedure, 0);
             break;
         default:
             break;

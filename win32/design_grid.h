@@ -21,6 +21,7 @@ namespace kelnor::win32 {
 
 inline constexpr int kGridId = 100;
 inline constexpr int kEditorId = 102;
+inline constexpr int kNamesId = 103;
 // Posted to the window by the cell editor: it lost the keyboard to another control, or a choice
 // was made in its list. Either ends the editing once the editor's own message is done.
 inline constexpr UINT kEditorLeft = WM_APP;
@@ -35,6 +36,12 @@ class DesignGrid {
     DesignGrid& operator=(const DesignGrid&) = delete;
 
     HWND list() const { return list_; }
+    // A dike's section names, frozen at the grid's left while its fields scroll sideways.
+    HWND names() const { return names_; }
+    // Puts the grid in `area`; a dike's with its names frozen in a pane of their own.
+    void place(const kelnor::Rect& area);
+    // The names' pane scrolled to the grid's first row in sight.
+    void syncNames();
     bool editing() const { return editor_ != nullptr; }
     HWND editor() const { return editor_; }
     // The window's fonts and DPI, for the editors and a dike's results.
@@ -73,6 +80,8 @@ class DesignGrid {
 
     static LRESULT CALLBACK listProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                           DWORD_PTR data);
+    static LRESULT CALLBACK namesProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                           DWORD_PTR data);
     static LRESULT CALLBACK editorProcedure(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
                                             DWORD_PTR data);
 
@@ -80,6 +89,8 @@ class DesignGrid {
     HINSTANCE instance_;
     sheet::DesignPresenter& presenter_;
     HWND list_ = nullptr;
+    HWND namesBox_ = nullptr;  // clips the names' own scroll bar away
+    HWND names_ = nullptr;
     HWND editor_ = nullptr;
     HFONT font_ = nullptr;
     HFONT bold_ = nullptr;

@@ -326,7 +326,7 @@ void DesignWindow::layOut() {
     const auto place = [](HWND control, const sheet::Rect& r) {
         MoveWindow(control, r.left, r.top, r.width, r.height, TRUE);
     };
-    place(grid_->list(), l.grid);
+    grid_->place(l.grid);
     place(results_->list(), l.results);
     place(summary_, l.summary);
     place(settled_, l.settled);
@@ -479,6 +479,20 @@ LRESULT CALLBACK DesignWindow::pictureProcedure(HWND hwnd, UINT message, WPARAM 
 }
 
 LRESULT DesignWindow::notified(const NMHDR& header) {
+    if (grid_ != nullptr && header.hwndFrom == grid_->names()) {
+        // A dike's names: the rows' headers of the grid, drawn as its names' column.
+        if (header.code == LVN_GETDISPINFOW) {
+            LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
+            if ((item.mask & LVIF_TEXT) != 0) {
+                shownText_ = grid_->textOf(static_cast<std::size_t>(item.iItem), 0);
+                lend(shownText_, item.pszText, item.cchTextMax);
+            }
+        } else if (header.code == NM_CUSTOMDRAW) {
+            auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(const_cast<NMHDR&>(header));
+            return beforeCell(draw).value_or(CDRF_DODEFAULT);
+        }
+        return 0;
+    }
     const bool grid = grid_ != nullptr && header.hwndFrom == grid_->list();
     const bool results = results_ != nullptr && header.hwndFrom == results_->list();
     if (!grid && !results) {
@@ -507,6 +521,9 @@ LRESULT DesignWindow::notified(const NMHDR& header) {
             return 0;
         }
         case LVN_ENDSCROLL: {
+            if (grid) {
+                grid_->syncNames();
+            }
             // The results scroll sideways with the conditions, so each stays under its
             // condition (the names' columns are as wide in both).
             HWND other = grid ? results_->list() : grid_->list();

@@ -78,9 +78,9 @@ void setGridColumns(HWND list, const sheet::Sheet& sheet, const sheet::SheetEval
             ListView_DeleteColumn(list, shown - 1);
         }
         SetWindowLongPtrW(list, GWLP_USERDATA, dike ? 1 : 0);
+        // A dike's names stand frozen in a pane of their own: none in the grid.
         if (shown == 1) {
-            ListView_SetColumnWidth(list, 0,
-                                    scaled(dike ? kConditionColumnWidth : kNameColumnWidth, dpi));
+            ListView_SetColumnWidth(list, 0, dike ? 0 : scaled(kNameColumnWidth, dpi));
         }
     }
     if (!dike) {
@@ -103,7 +103,7 @@ void setGridColumns(HWND list, const sheet::Sheet& sheet, const sheet::SheetEval
         column.fmt = result ? LVCFMT_RIGHT : LVCFMT_LEFT;
         // As wide as the header, and a level's digits: the same for a thousand sections.
         column.cx = c == 0
-                        ? scaled(kConditionColumnWidth, dpi)
+                        ? 0
                         : std::max(scaled(80, dpi),
                                    ListView_GetStringWidth(list, header.c_str()) + scaled(16, dpi));
         ListView_InsertColumn(list, c, &column);
