@@ -249,6 +249,27 @@ TEST(DikeSheetFile, WhatADikesFileAndADamsMayNotHold) {
     EXPECT_EQ(ev.damError->kind(), design::DamErrorKind::OtherCode);
 }
 
+TEST_F(DikeSheetTest, ABlockFromExcelLandsAsItsRowsAndColumnsStand) {
+    // Two sections' level, ground and depth as Excel copies them, pasted at the last section's
+    // level: the first row over it, the second a section added after it.
+    view.clipboard = "22.90\t18.60\t5.0\r\n22.85\t18.55\t5.1\r\n";
+    const GridSelection at{Place{23, col("level")}, CellRange{23, col("level"), 1, 1}};
+    presenter->perform(Command::Paste, at);
+    const Sheet& sheet = presenter->sheet();
+    ASSERT_EQ(sheet.size(), 25u);
+    EXPECT_EQ(sheet.cell(23, col("level")), "22.90");
+    EXPECT_EQ(sheet.cell(23, col("depth")), "5.0");
+    EXPECT_EQ(sheet.cell(24, col("ground")), "18.55");
+    EXPECT_EQ(sheet.cell(23, col("section")), "K11+500");
+    // Copied back, the same block; one undo takes the whole paste back.
+    presenter->perform(Command::Copy,
+                       GridSelection{at.current, CellRange{23, col("level"), 2, 3}});
+    EXPECT_EQ(view.clipboard, "22.90\t18.60\t5.0\r\n22.85\t18.55\t5.1\r\n");
+    presenter->undo();
+    EXPECT_EQ(presenter->sheet().size(), 24u);
+    EXPECT_EQ(presenter->sheet().cell(23, col("level")), "22.94");
+}
+
 TEST_F(DikeSheetTest, CopiedResultsAndTheBookAreTheDikes) {
     presenter->copyResults();
     EXPECT_EQ(view.clipboard.rfind("断面（桩号）\thm（m）", 0), 0u);
