@@ -262,8 +262,7 @@ TEST_F(DikeSheetTest, ABlockFromExcelLandsAsItsRowsAndColumnsStand) {
     EXPECT_EQ(sheet.cell(24, col("ground")), "18.55");
     EXPECT_EQ(sheet.cell(23, col("section")), "K11+500");
     // Copied back, the same block; one undo takes the whole paste back.
-    presenter->perform(Command::Copy,
-                       GridSelection{at.current, CellRange{23, col("level"), 2, 3}});
+    presenter->perform(Command::Copy, GridSelection{at.current, CellRange{23, col("level"), 2, 3}});
     EXPECT_EQ(view.clipboard, "22.90\t18.60\t5.0\r\n22.85\t18.55\t5.1\r\n");
     presenter->undo();
     EXPECT_EQ(presenter->sheet().size(), 24u);
