@@ -342,7 +342,7 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
             check = design::checkDam(ev, dam).check;
         }
         if (check && !check->met()) {
-            io.errors << "kelnor-calc: " << checkShortfall(ev, *check) << '\n';
+            io.errors << "kelnor-calc: " << escapeControls(checkShortfall(ev, *check)) << '\n';
             status = 1;
         }
         // In a check, the adopted values typed are the proposed raise and checked as in a

@@ -192,6 +192,13 @@ TEST_F(Settled, AWallTopShortIsCheckedConditionByConditionAndIsExitOne) {
     EXPECT_EQ(slurp(settled), kChecked);
     // The results are those of the design.
     EXPECT_EQ(o.out, run({"--conditions", KELNOR_BOOK_EXAMPLE}).out);
+    // A control character typed in the governing condition's name stays out of the line.
+    std::string named = kBookExample;
+    named.replace(named.find("设计洪水位"), std::string("设计洪水位").size(), "设计\x14洪水位");
+    const Outcome c =
+        run({"--conditions", write("n.csv", kBlock + named), "--existing-wall-top", "104"});
+    EXPECT_NE(c.err.find("(设计\\x14洪水位)"), std::string::npos) << c.err;
+    EXPECT_EQ(c.err.find('\x14'), std::string::npos);
 }
 
 TEST_F(Settled, ACheckSpeaksOfWhatStandsAndOfTheRaiseProposedWhereTyped) {
