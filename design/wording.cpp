@@ -93,6 +93,9 @@ std::string fxTelling(double value, double limit, int decimals) {
     for (; d < 17 && value != limit; ++d) {
         char buf[64];
         const int n = std::snprintf(buf, sizeof buf, "%.*f", d, value);
+        if (n < 0 || n >= static_cast<int>(sizeof buf)) {
+            break;  // a value so large that its decimals tell nothing
+        }
         double shown = 0;
         std::from_chars(buf, buf + n, shown);
         if ((shown - limit) * (value - limit) > 0) {

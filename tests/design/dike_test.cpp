@@ -3,6 +3,7 @@
 // chainage, each section's crest settled, and a reach's crests made monotone.
 
 #include "kelnor/design/dike.h"
+#include "kelnor/design/wording.h"
 
 #include <gtest/gtest.h>
 
@@ -230,6 +231,10 @@ TEST(Dike, AChainageRunningBackOrUnreadIsWarnedOfAndTheOrderKept) {
     }
     // A section named otherwise keeps the chainage before it: K0+400 follows K0+300.
     EXPECT_EQ(previous, 400.0);
+    // Worded whatever the chainage: one too long for the decimals' buffer is said whole.
+    const std::string huge = warningZh({WarningKind::ChainageBackwards, 1e100, 5e99});
+    EXPECT_NE(huge.find("小于前一断面"), std::string::npos);
+    EXPECT_EQ(fxTelling(1e100, 5e99, 3).rfind("1000000000", 0), 0u);
 }
 
 TEST(Dike, ADikesBlockAsItsFileWritesIt) {
