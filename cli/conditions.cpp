@@ -245,8 +245,9 @@ int runConditions(ConditionsIo& io, const ConditionsRequest& request) {
     std::vector<std::pair<std::string, std::string>> block;  // the rows above the header
     std::vector<std::string> malformed;  // rows that are not valid CSV rows, with the reason
     try {
-        const auto& known = fileColumns();
-        csv::TableReader table(io.input, known, csv::Preamble::NameValueRows, blockNames());
+        const auto& known = design::fileColumns();
+        csv::TableReader table(io.input, known, csv::Preamble::NameValueRows,
+                               design::damFieldNames());
         // The design code: the option's, else the block's `code` row, else the dam's.
         std::optional<design::DesignCode> code = request.code;
         for (const csv::PreambleRow& p : table.preamble()) {

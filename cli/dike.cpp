@@ -60,17 +60,9 @@ std::string sectionLine(const design::SectionResult& s) {
 
 }  // namespace
 
-const std::vector<std::string_view>& fileColumns() {
-    return design::fileColumns();
-}
-
-const std::vector<std::string_view>& blockNames() {
-    return design::damFieldNames();
-}
-
 int runDike(ConditionsIo& io, const ConditionsRequest& request, csv::TableReader& table,
             const std::vector<std::pair<std::string, std::string>>& rows) {
-    const auto& known = fileColumns();
+    const auto& known = design::fileColumns();
     const auto& own = design::sectionColumns();
     for (const std::size_t c : table.columns()) {
         if (std::find(own.begin(), own.end(), known[c]) == own.end()) {

@@ -12,15 +12,8 @@
 
 namespace kelnor::cli {
 
-// The columns a conditions file may name: a dam's conditions' and a dike's sections'.
-const std::vector<std::string_view>& fileColumns();
-
-// The names of the dam's values, which a row above the header may give its value under even
-// where a dike's section has a column of that name (wall, settlement, existing_crest).
-const std::vector<std::string_view>& blockNames();
-
-// Computes the sections of `table` (read with fileColumns()) by the dike code and writes one
-// line each: section,chainage,level,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rp,A,Y,crest,adopted,as_built,
+// Computes the sections of `table` (read with design::fileColumns()) by the dike code and writes
+// one line each: section,chainage,level,hm,Tm,Lm,e,Kw,Kp,Kbeta,Rp,A,Y,crest,adopted,as_built,
 // margin,warnings. `block` holds the rows above the header but the code's: the rounding step
 // (`step`), `smooth` (the adopted crests made monotone along the reach, which holds the
 // sections' results until the last is read; otherwise each is written as it is read), and

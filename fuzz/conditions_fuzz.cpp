@@ -23,6 +23,7 @@
 #include "kelnor/csv/table.h"
 #include "kelnor/design/condition.h"
 #include "kelnor/design/crest.h"
+#include "kelnor/design/dike.h"
 #include "kelnor/text/text.h"
 
 namespace {
@@ -100,8 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t rows = 0;
     bool unknownName = false;
     {
-        csv::TableReader table(csv::sourceOf(input), cli::fileColumns(),
-                               csv::Preamble::NameValueRows, cli::blockNames());
+        csv::TableReader table(csv::sourceOf(input), design::fileColumns(),
+                               csv::Preamble::NameValueRows, design::damFieldNames());
         for (const csv::PreambleRow& p : table.preamble()) {
             const std::string name = lowerAscii(trimBlanks(p.name));
             unknownName = unknownName || (!design::damFieldIndex(p.name) && name != "code" &&

@@ -54,16 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t c = 0; c < sheet::gridColumns(sheet); ++c) {
             const sheet::GridCell at = sheet::gridCell(sheet, r, c);
             require(at.condition < sheet.size(), "a grid cell names a row of the sheet");
-            if (at.result) {
-                const sheet::ResultCell cell = sheet::resultCell(ev, at.condition, *at.result);
-                utf8(cell.text + cell.tip, "a result is UTF-8");
-            } else {
-                require(sheet::screenOf(sheet, at.condition, *at.field) == std::pair(r, c),
-                        "a cell stands where the grid shows it");
-                const sheet::ConditionCell cell =
-                    sheet::conditionCell(sheet, ev, at.condition, *at.field);
-                utf8(cell.text + cell.tip, "a cell is UTF-8");
-            }
+            require(at.result || sheet::screenOf(sheet, at.condition, *at.field) == std::pair(r, c),
+                    "a cell stands where the grid shows it");
+            const sheet::ShownCell cell = sheet::shownCell(sheet, ev, r, c);
+            utf8(cell.text + cell.tip, "a cell is UTF-8");
         }
     }
     for (const sheet::SettledLine& line : sheet::settledLines(ev)) {

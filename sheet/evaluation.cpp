@@ -81,9 +81,10 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam,
     }
     const auto& columns = design::sectionColumns();
     const double step = out.dikeBlock.step;
-    const std::vector<SheetEvaluation::Memo>* kept =
-        before != nullptr && before->code == DesignCode::Dike ? before->memo.get() : nullptr;
-    auto memo = std::make_shared<std::vector<SheetEvaluation::Memo>>(rows.size());
+    using Memo = SheetEvaluation::Memo;
+    const std::vector<std::shared_ptr<const Memo>>* kept =
+        before != nullptr && before->code == DesignCode::Dike ? &before->memo : nullptr;
+    out.memo.resize(rows.size());
     auto computed = std::make_shared<design::Evaluation>();
     auto sections = std::make_shared<std::vector<design::SectionResult>>();
     std::vector<std::size_t> rowOf;  // by section: its row of the sheet
@@ -93,23 +94,26 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam,
         if (isEmptyRow(row)) {
             continue;
         }
-        SheetEvaluation::Memo& m = (*memo)[i];
-        if (kept != nullptr && i < kept->size() && (*kept)[i].step == step &&
-            (*kept)[i].cells == row) {
-            m = (*kept)[i];
+        std::shared_ptr<const Memo>& held = out.memo[i];
+        if (kept != nullptr && i < kept->size() && (*kept)[i] && (*kept)[i]->step == step &&
+            (*kept)[i]->cells == row) {
+            held = (*kept)[i];
         } else {
-            m.cells = row;
-            m.step = step;
+            auto fresh = std::make_shared<Memo>();
+            fresh->cells = row;
+            fresh->step = step;
             design::Cells cells{static_cast<int>(i + 1), {}};
             for (std::size_t c = 0; c < columns.size() && c < row.size(); ++c) {
                 cells.cells.emplace_back(std::string(columns[c]), row[c]);
             }
             try {
-                m.section = design::computeSection(design::readSection(cells), step);
+                fresh->section = design::computeSection(design::readSection(cells), step);
             } catch (const design::ConditionError& e) {
-                m.failure = e;
+                fresh->failure = e;
             }
+            held = std::move(fresh);
         }
+        const Memo& m = *held;
         if (m.failure) {
             computed->failures.push_back(*m.failure);
             continue;
@@ -119,7 +123,6 @@ SheetEvaluation evaluateDike(const Rows& rows, const design::DamTexts& dam,
         sections->push_back(std::move(s));
         rowOf.push_back(i);
     }
-    out.memo = std::move(memo);
     if (out.dikeBlock.smooth) {
         design::smoothReach(*sections);
     }

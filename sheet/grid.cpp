@@ -173,6 +173,17 @@ GridCell gridCell(const Sheet& sheet, std::size_t row, std::size_t column) {
     return {row, std::nullopt, column - own};
 }
 
+ShownCell shownCell(const Sheet& sheet, const SheetEvaluation& evaluation, std::size_t row,
+                    std::size_t column) {
+    const GridCell at = gridCell(sheet, row, column);
+    if (at.result) {
+        ResultCell cell = resultCell(evaluation, at.condition, *at.result);
+        return {std::move(cell.text), std::move(cell.tip)};
+    }
+    ConditionCell cell = conditionCell(sheet, evaluation, at.condition, *at.field);
+    return {std::move(cell.text), std::move(cell.tip)};
+}
+
 std::pair<std::size_t, std::size_t> screenOf(const Sheet& sheet, std::size_t condition,
                                              std::size_t field) {
     return sectionsAsRows(sheet) ? std::pair(condition, field) : std::pair(field, condition);

@@ -256,28 +256,21 @@ LRESULT DesignGrid::customDraw(NMLVCUSTOMDRAW& draw) const {
 }
 
 std::wstring DesignGrid::textOf(std::size_t row, int column) const {
-    const sheet::Sheet& sheet = presenter_.sheet();
     if (column == 0) {
-        return widen(sheet::gridRowHeader(sheet, presenter_.evaluation(), row));
+        return widen(sheet::gridRowHeader(presenter_.sheet(), presenter_.evaluation(), row));
     }
-    const sheet::GridCell at = sheet::gridCell(sheet, row, static_cast<std::size_t>(column - 1));
-    if (at.result) {
-        return widen(sheet::resultCell(presenter_.evaluation(), at.condition, *at.result).text);
-    }
-    return widen(
-        sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).text);
+    return widen(sheet::shownCell(presenter_.sheet(), presenter_.evaluation(), row,
+                                  static_cast<std::size_t>(column - 1))
+                     .text);
 }
 
 std::wstring DesignGrid::tipOf(std::size_t row, int column) const {
     if (column == 0) {
         return {};
     }
-    const sheet::Sheet& sheet = presenter_.sheet();
-    const sheet::GridCell at = sheet::gridCell(sheet, row, static_cast<std::size_t>(column - 1));
-    if (at.result) {
-        return widen(sheet::resultCell(presenter_.evaluation(), at.condition, *at.result).tip);
-    }
-    return widen(sheet::conditionCell(sheet, presenter_.evaluation(), at.condition, *at.field).tip);
+    return widen(sheet::shownCell(presenter_.sheet(), presenter_.evaluation(), row,
+                                  static_cast<std::size_t>(column - 1))
+                     .tip);
 }
 
 void DesignGrid::bringIntoView() {

@@ -87,7 +87,7 @@ struct SheetEvaluation {
         std::optional<design::SectionResult> section;
         std::optional<design::ConditionError> failure;
     };
-    std::shared_ptr<const std::vector<Memo>> memo = std::make_shared<const std::vector<Memo>>();
+    std::vector<std::shared_ptr<const Memo>> memo;  // by row; none for a row not typed
 
     // The value of the dam at fault (an index into design::damFields()), to mark it.
     std::optional<std::size_t> failedDamField() const;

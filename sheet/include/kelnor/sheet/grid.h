@@ -75,6 +75,15 @@ struct GridCell {
 std::size_t gridRows(const Sheet& sheet);
 std::size_t gridColumns(const Sheet& sheet);
 GridCell gridCell(const Sheet& sheet, std::size_t row, std::size_t column);
+// What the grid's cell (row, column) shows, a condition's cell or a dike's result: its text and
+// its tip.
+struct ShownCell {
+    std::string text;
+    std::string tip;
+};
+ShownCell shownCell(const Sheet& sheet, const SheetEvaluation& evaluation, std::size_t row,
+                    std::size_t column);
+
 // Where the sheet's (condition, field) stands on screen: its row and its column.
 std::pair<std::size_t, std::size_t> screenOf(const Sheet& sheet, std::size_t condition,
                                              std::size_t field);
